@@ -1,0 +1,384 @@
+#include "framework/CString.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+CString::Data* CString::Allocate(int nCapacity)
+{
+    Data* p = static_cast<Data*>(std::malloc(sizeof(Data) + static_cast<size_t>(nCapacity) + 1));
+    if (!p)
+        throw std::bad_alloc();
+    p->nRefs = 1;
+    p->nLength = 0;
+    p->nCapacity = nCapacity;
+    p->Text()[0] = '\0';
+    return p;
+}
+
+void CString::Release()
+{
+    if (m_pData && __atomic_sub_fetch(&m_pData->nRefs, 1, __ATOMIC_ACQ_REL) == 0)
+        std::free(m_pData);
+    m_pData = nullptr;
+}
+
+void CString::MakeUnique(int nMinCapacity)
+{
+    if (m_pData && m_pData->nRefs == 1 && m_pData->nCapacity >= nMinCapacity)
+        return;
+    int nCapacity = nMinCapacity;
+    if (m_pData && m_pData->nRefs == 1 && nCapacity < m_pData->nCapacity * 2)
+        nCapacity = m_pData->nCapacity * 2;  // growing in place: amortise appends
+    Data* p = Allocate(nCapacity);
+    if (m_pData)
+    {
+        p->nLength = m_pData->nLength < nCapacity ? m_pData->nLength : nCapacity;
+        std::memcpy(p->Text(), m_pData->Text(), static_cast<size_t>(p->nLength));
+        p->Text()[p->nLength] = '\0';
+    }
+    Release();
+    m_pData = p;
+}
+
+void CString::SetLength(int nLength)
+{
+    m_pData->nLength = nLength;
+    m_pData->Text()[nLength] = '\0';
+}
+
+void CString::Assign(const char* pch, int nLength)
+{
+    if (nLength <= 0)
+    {
+        Release();
+        return;
+    }
+    Data* p = Allocate(nLength);
+    std::memcpy(p->Text(), pch, static_cast<size_t>(nLength));
+    Release();
+    m_pData = p;
+    SetLength(nLength);
+}
+
+CString::CString(const CString& other) : m_pData(other.m_pData)
+{
+    if (m_pData)
+        __atomic_add_fetch(&m_pData->nRefs, 1, __ATOMIC_RELAXED);
+}
+
+CString::CString(const char* psz) : m_pData(nullptr)
+{
+    if (psz)
+        Assign(psz, static_cast<int>(std::strlen(psz)));
+}
+
+CString::CString(const char* pch, int nLength) : m_pData(nullptr)
+{
+    Assign(pch, nLength);
+}
+
+CString::CString(char ch, int nRepeat) : m_pData(nullptr)
+{
+    if (nRepeat > 0)
+    {
+        m_pData = Allocate(nRepeat);
+        std::memset(m_pData->Text(), ch, static_cast<size_t>(nRepeat));
+        SetLength(nRepeat);
+    }
+}
+
+CString& CString::operator=(const CString& other)
+{
+    if (m_pData != other.m_pData)
+    {
+        CString copy(other);
+        std::swap(m_pData, copy.m_pData);
+    }
+    return *this;
+}
+
+CString& CString::operator=(CString&& other) noexcept
+{
+    if (this != &other)
+    {
+        Release();
+        m_pData = other.m_pData;
+        other.m_pData = nullptr;
+    }
+    return *this;
+}
+
+CString& CString::operator=(const char* psz)
+{
+    // psz may point into this string's own block: Assign copies before releasing.
+    if (psz)
+        Assign(psz, static_cast<int>(std::strlen(psz)));
+    else
+        Release();
+    return *this;
+}
+
+char* CString::GetBuffer(int nMinLength)
+{
+    int nLength = GetLength();
+    MakeUnique(nMinLength > nLength ? nMinLength : nLength);
+    return m_pData->Text();
+}
+
+void CString::ReleaseBuffer(int nNewLength)
+{
+    if (!m_pData)
+        return;
+    if (nNewLength < 0)
+        nNewLength = static_cast<int>(strnlen(m_pData->Text(), static_cast<size_t>(m_pData->nCapacity)));
+    if (nNewLength > m_pData->nCapacity)
+        nNewLength = m_pData->nCapacity;
+    SetLength(nNewLength);
+}
+
+void CString::Format(const char* pszFormat, ...)
+{
+    va_list args;
+    va_start(args, pszFormat);
+    FormatV(pszFormat, args);
+    va_end(args);
+}
+
+void CString::FormatV(const char* pszFormat, va_list args)
+{
+    va_list probe;
+    va_copy(probe, args);
+    int nLength = std::vsnprintf(nullptr, 0, pszFormat, probe);
+    va_end(probe);
+    if (nLength <= 0)
+    {
+        Release();
+        return;
+    }
+    Data* p = Allocate(nLength);
+    std::vsnprintf(p->Text(), static_cast<size_t>(nLength) + 1, pszFormat, args);
+    Release();
+    m_pData = p;
+    SetLength(nLength);
+}
+
+int CString::Replace(const char* pszOld, const char* pszNew)
+{
+    int nOld = pszOld ? static_cast<int>(std::strlen(pszOld)) : 0;
+    if (nOld == 0 || IsEmpty())
+        return 0;
+    if (!pszNew)
+        pszNew = "";
+    int nNew = static_cast<int>(std::strlen(pszNew));
+    const char* pText = c_str();
+    int nCount = 0;
+    for (const char* p = std::strstr(pText, pszOld); p; p = std::strstr(p + nOld, pszOld))
+        ++nCount;
+    if (nCount == 0)
+        return 0;
+
+    CString result;
+    char* pOut = result.GetBuffer(GetLength() + nCount * (nNew - nOld));
+    const char* pFrom = pText;
+    for (const char* p = std::strstr(pFrom, pszOld); p; p = std::strstr(pFrom, pszOld))
+    {
+        std::memcpy(pOut, pFrom, static_cast<size_t>(p - pFrom));
+        pOut += p - pFrom;
+        std::memcpy(pOut, pszNew, static_cast<size_t>(nNew));
+        pOut += nNew;
+        pFrom = p + nOld;
+    }
+    std::strcpy(pOut, pFrom);
+    result.ReleaseBuffer();
+    *this = std::move(result);
+    return nCount;
+}
+
+int CString::Replace(char chOld, char chNew)
+{
+    int nCount = 0;
+    for (int i = 0; i < GetLength(); ++i)
+    {
+        if (m_pData->Text()[i] == chOld)
+        {
+            MakeUnique(GetLength());
+            m_pData->Text()[i] = chNew;
+            ++nCount;
+        }
+    }
+    return nCount;
+}
+
+int CString::Remove(char ch)
+{
+    if (Find(ch) < 0)
+        return 0;
+    MakeUnique(GetLength());
+    char* pText = m_pData->Text();
+    int nKept = 0;
+    for (int i = 0; i < m_pData->nLength; ++i)
+        if (pText[i] != ch)
+            pText[nKept++] = pText[i];
+    int nRemoved = m_pData->nLength - nKept;
+    SetLength(nKept);
+    return nRemoved;
+}
+
+CString& CString::TrimLeft()
+{
+    const char* pText = c_str();
+    int nSkip = 0;
+    while (nSkip < GetLength() && IsCWhiteSpace(pText[nSkip]))
+        ++nSkip;
+    if (nSkip > 0)
+        *this = Mid(nSkip);
+    return *this;
+}
+
+CString& CString::TrimRight()
+{
+    const char* pText = c_str();
+    int nKeep = GetLength();
+    while (nKeep > 0 && IsCWhiteSpace(pText[nKeep - 1]))
+        --nKeep;
+    if (nKeep < GetLength())
+        *this = Left(nKeep);
+    return *this;
+}
+
+CString CString::Left(int nCount) const
+{
+    if (nCount < 0)
+        nCount = 0;
+    if (nCount >= GetLength())
+        return *this;
+    return CString(c_str(), nCount);
+}
+
+CString CString::Mid(int nFirst) const
+{
+    return Mid(nFirst, GetLength());
+}
+
+CString CString::Mid(int nFirst, int nCount) const
+{
+    if (nFirst < 0)
+        nFirst = 0;
+    if (nFirst > GetLength())
+        nFirst = GetLength();
+    if (nCount < 0)
+        nCount = 0;
+    if (nCount > GetLength() - nFirst)
+        nCount = GetLength() - nFirst;
+    if (nFirst == 0 && nCount == GetLength())
+        return *this;
+    return CString(c_str() + nFirst, nCount);
+}
+
+CString CString::Right(int nCount) const
+{
+    if (nCount < 0)
+        nCount = 0;
+    if (nCount >= GetLength())
+        return *this;
+    return CString(c_str() + GetLength() - nCount, nCount);
+}
+
+int CString::Find(char ch, int nStart) const
+{
+    if (nStart < 0 || nStart >= GetLength())
+        return -1;
+    const void* p = std::memchr(c_str() + nStart, ch, static_cast<size_t>(GetLength() - nStart));
+    return p ? static_cast<int>(static_cast<const char*>(p) - c_str()) : -1;
+}
+
+int CString::Find(const char* pszSub, int nStart) const
+{
+    if (nStart < 0 || nStart > GetLength())
+        return -1;
+    const char* p = std::strstr(c_str() + nStart, pszSub);
+    return p ? static_cast<int>(p - c_str()) : -1;
+}
+
+int CString::ReverseFind(char ch) const
+{
+    for (int i = GetLength() - 1; i >= 0; --i)
+        if (c_str()[i] == ch)
+            return i;
+    return -1;
+}
+
+int CString::Compare(const char* psz) const
+{
+    return std::strcmp(c_str(), psz ? psz : "");
+}
+
+int CString::CompareNoCase(const char* psz) const
+{
+    const unsigned char* a = reinterpret_cast<const unsigned char*>(c_str());
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(psz ? psz : "");
+    for (;; ++a, ++b)
+    {
+        int ca = (*a >= 'A' && *a <= 'Z') ? *a + ('a' - 'A') : *a;
+        int cb = (*b >= 'A' && *b <= 'Z') ? *b + ('a' - 'A') : *b;
+        if (ca != cb || ca == 0)
+            return ca - cb;
+    }
+}
+
+CString& CString::operator+=(const char* psz)
+{
+    return psz ? Append(psz, static_cast<int>(std::strlen(psz))) : *this;
+}
+
+CString& CString::Append(const char* pch, int nLength)
+{
+    if (nLength <= 0)
+        return *this;
+    int nOld = GetLength();
+    if (m_pData && pch >= m_pData->Text() && pch <= m_pData->Text() + nOld)
+    {
+        CString copy(pch, nLength);  // appending part of ourselves
+        return Append(copy.c_str(), nLength);
+    }
+    MakeUnique(nOld + nLength);
+    std::memcpy(m_pData->Text() + nOld, pch, static_cast<size_t>(nLength));
+    SetLength(nOld + nLength);
+    return *this;
+}
+
+CString operator+(const CString& a, const CString& b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+CString operator+(const CString& a, const char* b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+CString operator+(const char* a, const CString& b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+CString operator+(const CString& a, char b)
+{
+    CString s(a);
+    s += b;
+    return s;
+}
+
+bool operator==(const CString& a, const CString& b)
+{
+    return a.GetLength() == b.GetLength() && std::memcmp(a.c_str(), b.c_str(), static_cast<size_t>(a.GetLength())) == 0;
+}

@@ -1,0 +1,77 @@
+# Shared by scripts/run, scripts/test and scripts/bench: installing what the
+# build needs, choosing the Windows architecture that Wine can run here, and
+# the private virtual display and Wine server.
+
+TOP=$(cd "$(dirname "$0")/.." && pwd)
+BUILD="$TOP/build"
+export DEBIAN_FRONTEND=noninteractive
+
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "== installing: ${missing[*]}"
+        if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+            dpkg --add-architecture i386
+        fi
+        apt-get update -qq </dev/null
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
+    fi
+}
+
+install_build_deps() {
+    need_packages cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686 \
+        g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 \
+        wine wine32:i386 wine64 xvfb googletest imagemagick x11-utils
+}
+
+# The shipped program is 32-bit. Some kernels cannot execute 32-bit Linux
+# programs, and then wine32 cannot run at all: the test programs are then built
+# for 64-bit Windows from the same sources and run under wine64.
+choose_test_arch() {
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        TEST_ARCH=i686
+        TEST_BUILD="$BUILD"
+    else
+        TEST_ARCH=x86_64
+        TEST_BUILD="$BUILD/x64"
+    fi
+}
+
+configure_build() {  # dir arch
+    if [ ! -f "$1/CMakeCache.txt" ]; then
+        cmake -S "$TOP" -B "$1" -DCMAKE_TOOLCHAIN_FILE="$TOP/cmake/mingw-$2.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    fi
+}
+
+# Starts a private Xvfb and exports DISPLAY; stopped by stop_display.
+start_display() {
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
+    XVFB_PID=$!
+    local num
+    read -r num <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=":$num"
+}
+
+stop_display() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
+
+# A persistent Wine server for the test prefix, started with no pipe attached
+# so that Wine's background services never hold CTest's output open.
+start_wine() {  # build dir
+    mkdir -p "$1/wineprefix"
+    WINEPREFIX="$1/wineprefix" /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
+    "$1/run-wine" wineboot >/dev/null 2>&1 </dev/null
+}
+
+stop_wine() {  # build dir
+    WINEPREFIX="$1/wineprefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 </dev/null || true
+}
