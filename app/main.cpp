@@ -1,2 +1,8 @@
+#include "app/HostsApp.h"
+
 #include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+{
+    return AfxWinMain(&theApp, hInstance);
+}

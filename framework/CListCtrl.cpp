@@ -1,0 +1,74 @@
+#include "framework/CListCtrl.h"
+
+int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth)
+{
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = nFormat;
+    column.cx = nWidth;
+    column.pszText = const_cast<char*>(pszHeading);
+    column.iSubItem = nCol;
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
+}
+
+int CListCtrl::InsertItem(int nItem, const char* pszText)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(pszText);
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText)
+{
+    LVITEMA item = {};
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<char*>(pszText);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
+CString CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    // The control copies at most the buffer's size; grow until the text fits.
+    CString text;
+    for (int nSize = 256;; nSize *= 2)
+    {
+        LVITEMA item = {};
+        item.iSubItem = nSubItem;
+        item.cchTextMax = nSize;
+        item.pszText = text.GetBuffer(nSize);
+        int nLength = static_cast<int>(
+            SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+        if (nLength < nSize - 1 || nSize >= (1 << 24))
+        {
+            text.ReleaseBuffer(nLength);
+            return text;
+        }
+    }
+}
+
+BOOL CListCtrl::RecreateAsOwnerData()
+{
+    HWND hOld = m_hWnd;
+    HWND hParent = ::GetParent(hOld);
+    RECT rc;
+    ::GetWindowRect(hOld, &rc);
+    ::MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rc), 2);
+    DWORD dwStyle = static_cast<DWORD>(::GetWindowLongPtrA(hOld, GWL_STYLE)) | LVS_OWNERDATA;
+    DWORD dwExStyle = static_cast<DWORD>(::GetWindowLongPtrA(hOld, GWL_EXSTYLE));
+    int nID = ::GetDlgCtrlID(hOld);
+    HFONT hFont = reinterpret_cast<HFONT>(::SendMessageA(hOld, WM_GETFONT, 0, 0));
+    HWND hNew = ::CreateWindowExA(dwExStyle, WC_LISTVIEWA, "", dwStyle, rc.left, rc.top, rc.right - rc.left,
+                                  rc.bottom - rc.top, hParent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nID)),
+                                  reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hParent, GWLP_HINSTANCE)),
+                                  nullptr);
+    if (!hNew)
+        return FALSE;
+    // Same place in the tab and drawing order as the control it replaces.
+    ::SetWindowPos(hNew, hOld, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessageA(hNew, WM_SETFONT, reinterpret_cast<WPARAM>(hFont), FALSE);
+    ::DestroyWindow(hOld);
+    m_hWnd = hNew;
+    return TRUE;
+}

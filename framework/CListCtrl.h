@@ -1,0 +1,45 @@
+// A report-view list control (SysListView32) bound to a dialog's control.
+#pragma once
+
+#include "framework/CWnd.h"
+
+#include <commctrl.h>
+
+class CListCtrl : public CWnd
+{
+public:
+    DWORD SetExtendedStyle(DWORD dwExStyle)
+    {
+        return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwExStyle));
+    }
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    int GetNextItem(int nItem, int nFlags) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
+    }
+    BOOL EnsureVisible(int nItem, BOOL bPartialOK)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK));
+    }
+    // For a list that asks its parent for cell texts (LVS_OWNERDATA).
+    BOOL SetItemCountEx(int nItems, DWORD dwFlags)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(nItems), dwFlags));
+    }
+    BOOL RedrawItems(int nFirst, int nLast)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(nFirst), nLast));
+    }
+    void SetRedraw(BOOL bRedraw) { SendMessage(WM_SETREDRAW, bRedraw); }
+
+    int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth);
+    int InsertItem(int nItem, const char* pszText);
+    BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
+    CString GetItemText(int nItem, int nSubItem) const;
+
+    // Replaces the control with one of the same place, id and styles that asks
+    // its parent for its cells (LVS_OWNERDATA), which the template cannot say
+    // without changing how the dialog is described.
+    BOOL RecreateAsOwnerData();
+};

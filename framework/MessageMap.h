@@ -1,0 +1,73 @@
+// Static message maps: a table per class binding a window message or a
+// command id to a member function. Dispatch walks the class's table and then
+// its base classes' tables (see CWnd::OnWndMsg).
+#pragma once
+
+#include <windows.h>
+
+class CCmdTarget;
+typedef void (CCmdTarget::*AFX_PMSG)();
+
+// Handler signatures the dispatcher knows how to call.
+enum AfxSig
+{
+    AfxSig_end = 0,
+    AfxSig_vv,      // void Handler()
+    AfxSig_vwl,     // void Handler(UINT nID, LPARAM lParam)
+    AfxSig_hv,      // HCURSOR Handler(); the result is the message's result
+    AfxSig_notify,  // void Handler(NMHDR* pNMHDR, LRESULT* pResult)
+};
+
+struct AFX_MSGMAP_ENTRY
+{
+    UINT nMessage;  // WM_COMMAND, WM_NOTIFY or a window message
+    UINT nCode;     // notification code for WM_NOTIFY; unused otherwise
+    UINT nID;       // command or control id; 0 for window messages
+    AfxSig nSig;
+    AFX_PMSG pfn;
+};
+
+struct AFX_MSGMAP
+{
+    const AFX_MSGMAP* (*pfnGetBaseMap)();
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+#define DECLARE_MESSAGE_MAP()                           \
+protected:                                              \
+    static const AFX_MSGMAP* GetThisMessageMap();       \
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }    \
+    const AFX_MSGMAP* theClass::GetThisMessageMap()                                      \
+    {                                                                                    \
+        typedef theClass ThisClass;                                                      \
+        typedef baseClass TheBaseClass;                                                  \
+        static const AFX_MSGMAP_ENTRY messageEntries[] = {
+
+#define END_MESSAGE_MAP()                                                                \
+            {0, 0, 0, AfxSig_end, nullptr}                                               \
+        };                                                                               \
+        static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &messageEntries[0]}; \
+        return &messageMap;                                                              \
+    }
+
+#define AFX_PMSG_CAST(type, fn) reinterpret_cast<AFX_PMSG>(static_cast<type>(fn))
+
+#define ON_COMMAND(id, memberFxn) \
+    {WM_COMMAND, 0, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn)},
+
+#define ON_NOTIFY(code, id, memberFxn)                                                   \
+    {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), AfxSig_notify,           \
+     AFX_PMSG_CAST(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn)},
+
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnDestroy)},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnPaint)},
+#define ON_WM_SYSCOMMAND()                                                               \
+    {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                                    \
+     AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnSysCommand)},
+#define ON_WM_QUERYDRAGICON()                                                            \
+    {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                  \
+     AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon)},

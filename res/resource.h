@@ -1,0 +1,54 @@
+// Resource and command ids of Tarnwick.
+#pragma once
+
+// Dialog templates
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN 102
+#define IDD_ENTRY 129
+#define IDD_RESTORE 133
+
+// Icon and menu
+#define IDR_MAINFRAME 128
+#define IDR_MAINMENU 131
+
+// Strings
+#define IDS_ABOUTBOX 101
+#define IDS_APP_TITLE 57344
+
+// System menu item of the About box (the system reserves ids from 0xF000)
+#define IDM_ABOUTBOX 0x0010
+
+// Main window controls
+#define IDC_HOSTS_LIST 1003
+#define IDC_COMMENT_SELECTED 1005
+#define IDC_UNCOMMENT_SELECTED 1006
+#define IDC_ADD_NEW_ENTRY 1008
+#define IDC_SAVE_CHANGES 1010
+
+// Entry dialog controls
+#define IDC_ENTRY 1009
+#define IDC_TARGET 1010
+
+// Restore dialog controls
+#define IDC_BACKUP_LIST 1011
+#define IDC_RESTORE 1012
+#define IDC_VIEW_FILE 1013
+
+// Menu commands
+#define ID_FILE_EXIT 32771
+#define ID_FILE_SAVE_CHANGES 32772
+#define ID_HELP_PRODUCT_HOMEPAGE 32773
+#define ID_HELP_CONTACT_US 32774
+#define ID_VIEW_REFRESH 32775
+#define ID_FILE_ADD_NEW_ENTRY 32776
+#define ID_VIEW_BACKUP_FOLDER 32777
+#define ID_FILE_BACKUP_NOW 32778
+#define ID_VIEW_HOSTS_FILE 32779
+#define ID_FILE_RESTORE 32780
+
+// The framework's help command
+#define ID_HELP 57670
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

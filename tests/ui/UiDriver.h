@@ -1,0 +1,57 @@
+// Drives the program's real dialogs from a second thread, as a user would:
+// finds its windows, sends commands and keys, reads list cells and message
+// boxes, and answers them. The dialogs run their modal loops on the test's
+// own thread (RunModal).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct MessageBoxSeen
+{
+    HWND hWnd = nullptr;
+    std::string caption;
+    std::string text;
+    std::vector<int> buttons;  // visible button ids, for example {IDYES, IDNO}
+    std::string icon;          // "information", "question", "error", "warning" or ""
+};
+
+class UiDriver
+{
+public:
+    explicit UiDriver(DWORD dwUiThreadId) : m_dwUiThreadId(dwUiThreadId) {}
+
+    // The newest visible dialog of the UI thread with this caption that is
+    // not a message box; nullptr after the timeout.
+    HWND WaitForDialog(const char* pszCaption, int nTimeoutMs = 10000);
+    // The newest visible message box of the UI thread.
+    MessageBoxSeen WaitForMessageBox(int nTimeoutMs = 10000);
+    // True when no message box is open now.
+    bool NoMessageBox();
+    // Every visible top-level window of the UI thread.
+    std::vector<HWND> Windows();
+
+    void Command(HWND hDlg, int nID);  // a menu command or a button click
+    void Key(HWND hDlg, UINT vk);      // a key pressed in the dialog's focused control
+    void Answer(const MessageBoxSeen& box, int nButton);
+
+    // Rows of a report list, read through the control itself.
+    static int RowCount(HWND hList);
+    static std::string Cell(HWND hList, int nRow, int nColumn);
+    static void Select(HWND hList, const std::vector<int>& rows);
+    static std::vector<int> SelectedRows(HWND hList);
+
+    // Waits until the UI thread has handled everything posted so far.
+    void Sync(HWND hWnd);
+
+private:
+    DWORD m_dwUiThreadId;
+};
+
+// Runs pfnModal on this thread (it shows a modal dialog) while the script
+// drives it from another thread. If the script ends and the dialogs are still
+// open after a grace period, they are closed, so a failing test cannot hang.
+void RunModal(const std::function<void()>& modal, const std::function<void(UiDriver&)>& script);

@@ -1,0 +1,24 @@
+#include "ui/EntryDlg.h"
+
+#include "framework/CWinApp.h"
+#include "res/resource.h"
+
+CEntryDlg::CEntryDlg() : CDialog(IDD_ENTRY), m_hIcon(nullptr), m_strTarget("127.0.0.1")
+{
+}
+
+BOOL CEntryDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    return TRUE;
+}
+
+void CEntryDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_ENTRY, m_strEntry);
+    DDX_Text(pDX, IDC_TARGET, m_strTarget);
+}

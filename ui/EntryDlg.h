@@ -1,0 +1,19 @@
+// "Hosts File Entry": asks for a host name and the address to map it to.
+#pragma once
+
+#include "framework/CDialog.h"
+
+class CEntryDlg : public CDialog
+{
+public:
+    CEntryDlg();
+
+    BOOL OnInitDialog() override;
+
+    HICON m_hIcon;
+    CString m_strEntry;   // host name
+    CString m_strTarget;  // address, "127.0.0.1" to begin with
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+};
