@@ -1,0 +1,11 @@
+// Writing line texts as a hosts file: each text followed by CR LF, nothing
+// before the first line and nothing after the last line end. The file itself
+// is written by WriteHostsLines (hosts/HostsFileWriter.h).
+#pragma once
+
+#include "framework/CString.h"
+
+#include <string>
+
+// Appends the text and "\r\n".
+void AppendHostsLine(std::string& out, const CString& text);

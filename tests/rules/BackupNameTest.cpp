@@ -1,0 +1,23 @@
+#include "hosts/BackupName.h"
+
+#include <gtest/gtest.h>
+
+TEST(BackupName, SeparatorsBecomeSpaces)
+{
+    EXPECT_STREQ("7 1 2008 9 42 20 PM", MakeFileNameSafe("7/1/2008 9:42:20 PM"));
+    EXPECT_STREQ("01.07.2008 21 42 20", MakeFileNameSafe("01.07.2008 21:42:20"));
+    EXPECT_STREQ("a b c d e f", MakeFileNameSafe("a/b\\c:d*e<f"));
+    EXPECT_STREQ("x ", MakeFileNameSafe("x>"));
+}
+
+TEST(BackupName, BarsAreRemoved)
+{
+    EXPECT_STREQ("2008 07 01", MakeFileNameSafe("2008|/07|/01"));
+    EXPECT_STREQ("", MakeFileNameSafe("||"));
+}
+
+TEST(BackupName, OtherCharactersAreKept)
+{
+    EXPECT_STREQ("2008-07-01 21.42.20 ?\"", MakeFileNameSafe("2008-07-01 21.42.20 ?\""));
+    EXPECT_STREQ("", MakeFileNameSafe(""));
+}
