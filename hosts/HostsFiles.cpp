@@ -1,0 +1,75 @@
+#include "hosts/HostsFiles.h"
+
+#include "framework/AppName.h"
+#include "hosts/BackupName.h"
+#include "hosts/ShellApi.h"
+
+#include <cstring>
+
+CHostsFiles::~CHostsFiles()
+{
+}
+
+void CHostsFiles::GetHostsFilePath(CString& path)
+{
+    char szSystem[260] = {};
+    ::GetSystemDirectoryA(szSystem, 260);
+    path.Format("%s\\drivers\\etc\\hosts", szSystem);
+    // A system directory ending in a backslash would double the separator.
+    path.Replace("\\\\", "\\");
+}
+
+void CHostsFiles::GetModuleFolder(CString& folder)
+{
+    folder.Empty();
+    char szModule[256] = {};
+    ::GetModuleFileNameA(nullptr, szModule, 256);
+    szModule[255] = '\0';  // a truncated path may come back unterminated
+    CString module(szModule);
+    int nSlash = module.ReverseFind('\\');
+    if (nSlash >= 0)
+        folder = module.Left(nSlash);
+}
+
+void CHostsFiles::GetDataFolder(CString& folder)
+{
+    CShellApi shell;
+    char szBuffer[261];
+    std::memset(szBuffer, 0, sizeof szBuffer);
+    // The call's result is not looked at: whatever text it left decides.
+    shell.SHGetSpecialFolderPath(nullptr, szBuffer, CSIDL_LOCAL_APPDATA, TRUE);
+    szBuffer[260] = '\0';
+    if (std::strlen(szBuffer) > 1)
+        folder.Format("%s", szBuffer);
+    else
+        GetModuleFolder(folder);
+}
+
+void CHostsFiles::GetBackupFolder(CString& folder)
+{
+    CString dataFolder;
+    GetDataFolder(dataFolder);
+    folder.Format("%s\\%s", dataFolder.c_str(), AfxGetAppName());
+    // Fails harmlessly when the folder exists; a folder that cannot be made
+    // shows up as a failed copy later.
+    ::CreateDirectoryA(folder, nullptr);
+}
+
+BOOL CHostsFiles::BackupHostsFile(CString& backupPath)
+{
+    return BackupHostsFile(backupPath, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
+}
+
+BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid)
+{
+    CString stamp = MakeFileNameSafe(when.Format(0, lcid));
+    CString folder;
+    GetBackupFolder(folder);
+    CString hostsPath;
+    GetHostsFilePath(hostsPath);
+    backupPath.Format("%s\\Hosts file backup on %s", folder.c_str(), stamp.c_str());
+    hostsPath.Replace("\\\\", "\\");
+    backupPath.Replace("\\\\", "\\");
+    // Fail if the name is taken: an earlier backup is never replaced.
+    return ::CopyFileA(hostsPath, backupPath, TRUE);
+}

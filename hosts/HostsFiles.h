@@ -1,0 +1,34 @@
+// Where the hosts file, the data folder and the backup folder are, and the
+// backup copy of the hosts file. Every path is worked out afresh on each call.
+#pragma once
+
+#include "framework/COleDateTime.h"
+#include "framework/CString.h"
+
+#include <windows.h>
+
+class CHostsFiles
+{
+public:
+    virtual ~CHostsFiles();
+
+    // "<system directory>\drivers\etc\hosts".
+    void GetHostsFilePath(CString& path);
+    // The executable's folder without a trailing backslash; empty when the
+    // executable's path holds no backslash.
+    void GetModuleFolder(CString& folder);
+    // The user's local application-data folder, or the executable's folder
+    // when the shell cannot give it.
+    void GetDataFolder(CString& folder);
+    // "<data folder>\<application title>", created when missing.
+    void GetBackupFolder(CString& folder);
+
+    // Copies the hosts file as it is on disk to "<backup folder>\Hosts file
+    // backup on <date and time>", never replacing an existing file. backupPath
+    // is filled either way; after FALSE, GetLastError() tells why (80 when a
+    // backup of the same second exists).
+    BOOL BackupHostsFile(CString& backupPath);
+    // The same with a given moment and locale instead of now and the user's
+    // default locale.
+    BOOL BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid = LANG_USER_DEFAULT);
+};
