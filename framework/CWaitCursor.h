@@ -8,7 +8,14 @@ class CWaitCursor
 {
 public:
     CWaitCursor() : m_hPrevious(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-    ~CWaitCursor() { ::SetCursor(m_hPrevious); }
+    // Restoring the cursor keeps the caller's last error: a failed file
+    // operation inside the wait is reported after it.
+    ~CWaitCursor()
+    {
+        DWORD dwError = ::GetLastError();
+        ::SetCursor(m_hPrevious);
+        ::SetLastError(dwError);
+    }
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
 

@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 
 #include <algorithm>
+#include <cstring>
+#include <oleauto.h>
 #include <cstdio>
 #include <shlobj.h>
 
@@ -157,4 +159,106 @@ int RunUnixCommand(const std::string& command)
         ::Sleep(20);
     }
     return -1;
+}
+
+std::string SystemText(DWORD dwCode)
+{
+    char* pszText = nullptr;
+    DWORD nLength = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, dwCode,
+        0x400, reinterpret_cast<char*>(&pszText), 1, nullptr);
+    std::string text = pszText ? std::string(pszText, nLength) : std::string();
+    if (pszText)
+        ::LocalFree(pszText);
+    return text;
+}
+
+std::string UnixPath(const std::string& windowsPath)
+{
+    typedef char*(CDECL * PFN)(const WCHAR*);
+    PFN pfn = reinterpret_cast<PFN>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!pfn)
+        return "";
+    WCHAR szWide[MAX_PATH];
+    ::MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, szWide, MAX_PATH);
+    char* pszUnix = pfn(szWide);
+    if (!pszUnix)
+        return "";
+    std::string unixPath = pszUnix;
+    ::HeapFree(::GetProcessHeap(), 0, pszUnix);
+    return unixPath;
+}
+
+std::string BackupNameAt(const SYSTEMTIME& when)
+{
+    DATE date = 0;
+    ::SystemTimeToVariantTime(const_cast<SYSTEMTIME*>(&when), &date);
+    BSTR bstr = nullptr;
+    ::VarBstrFromDate(date, LOCALE_USER_DEFAULT, 0, &bstr);
+    char szText[128] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, bstr, -1, szText, sizeof(szText), nullptr, nullptr);
+    ::SysFreeString(bstr);
+    std::string safe;
+    for (const char* p = szText; *p; ++p)
+    {
+        if (*p == '|')
+            continue;
+        safe += std::strchr("/\\:*<>", *p) ? ' ' : *p;
+    }
+    return "Hosts file backup on " + safe;
+}
+
+void TakeBackupNamesFor(int nSeconds)
+{
+    ::CreateDirectoryA(BackupFolderPath().c_str(), nullptr);
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME ft;
+    ::SystemTimeToFileTime(&now, &ft);
+    ULARGE_INTEGER t;
+    t.LowPart = ft.dwLowDateTime;
+    t.HighPart = ft.dwHighDateTime;
+    for (int n = 0; n <= nSeconds; ++n)
+    {
+        ULARGE_INTEGER u;
+        u.QuadPart = t.QuadPart + static_cast<ULONGLONG>(n) * 10000000ULL;
+        FILETIME f = {u.LowPart, u.HighPart};
+        SYSTEMTIME st;
+        ::FileTimeToSystemTime(&f, &st);
+        st.wMilliseconds = 0;
+        WriteBytes(BackupFolderPath() + "\\" + BackupNameAt(st), "taken");
+    }
+}
+
+std::string DosPath(const std::string& unixPath)
+{
+    std::string dos = "Z:" + unixPath;
+    std::replace(dos.begin(), dos.end(), '/', '\\');
+    return dos;
+}
+
+void SetClassCommand(const char* pszKey, const char* pszCommand)
+{
+    if (!pszCommand)
+    {
+        ::RegDeleteKeyA(HKEY_CLASSES_ROOT, pszKey);
+        return;
+    }
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(pszCommand),
+                     static_cast<DWORD>(strlen(pszCommand) + 1));
+    ::RegCloseKey(hKey);
+}
+
+std::string ClassCommand(const char* pszKey)
+{
+    char szValue[1024] = "";
+    LONG cbValue = sizeof(szValue);
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, pszKey, szValue, &cbValue) != ERROR_SUCCESS)
+        return "";
+    return szValue;
 }
