@@ -1,0 +1,191 @@
+// The real tarnwick.exe as its own process, driven from outside as a user
+// would: rows are read and selected through the list control, buttons and
+// menu items pressed, message boxes read and answered.
+#include "WindowTest.h"
+
+#include <commctrl.h>
+
+namespace
+{
+// A list control of another process: messages that carry pointers need the
+// memory on the other side.
+class RemoteList
+{
+public:
+    RemoteList(HANDLE hProcess, HWND hList) : m_hProcess(hProcess), m_hList(hList)
+    {
+        m_pRemote = static_cast<char*>(
+            ::VirtualAllocEx(hProcess, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteList()
+    {
+        if (m_pRemote)
+            ::VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+    }
+
+    int RowCount() const { return UiDriver::RowCount(m_hList); }
+
+    std::string Cell(int nRow, int nColumn) const
+    {
+        LVITEMA item = {};
+        item.iSubItem = nColumn;
+        item.pszText = m_pRemote + sizeof(LVITEMA);
+        item.cchTextMax = kSize - sizeof(LVITEMA);
+        ::WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof(item), nullptr);
+        int nLength = static_cast<int>(
+            ::SendMessageA(m_hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(m_pRemote)));
+        std::string text(static_cast<size_t>(nLength), '\0');
+        ::ReadProcessMemory(m_hProcess, m_pRemote + sizeof(LVITEMA), &text[0], text.size(), nullptr);
+        return text;
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (int n = 0; n < RowCount(); ++n)
+            texts.push_back(Cell(n, 1));
+        return texts;
+    }
+
+    void Select(int nRow)
+    {
+        SetState(-1, 0);
+        SetState(nRow, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+
+private:
+    void SetState(int nRow, UINT nState)
+    {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = nState;
+        ::WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof(item), nullptr);
+        ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(m_pRemote));
+    }
+
+    static const int kSize = 8192;
+    HANDLE m_hProcess;
+    HWND m_hList;
+    char* m_pRemote;
+};
+
+std::string BackupPathIn(const std::string& confirmation)
+{
+    std::string prefix = "Current Hosts File Backed Up Successfully as [";
+    std::string::size_type end = confirmation.find("].\n");
+    if (confirmation.compare(0, prefix.size(), prefix) != 0 || end == std::string::npos)
+        return "";
+    return confirmation.substr(prefix.size(), end - prefix.size());
+}
+
+// Saves: confirms the backup and acknowledges the success; returns the
+// backup's path.
+std::string SaveThroughTheWindow(UiDriver& driver, HWND hMain)
+{
+    driver.Command(hMain, 1010);
+    MessageBoxSeen confirm = driver.WaitForMessageBox();
+    std::string backup = BackupPathIn(confirm.text);
+    EXPECT_FALSE(backup.empty()) << confirm.text;
+    driver.Answer(confirm, IDYES);
+    MessageBoxSeen done = driver.WaitForMessageBox();
+    EXPECT_EQ("Changes have been saved successfully.", done.text);
+    driver.Answer(done, IDOK);
+    return backup;
+}
+}
+
+class EndToEndTest : public WindowTest
+{
+};
+
+TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
+{
+    const std::string original = "# header\r\n127.0.0.1 a.example\r\n127.0.0.1 b.example\r\n";
+    SetHosts(original);
+
+    std::string exe = DosPath(TARNWICK_EXE_PATH);
+    std::vector<char> commandLine(exe.begin(), exe.end());
+    commandLine.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                 &pi))
+        << exe;
+    UiDriver driver(pi.dwThreadId);
+    HWND hMain = driver.WaitForDialog("Tarnwick");
+    if (!hMain)
+    {
+        ::TerminateProcess(pi.hProcess, 1);
+        FAIL() << "the program's window did not open";
+    }
+    RemoteList list(pi.hProcess, ::GetDlgItem(hMain, 1003));
+    EXPECT_EQ((std::vector<std::string>{"# header", "127.0.0.1 a.example", "127.0.0.1 b.example"}), list.Texts());
+    EXPECT_EQ("Active", list.Cell(1, 2));
+
+    // Comment a line.
+    list.Select(1);
+    driver.Command(hMain, 1005);
+    driver.Sync(hMain);
+    EXPECT_EQ("# 127.0.0.1 a.example", list.Cell(1, 1));
+    EXPECT_EQ("Commented", list.Cell(1, 2));
+
+    // Add an entry.
+    driver.Command(hMain, 1008);
+    HWND hEntry = driver.WaitForDialog("Hosts File Entry");
+    ASSERT_NE(nullptr, hEntry);
+    ::SendMessageA(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
+    driver.Command(hEntry, IDOK);
+    driver.Sync(hMain);
+    ASSERT_EQ(4, list.RowCount());
+    EXPECT_EQ("4", list.Cell(3, 0));
+    EXPECT_EQ("127.0.0.1 ads.example", list.Cell(3, 1));
+
+    // Save and confirm.
+    const std::string edited = "# header\r\n# 127.0.0.1 a.example\r\n127.0.0.1 b.example\r\n127.0.0.1 ads.example\r\n";
+    std::string firstBackup = SaveThroughTheWindow(driver, hMain);
+    EXPECT_EQ(edited, ReadBytes(SystemHostsPath()));
+    ASSERT_EQ(1u, BackupFileNames().size());
+    EXPECT_EQ(BackupFolderPath() + "\\" + BackupFileNames()[0], firstBackup);
+    EXPECT_EQ(original, ReadBytes(firstBackup));
+
+    // Restore that backup and save again. Backup names carry the second, so
+    // the second save waits for the next one.
+    driver.Command(hMain, 32780);
+    HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
+    ASSERT_NE(nullptr, hRestore);
+    RemoteList backups(pi.hProcess, ::GetDlgItem(hRestore, 1011));
+    ASSERT_EQ(1, backups.RowCount());
+    EXPECT_EQ(BackupFileNames()[0], backups.Cell(0, 1));
+    backups.Select(0);
+    driver.Command(hRestore, 1012);
+    MessageBoxSeen loading = driver.WaitForMessageBox();
+    EXPECT_EQ("The Selected Old Hosts File will now be loaded into the main screen.\n"
+              "You can complete the Restore by Pressing Save Changes Button on the main screen.",
+              loading.text);
+    driver.Answer(loading, IDOK);
+    driver.Sync(hMain);
+    EXPECT_EQ((std::vector<std::string>{"# header", "127.0.0.1 a.example", "127.0.0.1 b.example"}), list.Texts());
+    EXPECT_EQ(edited, ReadBytes(SystemHostsPath())) << "loading a backup writes nothing yet";
+
+    ::Sleep(1100);
+    std::string secondBackup = SaveThroughTheWindow(driver, hMain);
+    EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+    std::vector<std::string> names = BackupFileNames();
+    ASSERT_EQ(2u, names.size());
+    EXPECT_EQ(original, ReadBytes(firstBackup));
+    EXPECT_NE(firstBackup, secondBackup);
+    EXPECT_EQ(edited, ReadBytes(secondBackup));
+
+    // Exit: saved, so no question; the process ends.
+    driver.Command(hMain, 32771);
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 10000));
+    DWORD dwExitCode = 1;
+    ::GetExitCodeProcess(pi.hProcess, &dwExitCode);
+    EXPECT_EQ(0u, dwExitCode);
+    EXPECT_EQ(0u, ReadRunValue());
+    if (::WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0)
+        ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+}
