@@ -58,7 +58,8 @@ protected:
     // (when empty) and removed afterwards when empty.
     CString ExpectNewFolder(const CString& path)
     {
-        ::RemoveDirectoryA(path);
+        // Other tests of this prefix may have left backups in it.
+        CTempFolder::RemoveTree(path);
         m_madeFolders.push_back(path);
         return path;
     }

@@ -126,8 +126,8 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     // Comment a line.
     list.Select(1);
     driver.Command(hMain, 1005);
-    driver.Sync(hMain);
-    EXPECT_EQ("# 127.0.0.1 a.example", list.Cell(1, 1));
+    EXPECT_TRUE(UiDriver::WaitUntil([&]() { return list.Cell(1, 1) == "# 127.0.0.1 a.example"; }))
+        << list.Cell(1, 1);
     EXPECT_EQ("Commented", list.Cell(1, 2));
 
     // Add an entry.
@@ -136,8 +136,7 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     ASSERT_NE(nullptr, hEntry);
     ::SendMessageA(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
     driver.Command(hEntry, IDOK);
-    driver.Sync(hMain);
-    ASSERT_EQ(4, list.RowCount());
+    ASSERT_TRUE(UiDriver::WaitUntil([&]() { return list.RowCount() == 4; }));
     EXPECT_EQ("4", list.Cell(3, 0));
     EXPECT_EQ("127.0.0.1 ads.example", list.Cell(3, 1));
 
@@ -164,7 +163,7 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
               "You can complete the Restore by Pressing Save Changes Button on the main screen.",
               loading.text);
     driver.Answer(loading, IDOK);
-    driver.Sync(hMain);
+    EXPECT_TRUE(UiDriver::WaitUntil([&]() { return list.RowCount() == 3; }));
     EXPECT_EQ((std::vector<std::string>{"# header", "127.0.0.1 a.example", "127.0.0.1 b.example"}), list.Texts());
     EXPECT_EQ(edited, ReadBytes(SystemHostsPath())) << "loading a backup writes nothing yet";
 

@@ -150,10 +150,27 @@ void UiDriver::Answer(const MessageBoxSeen& box, int nButton)
     WaitFor(10000, [&]() -> HWND { return ::IsWindow(box.hWnd) ? nullptr : box.hWnd + 1; });
 }
 
-void UiDriver::Sync(HWND hWnd)
+void UiDriver::Sync(HWND)
 {
-    // A sent message is handled after the messages posted before it.
-    ::SendMessageA(hWnd, WM_NULL, 0, 0);
+    // Posted messages of one thread are handled in the order they were
+    // posted: when the marker posted now is handled, so is everything before
+    // it. (A sent message would not do: it overtakes posted ones.)
+    ASSERT_NE(nullptr, m_hSyncWnd) << "Sync works only in-process";
+    HANDLE hDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ::PostMessageA(m_hSyncWnd, WM_APP, 0, reinterpret_cast<LPARAM>(hDone));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(hDone, 10000)) << "the UI thread did not get to the marker";
+    ::CloseHandle(hDone);
+}
+
+bool UiDriver::WaitUntil(const std::function<bool()>& condition, int nTimeoutMs)
+{
+    for (int nWaited = 0; nWaited <= nTimeoutMs; nWaited += 10)
+    {
+        if (condition())
+            return true;
+        ::Sleep(10);
+    }
+    return false;
 }
 
 int UiDriver::RowCount(HWND hList)
@@ -194,11 +211,46 @@ std::vector<int> UiDriver::SelectedRows(HWND hList)
     return rows;
 }
 
+namespace
+{
+LRESULT CALLBACK SyncWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (nMsg == WM_APP)
+    {
+        ::SetEvent(reinterpret_cast<HANDLE>(lParam));
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
+}
+
+HWND CreateSyncWindow()
+{
+    static ATOM s_atom = 0;
+    if (!s_atom)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &SyncWndProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "TarnwickTestSync";
+        s_atom = ::RegisterClassA(&wc);
+    }
+    return ::CreateWindowExA(0, "TarnwickTestSync", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+}
+
 void RunModal(const std::function<void()>& modal, const std::function<void(UiDriver&)>& script)
 {
     HANDLE hModalDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    UiDriver driver(::GetCurrentThreadId());
+    HWND hSyncWnd = CreateSyncWindow();
+    UiDriver driver(::GetCurrentThreadId(), hSyncWnd);
+    HANDLE hWorkerDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread worker([&]() {
+        struct SetOnExit
+        {
+            HANDLE h;
+            ~SetOnExit() { ::SetEvent(h); }
+        } done{hWorkerDone};
         script(driver);
         // Whatever the script left open is closed, so that a failing test
         // ends instead of waiting for a user.
@@ -224,6 +276,16 @@ void RunModal(const std::function<void()>& modal, const std::function<void(UiDri
     });
     modal();
     ::SetEvent(hModalDone);
+    // Markers posted after the dialogs closed still need a loop to reach them.
+    while (::WaitForSingleObject(hWorkerDone, 0) == WAIT_TIMEOUT)
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::Sleep(5);
+    }
     worker.join();
+    ::DestroyWindow(hSyncWnd);
+    ::CloseHandle(hWorkerDone);
     ::CloseHandle(hModalDone);
 }

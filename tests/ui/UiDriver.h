@@ -22,7 +22,10 @@ struct MessageBoxSeen
 class UiDriver
 {
 public:
-    explicit UiDriver(DWORD dwUiThreadId) : m_dwUiThreadId(dwUiThreadId) {}
+    // hSyncWnd: a window of the UI thread that Sync posts to; nullptr when
+    // the UI runs in another process.
+    explicit UiDriver(DWORD dwUiThreadId, HWND hSyncWnd = nullptr)
+        : m_dwUiThreadId(dwUiThreadId), m_hSyncWnd(hSyncWnd) {}
 
     // The newest visible dialog of the UI thread with this caption that is
     // not a message box; nullptr after the timeout.
@@ -44,11 +47,16 @@ public:
     static void Select(HWND hList, const std::vector<int>& rows);
     static std::vector<int> SelectedRows(HWND hList);
 
-    // Waits until the UI thread has handled everything posted so far.
-    void Sync(HWND hWnd);
+    // Waits until the UI thread has handled everything posted so far (or has
+    // started a nested modal loop for it). In-process only.
+    void Sync(HWND hWnd = nullptr);
+
+    // Polls until the condition holds; false after the timeout.
+    static bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 10000);
 
 private:
     DWORD m_dwUiThreadId;
+    HWND m_hSyncWnd;
 };
 
 // Runs pfnModal on this thread (it shows a modal dialog) while the script

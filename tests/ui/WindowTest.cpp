@@ -12,6 +12,8 @@ void WindowTest::SetUp()
 void WindowTest::TearDown()
 {
     WriteBytes(SystemHostsPath(), m_savedHosts);
+    EmptyFolder(BackupFolderPath());
+    ::RemoveDirectoryA(BackupFolderPath().c_str());
 }
 
 void WindowTest::RunMain(const std::function<void(UiDriver&, HWND, HWND)>& script)
