@@ -1,0 +1,689 @@
+// Times the program's real main window on a large hosts file, inside this
+// process, as a user would drive it: the window runs its modal loop on the
+// main thread while a second thread sends the commands, answers the
+// questions and stops each clock (QueryPerformanceCounter) when the result
+// is on the screen.
+//
+//   tarnwick_bench --generate N FILE      writes a benchmark hosts file of N lines
+//   tarnwick_bench (--lines N | --file FILE) [--runs R] [--backups B] [--results TSV]
+//
+// The second form puts the file (generated in memory for --lines) in place
+// of the prefix's hosts file, fills the backup folder with B extra files
+// (1,000 by default), runs R sessions of the main window (5 by default) and
+// prints a markdown table of medians and spreads. Everything it changes is
+// put back at the end. Exit status 1 when any step did not do what it must.
+#include "HostsGenerator.h"
+#include "TestFiles.h"
+#include "UiDriver.h"
+
+#include "app/HostsApp.h"
+#include "hosts/HostsLineReader.h"
+#include "ui/MainDlg.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace
+{
+const int kMainList = 1003;
+const int kBackupList = 1011;
+const int kEntryHost = 1009;
+const int kCommentSelected = 1005;
+const int kUncommentSelected = 1006;
+const int kAddNewEntry = 1008;
+const int kSaveChanges = 1010;
+const int kRefresh = 32775;
+const int kRestore = 32780;
+
+const char kAskSave[] = "Would you like to save the changes?";
+const char kBackedUpPrefix[] = "Current Hosts File Backed Up Successfully as [";
+const char kSaved[] = "Changes have been saved successfully.";
+const char kAddedHost[] = "bench-added.example";
+const char kRestoreCaption[] = "Restore From Saved / Backed Up Hosts File";
+const char kBackupPrefix[] = "Hosts file backup on ";
+
+// Longest wait for any one step; far beyond the slowest step ever seen, so
+// that a broken step ends the run instead of hanging it.
+const double kStepTimeout = 600.0;
+
+double Seconds()
+{
+    static const double s_dFrequency = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / s_dFrequency;
+}
+
+template <typename Pred>
+bool WaitUntil(Pred pred, double dTimeout = kStepTimeout)
+{
+    double dEnd = Seconds() + dTimeout;
+    while (!pred())
+    {
+        if (Seconds() > dEnd)
+            return false;
+        ::Sleep(1);
+    }
+    return true;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char szText[512] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof(szText));
+    return szText;
+}
+
+// A visible dialog of the UI thread with this caption; the main window is
+// the one with a menu, which tells it apart from the message boxes that
+// carry the same caption.
+HWND FindDialog(UiDriver& driver, const char* pszCaption, bool bWithMenu)
+{
+    for (HWND hWnd : driver.Windows())
+        if (WindowText(hWnd) == pszCaption && (::GetMenu(hWnd) != nullptr) == bWithMenu)
+            return hWnd;
+    return nullptr;
+}
+
+// The newest message box other than hNot, once it is on the screen.
+MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot = nullptr)
+{
+    MessageBoxSeen box;
+    WaitUntil([&] {
+        if (driver.NoMessageBox())
+            return false;
+        box = driver.WaitForMessageBox(0);
+        return box.hWnd != nullptr && box.hWnd != hNot;
+    });
+    return box;
+}
+
+// Paints whatever a command left to paint, so that a clock stopped after it
+// includes drawing the visible rows.
+void Paint(HWND hWnd)
+{
+    ::UpdateWindow(hWnd);
+}
+
+int SelectedCount(HWND hList)
+{
+    return static_cast<int>(::SendMessageA(hList, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+// Selects (or with nState 0 deselects) every row: LVM_SETITEMSTATE with -1.
+void SelectAll(HWND hList, bool bRedraw, UINT nState = LVIS_SELECTED)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = nState;
+    if (!bRedraw)
+        ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    if (!bRedraw)
+    {
+        ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(hList, nullptr, TRUE);
+    }
+}
+
+// Runs a command to its end: a message sent from another thread returns only
+// when the window's thread has handled it.
+void RunCommand(HWND hDlg, int nID)
+{
+    ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
+}
+
+// Wine fills PeakPagefileUsage with the current private bytes (anonymous
+// resident memory), so the peak of private bytes is sampled after every step
+// instead; PeakWorkingSetSize is a true peak (the kernel's resident high-water
+// mark).
+struct CMemory
+{
+    double dPeakWorkingSetMB = 0;
+    double dPeakPrivateMB = 0;
+    double dPrivateMB = 0;
+};
+
+CMemory ProcessMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    CMemory memory;
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters)))
+    {
+        memory.dPeakWorkingSetMB = counters.PeakWorkingSetSize / 1048576.0;
+        memory.dPeakPrivateMB = counters.PeakPagefileUsage / 1048576.0;
+        memory.dPrivateMB = counters.PagefileUsage / 1048576.0;
+    }
+    return memory;
+}
+
+// Timings of every run, by step, in the order the steps first ran.
+class CResults
+{
+public:
+    void Add(const std::string& key, const std::string& label, double dSeconds)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (Step& step : m_steps)
+            if (step.key == key)
+            {
+                step.values.push_back(dSeconds);
+                return;
+            }
+        m_steps.push_back(Step{key, label, {dSeconds}});
+    }
+
+    // Fixes a step's place in the table before its first timing.
+    void Declare(const std::string& key, const std::string& label)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_steps.push_back(Step{key, label, {}});
+    }
+
+    void Fail(const std::string& what)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_failures.push_back(what);
+        std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+        std::fflush(stderr);
+    }
+    bool Failed() const { return !m_failures.empty(); }
+
+    void SamplePrivateBytes(double dPrivateMB)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_dMaxPrivateMB = std::max(m_dMaxPrivateMB, dPrivateMB);
+    }
+
+    void Print(int nFileLines, int nRows, const CMemory& start, const CMemory& afterWindows,
+               const CMemory& end) const;
+    // Appends "lines, key, label, median, min, max" rows for scripts/bench.
+    void WriteTsv(const char* pszPath, int nFileLines, const CMemory& afterWindows) const;
+
+private:
+    struct Step
+    {
+        std::string key;
+        std::string label;
+        std::vector<double> values;
+    };
+    static double Median(std::vector<double> values)
+    {
+        std::sort(values.begin(), values.end());
+        size_t n = values.size();
+        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    }
+
+    std::vector<Step> m_steps;
+    std::vector<std::string> m_failures;
+    double m_dMaxPrivateMB = 0;
+    mutable std::mutex m_mutex;
+};
+
+void CResults::Print(int nFileLines, int nRows, const CMemory& start, const CMemory& afterWindows,
+                     const CMemory& end) const
+{
+    std::printf("\n### %d-line hosts file (%d rows in the list)\n\n", nFileLines, nRows);
+    std::printf("| Work | median (s) | min-max (s) | runs (s) |\n|---|---:|---:|---|\n");
+    for (const Step& step : m_steps)
+    {
+        if (step.values.empty())
+            continue;
+        std::string runs;
+        for (double d : step.values)
+        {
+            char sz[32];
+            std::snprintf(sz, sizeof(sz), "%s%.3f", runs.empty() ? "" : " ", d);
+            runs += sz;
+        }
+        std::printf("| %s | %.3f | %.3f-%.3f | %s |\n", step.label.c_str(), Median(step.values),
+                    *std::min_element(step.values.begin(), step.values.end()),
+                    *std::max_element(step.values.begin(), step.values.end()), runs.c_str());
+    }
+    std::printf("\nMemory of the process: peak working set %.1f MB over the window runs (%.1f MB at start, "
+                "%.1f MB once the floor runs had followed); private bytes %.1f MB at start, at most %.1f MB after "
+                "a step, %.1f MB at the end (Wine reports PeakPagefileUsage as the current value, %.1f MB).\n",
+                afterWindows.dPeakWorkingSetMB, start.dPeakWorkingSetMB, end.dPeakWorkingSetMB, start.dPrivateMB,
+                m_dMaxPrivateMB, end.dPrivateMB, end.dPeakPrivateMB);
+    for (const std::string& failure : m_failures)
+        std::printf("\nFAILED: %s\n", failure.c_str());
+    std::fflush(stdout);
+}
+
+void CResults::WriteTsv(const char* pszPath, int nFileLines, const CMemory& afterWindows) const
+{
+    std::FILE* pFile = std::fopen(pszPath, "a");
+    if (!pFile)
+        return;
+    for (const Step& step : m_steps)
+        if (!step.values.empty())
+            std::fprintf(pFile, "%d\t%s\t%s\t%.3f\t%.3f\t%.3f\n", nFileLines, step.key.c_str(),
+                         step.label.c_str(), Median(step.values),
+                         *std::min_element(step.values.begin(), step.values.end()),
+                         *std::max_element(step.values.begin(), step.values.end()));
+    std::fprintf(pFile, "%d\tpeak_ws\tPeak working set, window runs (MB)\t%.1f\t%.1f\t%.1f\n", nFileLines,
+                 afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB);
+    std::fprintf(pFile, "%d\tpeak_private\tPrivate bytes, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
+                 nFileLines, m_dMaxPrivateMB, m_dMaxPrivateMB, m_dMaxPrivateMB);
+    std::fclose(pFile);
+}
+
+CResults g_results;
+
+void SampleMemory()
+{
+    g_results.SamplePrivateBytes(ProcessMemory().dPrivateMB);
+}
+
+bool Check(bool bCondition, const std::string& what)
+{
+    if (!bCondition)
+        g_results.Fail(what);
+    return bCondition;
+}
+
+std::string Row(HWND hList, int nRow)
+{
+    return "[" + UiDriver::Cell(hList, nRow, 0) + " | " + UiDriver::Cell(hList, nRow, 1) + " | " +
+           UiDriver::Cell(hList, nRow, 2) + "]";
+}
+
+// A few rows spread over the list: first, last and some between.
+std::vector<int> SampleRows(int nRows)
+{
+    std::vector<int> rows;
+    for (int n : {0, 1, nRows / 3, nRows / 2, nRows - 2, nRows - 1})
+        if (n >= 0 && n < nRows && std::find(rows.begin(), rows.end(), n) == rows.end())
+            rows.push_back(n);
+    return rows;
+}
+
+// Read in pieces: a copy of a large file would count in the peak memory.
+int CountFileLines(const std::string& path)
+{
+    std::FILE* pFile = std::fopen(path.c_str(), "rb");
+    if (!pFile)
+        return 0;
+    int nLines = 0;
+    std::vector<char> buffer(1 << 16);
+    size_t nRead;
+    while ((nRead = std::fread(buffer.data(), 1, buffer.size(), pFile)) > 0)
+    {
+        auto pEnd = buffer.begin() + static_cast<std::ptrdiff_t>(nRead);
+        nLines += static_cast<int>(std::count(buffer.begin(), pEnd, '\n'));
+    }
+    std::fclose(pFile);
+    return nLines;
+}
+
+std::string ReadStart(const std::string& path, size_t nBytes)
+{
+    std::string bytes(nBytes, '\0');
+    std::FILE* pFile = std::fopen(path.c_str(), "rb");
+    if (!pFile)
+        return std::string();
+    bytes.resize(std::fread(&bytes[0], 1, nBytes, pFile));
+    std::fclose(pFile);
+    return bytes;
+}
+
+struct CSession
+{
+    int nRows;       // rows the file gives
+    int nBackups;    // files in the backup folder
+    bool bFirstRun;  // also times selecting with the list redrawing
+};
+
+// One session of the main window: every step timed once. False when a step
+// failed; the window is then closed by RunModal.
+bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomic<double>& startTime,
+                     const std::atomic<double>& endTime)
+{
+    const int nRows = session.nRows;
+
+    // Start-up: from DoModal until the window shows the list with all rows.
+    HWND hMain = nullptr;
+    HWND hList = nullptr;
+    if (!Check(WaitUntil([&] { return (hMain = FindDialog(driver, "Tarnwick", true)) != nullptr; }),
+               "the main window did not open"))
+        return false;
+    hList = ::GetDlgItem(hMain, kMainList);
+    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hList) == nRows; }),
+               "the list never held " + std::to_string(nRows) + " rows"))
+        return false;
+    Paint(hMain);
+    g_results.Add("startup", "Start-up until the list is filled", Seconds() - startTime.load());
+    SampleMemory();
+    Check(UiDriver::Cell(hList, 0, 0) == "1" && UiDriver::Cell(hList, nRows - 1, 0) == std::to_string(nRows),
+          "serial numbers after start-up: " + Row(hList, 0) + " " + Row(hList, nRows - 1));
+
+    // The restore dialog over the backup folder, then Close.
+    double dStart = Seconds();
+    driver.Command(hMain, kRestore);
+    HWND hRestore = nullptr;
+    if (!Check(WaitUntil([&] { return (hRestore = FindDialog(driver, kRestoreCaption, false)) != nullptr; }),
+               "the restore dialog did not open"))
+        return false;
+    HWND hBackups = ::GetDlgItem(hRestore, kBackupList);
+    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hBackups) == session.nBackups; }),
+               "the restore dialog never listed " + std::to_string(session.nBackups) + " backups"))
+        return false;
+    Paint(hRestore);
+    g_results.Add("restore", "Restore dialog open (" + std::to_string(session.nBackups) + " backups)",
+                  Seconds() - dStart);
+    SampleMemory();
+    driver.Command(hRestore, IDCANCEL);
+    if (!Check(WaitUntil([&] { return !::IsWindow(hRestore); }), "Close left the restore dialog open"))
+        return false;
+
+    // Refresh.
+    dStart = Seconds();
+    RunCommand(hMain, kRefresh);
+    Paint(hMain);
+    g_results.Add("refresh", "Refresh", Seconds() - dStart);
+    SampleMemory();
+    Check(UiDriver::RowCount(hList) == nRows && UiDriver::Cell(hList, nRows - 1, 0) == std::to_string(nRows),
+          "rows after Refresh");
+
+    // Every row selected, then commented and uncommented. Selecting is the
+    // list control's own work, not the program's: while the list redraws,
+    // the control invalidates each row it selects, which under Wine costs
+    // far more than all the commands; that is timed once, in the first run.
+    // The selection for the commands is made with the list's redraw off.
+    if (session.bFirstRun)
+    {
+        dStart = Seconds();
+        SelectAll(hList, true);
+        Paint(hMain);
+        g_results.Add("select_redraw", "Select all rows, list redrawing (control only; first run)",
+                      Seconds() - dStart);
+        SelectAll(hList, false, 0);
+    }
+    dStart = Seconds();
+    SelectAll(hList, false);
+    Paint(hMain);
+    g_results.Add("select", "Select all rows, redraw off (control only; set-up)", Seconds() - dStart);
+    SampleMemory();
+    if (!Check(SelectedCount(hList) == nRows, "select all selected " + std::to_string(SelectedCount(hList))))
+        return false;
+
+    dStart = Seconds();
+    RunCommand(hMain, kCommentSelected);
+    Paint(hMain);
+    g_results.Add("comment", "Comment Selected, all rows", Seconds() - dStart);
+    SampleMemory();
+    for (int nRow : SampleRows(nRows))
+        Check(UiDriver::Cell(hList, nRow, 1).compare(0, 1, "#") == 0 && UiDriver::Cell(hList, nRow, 2) == "Commented",
+              "row after Comment Selected: " + Row(hList, nRow));
+    Check(SelectedCount(hList) == nRows, "the selection after Comment Selected");
+
+    dStart = Seconds();
+    RunCommand(hMain, kUncommentSelected);
+    Paint(hMain);
+    g_results.Add("uncomment", "Un Comment Selected, all rows", Seconds() - dStart);
+    SampleMemory();
+    for (int nRow : SampleRows(nRows))
+        Check(UiDriver::Cell(hList, nRow, 1).compare(0, 1, "#") != 0 && UiDriver::Cell(hList, nRow, 2) == "Active",
+              "row after Un Comment Selected: " + Row(hList, nRow));
+
+    // Save: the backup copy, the question, the write, the success note.
+    dStart = Seconds();
+    driver.Command(hMain, kSaveChanges);
+    MessageBoxSeen question = WaitForBox(driver);
+    double dAsked = Seconds();
+    if (!Check(question.text.compare(0, sizeof(kBackedUpPrefix) - 1, kBackedUpPrefix) == 0,
+               "save asked: " + question.text))
+        return false;
+    size_t nOpen = question.text.find('[');
+    size_t nClose = question.text.find(']');
+    std::string backupPath = question.text.substr(nOpen + 1, nClose - nOpen - 1);
+    double dYes = Seconds();
+    driver.Command(question.hWnd, IDYES);
+    MessageBoxSeen note = WaitForBox(driver, question.hWnd);
+    double dSaved = Seconds();
+    g_results.Add("save", "Save Changes (command to success box)", dSaved - dStart);
+    SampleMemory();
+    g_results.Add("save_backup", "- of which backup copy (command to question)", dAsked - dStart);
+    g_results.Add("save_write", "- of which write (Yes to success box)", dSaved - dYes);
+    Check(note.text == kSaved, "save said: " + note.text);
+    driver.Answer(note, IDOK);
+    ::DeleteFileA(backupPath.c_str());  // the next run's backup may fall in the same second
+    std::string firstLine = UiDriver::Cell(hList, 0, 1) + "\r\n";
+    Check(ReadStart(SystemHostsPath(), firstLine.size()) == firstLine,
+          "the saved file does not start with the first row");
+
+    // Add New Entry: the button, the dialog, OK, the new row in view.
+    dStart = Seconds();
+    driver.Command(hMain, kAddNewEntry);
+    HWND hEntry = nullptr;
+    if (!Check(WaitUntil([&] { return (hEntry = FindDialog(driver, "Hosts File Entry", false)) != nullptr; }),
+               "the entry dialog did not open"))
+        return false;
+    ::SendMessageA(::GetDlgItem(hEntry, kEntryHost), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kAddedHost));
+    driver.Command(hEntry, IDOK);
+    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hList) == nRows + 1; }), "no row was added"))
+        return false;
+    Paint(hMain);
+    g_results.Add("add", "Add New Entry (button to row shown)", Seconds() - dStart);
+    SampleMemory();
+    Check(UiDriver::Cell(hList, nRows, 0) == std::to_string(nRows + 1) &&
+              UiDriver::Cell(hList, nRows, 1) == std::string("127.0.0.1 ") + kAddedHost &&
+              UiDriver::Cell(hList, nRows, 2) == "Active",
+          "added row: " + Row(hList, nRows));
+    int nTop = static_cast<int>(::SendMessageA(hList, LVM_GETTOPINDEX, 0, 0));
+    int nPerPage = static_cast<int>(::SendMessageA(hList, LVM_GETCOUNTPERPAGE, 0, 0));
+    Check(nTop <= nRows && nRows < nTop + nPerPage, "the added row is not in view");
+
+    // Close: Escape, No to the question, until DoModal has returned.
+    dStart = Seconds();
+    driver.Command(hMain, IDCANCEL);
+    MessageBoxSeen ask = WaitForBox(driver);
+    double dNo = Seconds();
+    Check(ask.text == kAskSave, "closing asked: " + ask.text);
+    driver.Command(ask.hWnd, IDNO);
+    if (!Check(WaitUntil([&] { return endTime.load() > 0; }), "the main window did not close"))
+        return false;
+    g_results.Add("close", "Close with every row (Escape to DoModal returned)", endTime.load() - dStart);
+    SampleMemory();
+    g_results.Add("close_empty", "- of which No to DoModal returned", endTime.load() - dNo);
+    return true;
+}
+
+// Extra files in the backup folder, named as the program names its copies.
+std::vector<std::string> MakeBackups(int nCount)
+{
+    std::string folder = BackupFolderPath();
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    std::vector<std::string> made;
+    const char kContent[] = "# an old hosts file\r\n127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n";
+    for (int n = 0; n < nCount; ++n)
+    {
+        char szName[128];
+        std::snprintf(szName, sizeof(szName), "%s%d %d %d %d %02d %02d %s", kBackupPrefix, 1 + n % 12,
+                      1 + (n / 12) % 28, 2001 + n / 336, 1 + n % 12, n % 60, (n * 7) % 60, n % 2 ? "PM" : "AM");
+        std::string path = folder + "\\" + szName;
+        if (FileExists(path))
+            continue;
+        WriteBytes(path, kContent);
+        made.push_back(path);
+    }
+    return made;
+}
+
+int CountFiles(const std::string& folder)
+{
+    int nCount = 0;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+    {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        {
+            if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
+                nCount += CountFiles(folder + "\\" + data.cFileName);
+        }
+        else
+        {
+            ++nCount;
+        }
+    } while (::FindNextFileA(hFind, &data));
+    ::FindClose(hFind);
+    return nCount;
+}
+
+std::string TempPath(const char* pszName)
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    return std::string(szTemp) + pszName;
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: tarnwick_bench --generate LINES FILE\n"
+                 "       tarnwick_bench (--lines LINES | --file FILE) [--runs N] [--backups N] [--results TSV]\n");
+    return 2;
+}
+}
+
+int main(int argc, char** argv)
+{
+    int nLines = 0;
+    int nRuns = 5;
+    int nBackups = 1000;
+    std::string source;
+    const char* pszResults = nullptr;
+    for (int n = 1; n < argc; ++n)
+    {
+        std::string arg = argv[n];
+        if (arg == "--generate" && n + 2 < argc)
+        {
+            int nGenerate = std::atoi(argv[n + 1]);
+            return nGenerate > 0 && WriteBenchHostsFile(argv[n + 2], nGenerate) ? 0 : 1;
+        }
+        if (n + 1 >= argc)
+            return Usage();
+        if (arg == "--lines")
+            nLines = std::atoi(argv[++n]);
+        else if (arg == "--file")
+            source = argv[++n];
+        else if (arg == "--runs")
+            nRuns = std::atoi(argv[++n]);
+        else if (arg == "--backups")
+            nBackups = std::atoi(argv[++n]);
+        else if (arg == "--results")
+            pszResults = argv[++n];
+        else
+            return Usage();
+    }
+    if ((nLines <= 0) == source.empty() || nRuns <= 0 || nBackups < 0)
+        return Usage();
+
+    CMemory start = ProcessMemory();
+    theApp.InitApplication(::GetModuleHandleA(nullptr));
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    theApp.SetRegistryKey("Pellmoor");
+
+    std::string generated;
+    if (nLines > 0)
+    {
+        generated = TempPath("tarnwick-bench.hosts");
+        if (!WriteBenchHostsFile(generated.c_str(), nLines))
+        {
+            std::fprintf(stderr, "cannot write %s\n", generated.c_str());
+            return 1;
+        }
+        source = generated;
+    }
+    int nFileLines = CountFileLines(source);
+
+    // The prefix's own hosts file is kept aside and put back at the end.
+    const std::string hostsPath = SystemHostsPath();
+    const std::string savedHosts = TempPath("tarnwick-bench-saved.hosts");
+    bool bHadHosts = ::CopyFileA(hostsPath.c_str(), savedHosts.c_str(), FALSE) != 0;
+    if (!::CopyFileA(source.c_str(), hostsPath.c_str(), FALSE))
+    {
+        std::fprintf(stderr, "cannot put %s in place of the hosts file\n", source.c_str());
+        return 1;
+    }
+
+    // The rows the list must show: the lines the reader gives.
+    int nRows = 0;
+    ReadHostsLines(hostsPath.c_str(), [&nRows](const CString&) { ++nRows; });
+
+    std::vector<std::string> backups = MakeBackups(nBackups);
+    CSession session{nRows, CountFiles(BackupFolderPath()), true};
+    g_results.Declare("floor", "Read and scan, no window (floor)");
+
+    for (int nRun = 0; nRun < nRuns && !g_results.Failed(); ++nRun)
+    {
+        // Each run saves: the hosts file is put back to the source first.
+        ::CopyFileA(source.c_str(), hostsPath.c_str(), FALSE);
+        std::atomic<double> startTime(0);
+        std::atomic<double> endTime(0);
+        CMainDlg dlg;
+        RunModal(
+            [&] {
+                theApp.m_pMainWnd = &dlg;
+                startTime = Seconds();
+                INT_PTR nResult = dlg.DoModal();
+                endTime = Seconds();
+                theApp.m_pMainWnd = nullptr;
+                Check(nResult == IDCANCEL, "DoModal gave " + std::to_string(nResult));
+            },
+            [&](UiDriver& driver) {
+                if (!DriveMainWindow(driver, session, startTime, endTime))
+                    g_results.Fail("run " + std::to_string(nRun + 1) + " stopped");
+            });
+        session.bFirstRun = false;
+    }
+    CMemory afterWindows = ProcessMemory();
+
+    // The floor: the same file read and scanned into memory, with no window.
+    // It runs last, so that its copy of the lines is not in the windows' peak.
+    ::CopyFileA(source.c_str(), hostsPath.c_str(), FALSE);
+    for (int nRun = 0; nRun < nRuns; ++nRun)
+    {
+        std::vector<CString> lines;
+        double dStart = Seconds();
+        ReadHostsLines(hostsPath.c_str(), [&lines](const CString& line) { lines.push_back(line); });
+        g_results.Add("floor", "Read and scan, no window (floor)", Seconds() - dStart);
+        Check(static_cast<int>(lines.size()) == nRows, "the floor read " + std::to_string(lines.size()) + " lines");
+    }
+
+    for (const std::string& path : backups)
+        ::DeleteFileA(path.c_str());
+    if (bHadHosts)
+        ::CopyFileA(savedHosts.c_str(), hostsPath.c_str(), FALSE);
+    else
+        ::DeleteFileA(hostsPath.c_str());
+    ::DeleteFileA(savedHosts.c_str());
+    if (!generated.empty())
+        ::DeleteFileA(generated.c_str());
+
+    CMemory end = ProcessMemory();
+    g_results.Print(nFileLines, nRows, start, afterWindows, end);
+    if (pszResults)
+        g_results.WriteTsv(pszResults, nFileLines, afterWindows);
+    return g_results.Failed() ? 1 : 0;
+}
