@@ -180,13 +180,19 @@ int UiDriver::RowCount(HWND hList)
 
 std::string UiDriver::Cell(HWND hList, int nRow, int nColumn)
 {
-    std::vector<char> buffer(200000);
-    LVITEMA item = {};
-    item.iSubItem = nColumn;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
-    return item.pszText;
+    // Most cells are short; a long line's cell is read again with room for it.
+    for (size_t nSize = 4096;; nSize *= 8)
+    {
+        std::vector<char> buffer(nSize);
+        LVITEMA item = {};
+        item.iSubItem = nColumn;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        int nLength = static_cast<int>(
+            ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item)));
+        if (static_cast<size_t>(nLength) + 1 < nSize || nSize >= (1u << 24))
+            return item.pszText;
+    }
 }
 
 void UiDriver::Select(HWND hList, const std::vector<int>& rows)
