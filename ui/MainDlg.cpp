@@ -221,53 +221,41 @@ void CMainDlg::OnGetDispInfoW(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = 0;
 }
 
-template <typename Change>
-void CMainDlg::ForEachSelectedRow(Change change)
+void CMainDlg::SetSelectedRowsCommented(bool bCommented)
 {
-    // The next selected row is found before the current one is touched.
-    int nRow = m_list.GetNextItem(-1, LVNI_SELECTED);
+    // Each selected row exactly once, in ascending order: the next selected
+    // row is found before the current one is touched. Rows already in the
+    // wanted state are left alone; the list repaints once at the end.
+    m_bBatch = true;
     bool bChanged = false;
+    int nRow = m_list.GetNextItem(-1, LVNI_SELECTED);
     while (nRow != -1)
     {
         int nNext = m_list.GetNextItem(nRow, LVNI_SELECTED);
-        if (change(nRow))
+        const CString& text = GetRowText(nRow);
+        if (IsCommented(text) != bCommented)
+        {
+            CString changed = bCommented ? CommentLine(text) : UncommentLine(text);
+            SetRowText(nRow, changed);
+            UpdateStatus(nRow, changed);
+            m_bModified = 1;
             bChanged = true;
+        }
         nRow = nNext;
     }
+    m_bBatch = false;
     if (bChanged)
         m_list.Invalidate(FALSE);
 }
 
 void CMainDlg::OnCommentSelected()
 {
-    m_bBatch = true;  // repaint once at the end, not row by row
-    ForEachSelectedRow([this](int nRow) {
-        const CString& text = GetRowText(nRow);
-        if (IsCommented(text))
-            return false;
-        CString commented = CommentLine(text);
-        SetRowText(nRow, commented);
-        UpdateStatus(nRow, commented);
-        m_bModified = 1;
-        return true;
-    });
-    m_bBatch = false;
+    SetSelectedRowsCommented(true);
 }
 
 void CMainDlg::OnUncommentSelected()
 {
-    m_bBatch = true;
-    ForEachSelectedRow([this](int nRow) {
-        const CString& text = GetRowText(nRow);
-        if (!IsCommented(text))
-            return false;
-        CString uncommented = UncommentLine(text);
-        SetRowText(nRow, uncommented);
-        UpdateStatus(nRow, uncommented);
-        m_bModified = 1;
-        return true;
-    });
-    m_bBatch = false;
+    SetSelectedRowsCommented(false);
 }
 
 void CMainDlg::OnAddNewEntry()

@@ -81,9 +81,8 @@ private:
     void SetRowText(int nRow, const CString& text) { m_rows[static_cast<size_t>(nRow)].text = text; }
     // Fills a cell's text for the list; nMax counts the terminating zero.
     void GetCellText(int nRow, int nColumn, char* pszBuffer, int nMax) const;
-    // Applies a change to every selected row, each exactly once.
-    template <typename Change>
-    void ForEachSelectedRow(Change change);
+    // Comments (true) or uncomments (false) every selected row that needs it.
+    void SetSelectedRowsCommented(bool bCommented);
     void ClearRows();
     void ShowRows();
 
