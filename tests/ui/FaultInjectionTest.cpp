@@ -1,0 +1,466 @@
+// Faults from outside the program, met through the real main window: the
+// hosts file held open by another process, the backup folder's place taken
+// by a file, and hosts files of odd bytes or great size. In each case the
+// user is told what the system said, no row is lost from the window, and the
+// file on disk is either left as it was or holds exactly the rows.
+#include "WindowTest.h"
+
+#include "hosts/HostsLineReader.h"
+#include "hosts/HostsLineWriter.h"
+
+#include <random>
+
+namespace
+{
+const char kSaved[] = "Changes have been saved successfully.";
+const char kAskSave[] = "Would you like to save the changes?";
+
+// The bytes of a string literal, NULs included.
+template <size_t N>
+std::string Literal(const char (&bytes)[N])
+{
+    return std::string(bytes, N - 1);
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer = IDOK)
+{
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    EXPECT_EQ("Tarnwick", box.caption);
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(pszIcon, box.icon);
+    EXPECT_EQ((nAnswer == IDOK ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}), box.buttons);
+    driver.Answer(box, nAnswer);
+}
+
+// Presses "Save Changes", checks the backup confirmation and answers Yes;
+// returns the backup path it quotes ("" when none came).
+std::string SaveAndConfirm(UiDriver& driver, HWND hMain)
+{
+    driver.Command(hMain, 1010);
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    const std::string prefix = "Current Hosts File Backed Up Successfully as [";
+    std::string::size_type end = box.text.find("].\n");
+    EXPECT_TRUE(StartsWith(box.text, prefix) && end != std::string::npos) << box.text;
+    std::string path = end == std::string::npos ? "" : box.text.substr(prefix.size(), end - prefix.size());
+    EXPECT_EQ(prefix + path + "].\nPlease Press Yes to continue start Saving the Changes made.", box.text);
+    driver.Answer(box, IDYES);
+    return path;
+}
+
+void ExitAnsweringNo(UiDriver& driver, HWND hMain)
+{
+    driver.Command(hMain, 32771);
+    ExpectBox(driver, kAskSave, "question", IDNO);
+    EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
+}
+
+std::vector<std::string> Texts(HWND hList)
+{
+    std::vector<std::string> texts;
+    for (int n = 0; n < UiDriver::RowCount(hList); ++n)
+        texts.push_back(UiDriver::Cell(hList, n, 1));
+    return texts;
+}
+
+// Where two large byte strings part, for a failure message that does not
+// print megabytes.
+std::string FirstDifference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected)
+        return "none";
+    size_t n = 0;
+    while (n < actual.size() && n < expected.size() && actual[n] == expected[n])
+        ++n;
+    return "sizes " + std::to_string(actual.size()) + " and " + std::to_string(expected.size()) +
+           ", first difference at byte " + std::to_string(n) + ": '" + actual.substr(n, 40) + "' instead of '" +
+           expected.substr(n, 40) + "'";
+}
+
+// Another process that holds a file open (tests/holder) until released.
+class COtherProcessHolding
+{
+public:
+    COtherProcessHolding() = default;
+    COtherProcessHolding(const COtherProcessHolding&) = delete;
+    COtherProcessHolding& operator=(const COtherProcessHolding&) = delete;
+    ~COtherProcessHolding() { Release(); }
+
+    // pszShare: "read" lets others read the file, "none" lets them do nothing.
+    ::testing::AssertionResult Hold(const std::string& path, const char* pszShare)
+    {
+        static int s_nCount = 0;
+        std::string suffix = std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++s_nCount);
+        std::string ready = "TarnwickHolderReady-" + suffix;
+        std::string release = "TarnwickHolderRelease-" + suffix;
+        m_hReady = ::CreateEventA(nullptr, TRUE, FALSE, ready.c_str());
+        m_hRelease = ::CreateEventA(nullptr, TRUE, FALSE, release.c_str());
+        std::string exe = DosPath(TARNWICK_HOLDER_PATH);
+        std::string commandLine =
+            "\"" + exe + "\" " + pszShare + " \"" + path + "\" " + ready + " " + release;
+        std::vector<char> line(commandLine.begin(), commandLine.end());
+        line.push_back('\0');
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!::CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                              &si, &pi))
+            return ::testing::AssertionFailure() << "cannot start " << exe << ": error " << ::GetLastError();
+        ::CloseHandle(pi.hThread);
+        m_hProcess = pi.hProcess;
+        HANDLE waits[2] = {m_hReady, m_hProcess};
+        DWORD dwWait = ::WaitForMultipleObjects(2, waits, FALSE, 20000);
+        if (dwWait == WAIT_OBJECT_0)
+            return ::testing::AssertionSuccess();
+        DWORD dwExit = 0;
+        ::GetExitCodeProcess(m_hProcess, &dwExit);
+        return ::testing::AssertionFailure() << "the holder does not hold " << path << " (exit code " << dwExit
+                                             << ")";
+    }
+
+    // Lets go of the file and waits for the holder to end; its exit code.
+    DWORD Release()
+    {
+        DWORD dwExit = 0xFFFFFFFF;
+        if (m_hRelease)
+            ::SetEvent(m_hRelease);
+        if (m_hProcess)
+        {
+            ::WaitForSingleObject(m_hProcess, 20000);
+            ::GetExitCodeProcess(m_hProcess, &dwExit);
+            ::CloseHandle(m_hProcess);
+        }
+        if (m_hRelease)
+            ::CloseHandle(m_hRelease);
+        if (m_hReady)
+            ::CloseHandle(m_hReady);
+        m_hProcess = m_hReady = m_hRelease = nullptr;
+        return dwExit;
+    }
+
+private:
+    HANDLE m_hProcess = nullptr;
+    HANDLE m_hReady = nullptr;
+    HANDLE m_hRelease = nullptr;
+};
+
+// What the reading rules make of some bytes, written back: the rules' own
+// reference, for inputs too large to spell out.
+std::string RulesRoundTrip(const std::string& bytes, size_t* pnLines)
+{
+    std::string out;
+    size_t nLines = 0;
+    ScanHostsText(bytes.data(), bytes.size(), [&](const CString& text) {
+        AppendHostsLine(out, text);
+        ++nLines;
+    });
+    *pnLines = nLines;
+    return out;
+}
+}
+
+class FaultInjectionTest : public WindowTest
+{
+protected:
+    void TearDown() override
+    {
+        // A file left where the backup folder goes would fail every later test.
+        DWORD dwAttributes = ::GetFileAttributesA(BackupFolderPath().c_str());
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::DeleteFileA(BackupFolderPath().c_str());
+        WindowTest::TearDown();
+    }
+
+    // Loads the bytes as the hosts file, checks the rows, saves them back
+    // and checks the file written and the backup of the original.
+    void LoadAndSaveBack(const std::string& bytes, const std::vector<std::string>& rows,
+                         const std::vector<std::string>& statuses, const std::string& saved)
+    {
+        SetHosts(bytes);
+        RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+            EXPECT_EQ(rows, Texts(hList));
+            std::vector<std::string> seenStatuses;
+            for (int n = 0; n < UiDriver::RowCount(hList); ++n)
+                seenStatuses.push_back(UiDriver::Cell(hList, n, 2));
+            EXPECT_EQ(statuses, seenStatuses);
+            std::string backup = SaveAndConfirm(driver, hMain);
+            ExpectBox(driver, kSaved, "information");
+            EXPECT_EQ(saved, ReadBytes(SystemHostsPath()));
+            EXPECT_EQ(bytes, ReadBytes(backup)) << "the backup holds the file as it was, byte for byte";
+            EXPECT_EQ(rows, Texts(hList)) << "saving changes no row";
+            driver.Key(hMain, VK_ESCAPE);
+            EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+        });
+    }
+};
+
+TEST_F(FaultInjectionTest, HostsFileHeldByAnotherProcessWithoutWriteSharingKeepsTheRowsToSaveLater)
+{
+    const std::string original = "# held\r\n127.0.0.1 a.example\r\n";
+    SetHosts(original);
+    COtherProcessHolding holder;
+    ASSERT_TRUE(holder.Hold(SystemHostsPath(), "read"));
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        UiDriver::Select(hList, {1});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+
+        // The backup only reads the file, which the other process allows;
+        // writing it is refused.
+        std::string backup = SaveAndConfirm(driver, hMain);
+        ExpectBox(driver, "Failed to Save Changes.\nError : " + SystemText(32), "error");
+        EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(original, ReadBytes(backup));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ((std::vector<std::string>{"# held", "# 127.0.0.1 a.example"}), Texts(hList));
+        EXPECT_EQ("Commented", UiDriver::Cell(hList, 1, 2));
+
+        // Once the other program lets go, the same rows save. The next
+        // backup needs a name of a later second.
+        EXPECT_EQ(0u, holder.Release());
+        ::Sleep(1100);
+        SaveAndConfirm(driver, hMain);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# held\r\n# 127.0.0.1 a.example\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(2u, BackupFileNames().size());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FaultInjectionTest, HostsFileHeldExclusivelyByAnotherProcessFailsTheBackupAndWritesNothing)
+{
+    const std::string original = "127.0.0.1 a.example\r\n";
+    SetHosts(original);
+    COtherProcessHolding holder;
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        UiDriver::Select(hList, {0});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+        // The other program takes the file after it was loaded and lets no
+        // one else open it, not even to read it for the backup.
+        ASSERT_TRUE(holder.Hold(SystemHostsPath(), "none"));
+        driver.Command(hMain, 1010);
+        ExpectBox(driver,
+                  "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(32),
+                  "error");
+        EXPECT_EQ((std::vector<std::string>{}), BackupFileNames()) << "no backup, not even an empty one";
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 a.example"}), Texts(hList));
+        ExitAnsweringNo(driver, hMain);
+    });
+    EXPECT_EQ(0u, holder.Release());
+    EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+}
+
+TEST_F(FaultInjectionTest, HostsFileHeldExclusivelyWhenTheWindowOpensShowsNoRowsAndIsNotWritten)
+{
+    // Reading a file that cannot be opened gives no lines and no message.
+    // The empty list is not written while the file is held: the backup
+    // fails first.
+    const std::string original = "127.0.0.1 a.example\r\n";
+    SetHosts(original);
+    COtherProcessHolding holder;
+    ASSERT_TRUE(holder.Hold(SystemHostsPath(), "none"));
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(0, UiDriver::RowCount(hList));
+        driver.Command(hMain, 1010);
+        ExpectBox(driver,
+                  "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(32),
+                  "error");
+        EXPECT_EQ((std::vector<std::string>{}), BackupFileNames());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+    EXPECT_EQ(0u, holder.Release());
+    EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+}
+
+TEST_F(FaultInjectionTest, FileInThePlaceOfTheBackupFolderFailsTheBackupAndLeavesTheHostsFile)
+{
+    const std::string original = "127.0.0.1 a.example\r\n";
+    const std::string squatter = "a file named like the backup folder\r\n";
+    SetHosts(original);
+    EmptyFolder(BackupFolderPath());
+    ::RemoveDirectoryA(BackupFolderPath().c_str());
+    WriteBytes(BackupFolderPath(), squatter);
+    DWORD dwAttributes = ::GetFileAttributesA(BackupFolderPath().c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, dwAttributes);
+    ASSERT_FALSE(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        UiDriver::Select(hList, {0});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+
+        // The folder cannot be made, so the copy finds no path to go to.
+        driver.Command(hMain, 1010);
+        ExpectBox(driver,
+                  "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(3),
+                  "error");
+        EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 a.example"}), Texts(hList));
+
+        driver.Command(hMain, 32778);
+        ExpectBox(driver, "Failed to Backup Current Hosts File.\nError : " + SystemText(3), "error");
+
+        EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(squatter, ReadBytes(BackupFolderPath())) << "the file in the folder's place is left alone";
+        ExitAnsweringNo(driver, hMain);
+    });
+    EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+}
+
+TEST_F(FaultInjectionTest, NulBytesEndALinesTextAndTheLinesAfterThemStillLoad)
+{
+    LoadAndSaveBack(Literal("127.0.0.1 a.example\0 after a NUL\r\n\0hidden\r\n0.0.0.0 b.example\r\n"),
+                    {"127.0.0.1 a.example", "", "0.0.0.0 b.example"}, {"Active", "Active", "Active"},
+                    "127.0.0.1 a.example\r\n\r\n0.0.0.0 b.example\r\n");
+}
+
+TEST_F(FaultInjectionTest, EmptyRowFromANulLineIsSavedAsABlankLineThatTheNextLoadSkips)
+{
+    SetHosts(Literal("# a\r\n\0x\r\n# b\r\n"));
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        EXPECT_EQ((std::vector<std::string>{"# a", "", "# b"}), Texts(hList));
+        SaveAndConfirm(driver, hMain);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# a\r\n\r\n# b\r\n", ReadBytes(SystemHostsPath()));
+        driver.Command(hMain, 32775);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"# a", "# b"}), Texts(hList));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FaultInjectionTest, CtrlZInTheMiddleEndsWhatIsLoadedAndSaved)
+{
+    // What follows the Ctrl-Z is not read, so saving leaves it out; the
+    // backup made first still has it.
+    LoadAndSaveBack("127.0.0.1 a.example\r\n0.0.0.0 b.example\x1A" "0.0.0.0 c.example\r\n# after\r\n",
+                    {"127.0.0.1 a.example", "0.0.0.0 b.example"}, {"Active", "Active"},
+                    "127.0.0.1 a.example\r\n0.0.0.0 b.example\r\n");
+}
+
+TEST_F(FaultInjectionTest, LoneCarriageReturnsDoNotEndLines)
+{
+    LoadAndSaveBack("# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r",
+                    {"# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r"}, {"Commented"},
+                    "# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r\r\n");
+}
+
+TEST_F(FaultInjectionTest, Utf8ByteOrderMarkStaysInTheFirstLine)
+{
+    // The mark is three bytes of the first line's text: that line no longer
+    // starts with '#' and shows as Active; saving puts the bytes back as
+    // they were.
+    LoadAndSaveBack("\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n", {"\xEF\xBB\xBF# comment", "127.0.0.1 a.example"},
+                    {"Active", "Active"}, "\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n");
+}
+
+TEST_F(FaultInjectionTest, LineOfAHundredThousandCharactersLoadsAndSavesWhole)
+{
+    std::string longLine = "0.0.0.0";
+    for (int n = 0; longLine.size() < 100000; ++n)
+        longLine += " h" + std::to_string(n % 10);
+    longLine.resize(100000);
+    ASSERT_EQ(100000u, longLine.size());
+    ASSERT_EQ("0.0.0.0 h0 h1 h2", longLine.substr(0, 16));
+    LoadAndSaveBack(longLine + "\n127.0.0.1 after.example\n", {longLine, "127.0.0.1 after.example"},
+                    {"Active", "Active"}, longLine + "\r\n127.0.0.1 after.example\r\n");
+}
+
+TEST_F(FaultInjectionTest, RandomBytesLoadAndSaveAsTheReadingRulesDeliverThem)
+{
+    // A quarter of a megabyte of random bytes from a fixed seed. Ctrl-Z bytes
+    // become 0x1B so that the whole file is read (Ctrl-Z has its own test).
+    std::mt19937 random(20261207);
+    std::string bytes(256 * 1024, '\0');
+    for (char& ch : bytes)
+    {
+        ch = static_cast<char>(random() & 0xFF);
+        if (ch == '\x1A')
+            ch = '\x1B';
+    }
+    size_t nLines = 0;
+    const std::string expected = RulesRoundTrip(bytes, &nLines);
+    ASSERT_GT(nLines, 500u);
+
+    SetHosts(bytes);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        EXPECT_EQ(static_cast<int>(nLines), UiDriver::RowCount(hList));
+        std::string backup = SaveAndConfirm(driver, hMain);
+        ExpectBox(driver, kSaved, "information");
+        std::string saved = ReadBytes(SystemHostsPath());
+        EXPECT_TRUE(saved == expected) << FirstDifference(saved, expected);
+        EXPECT_TRUE(ReadBytes(backup) == bytes);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryLine)
+{
+    // Every tenth line indented, every tenth ended by LF alone, every tenth
+    // followed by a blank line, every tenth commented. Saved, each comes back
+    // without its indent, with CR LF, and the blank lines are gone.
+    std::string bytes;
+    std::string expected;
+    bytes.reserve(36 * 1000 * 1000);
+    expected.reserve(36 * 1000 * 1000);
+    for (int n = 0; n < 1000000; ++n)
+    {
+        std::string number = std::to_string(n);
+        switch (n % 10)
+        {
+        case 0:
+            bytes += "# block list section " + number + "\r\n";
+            expected += "# block list section " + number + "\r\n";
+            break;
+        case 1:
+            bytes += "   127.0.0.1 indented" + number + ".example\r\n";
+            expected += "127.0.0.1 indented" + number + ".example\r\n";
+            break;
+        case 2:
+            bytes += "0.0.0.0 unix" + number + ".example\n";
+            expected += "0.0.0.0 unix" + number + ".example\r\n";
+            break;
+        case 3:
+            bytes += "127.0.0.1 spaced" + number + ".example\r\n\r\n";
+            expected += "127.0.0.1 spaced" + number + ".example\r\n";
+            break;
+        default:
+            bytes += "127.0.0.1 site" + number + ".example\r\n";
+            expected += "127.0.0.1 site" + number + ".example\r\n";
+            break;
+        }
+    }
+
+    SetHosts(bytes);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        ASSERT_EQ(1000000, UiDriver::RowCount(hList));
+        EXPECT_EQ("1", UiDriver::Cell(hList, 0, 0));
+        EXPECT_EQ("# block list section 0", UiDriver::Cell(hList, 0, 1));
+        EXPECT_EQ("Commented", UiDriver::Cell(hList, 0, 2));
+        EXPECT_EQ("127.0.0.1 indented500001.example", UiDriver::Cell(hList, 500001, 1));
+        EXPECT_EQ("1000000", UiDriver::Cell(hList, 999999, 0));
+        EXPECT_EQ("127.0.0.1 site999999.example", UiDriver::Cell(hList, 999999, 1));
+        EXPECT_EQ("Active", UiDriver::Cell(hList, 999999, 2));
+
+        std::string backup = SaveAndConfirm(driver, hMain);
+        ExpectBox(driver, kSaved, "information");
+        std::string saved = ReadBytes(SystemHostsPath());
+        EXPECT_TRUE(saved == expected) << FirstDifference(saved, expected);
+        EXPECT_TRUE(ReadBytes(backup) == bytes);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
