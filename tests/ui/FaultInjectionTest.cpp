@@ -3,6 +3,7 @@
 // by a file, and hosts files of odd bytes or great size. In each case the
 // user is told what the system said, no row is lost from the window, and the
 // file on disk is either left as it was or holds exactly the rows.
+#include "MainWindowSteps.h"
 #include "WindowTest.h"
 
 #include "hosts/HostsLineReader.h"
@@ -12,51 +13,11 @@
 
 namespace
 {
-const char kSaved[] = "Changes have been saved successfully.";
-const char kAskSave[] = "Would you like to save the changes?";
-
 // The bytes of a string literal, NULs included.
 template <size_t N>
 std::string Literal(const char (&bytes)[N])
 {
     return std::string(bytes, N - 1);
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer = IDOK)
-{
-    MessageBoxSeen box = driver.WaitForMessageBox();
-    EXPECT_EQ("Tarnwick", box.caption);
-    EXPECT_EQ(text, box.text);
-    EXPECT_EQ(pszIcon, box.icon);
-    EXPECT_EQ((nAnswer == IDOK ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}), box.buttons);
-    driver.Answer(box, nAnswer);
-}
-
-// Presses "Save Changes", checks the backup confirmation and answers Yes;
-// returns the backup path it quotes ("" when none came).
-std::string SaveAndConfirm(UiDriver& driver, HWND hMain)
-{
-    driver.Command(hMain, 1010);
-    MessageBoxSeen box = driver.WaitForMessageBox();
-    const std::string prefix = "Current Hosts File Backed Up Successfully as [";
-    std::string::size_type end = box.text.find("].\n");
-    EXPECT_TRUE(StartsWith(box.text, prefix) && end != std::string::npos) << box.text;
-    std::string path = end == std::string::npos ? "" : box.text.substr(prefix.size(), end - prefix.size());
-    EXPECT_EQ(prefix + path + "].\nPlease Press Yes to continue start Saving the Changes made.", box.text);
-    driver.Answer(box, IDYES);
-    return path;
-}
-
-void ExitAnsweringNo(UiDriver& driver, HWND hMain)
-{
-    driver.Command(hMain, 32771);
-    ExpectBox(driver, kAskSave, "question", IDNO);
-    EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
 }
 
 std::vector<std::string> Texts(HWND hList)
@@ -187,7 +148,7 @@ protected:
             for (int n = 0; n < UiDriver::RowCount(hList); ++n)
                 seenStatuses.push_back(UiDriver::Cell(hList, n, 2));
             EXPECT_EQ(statuses, seenStatuses);
-            std::string backup = SaveAndConfirm(driver, hMain);
+            std::string backup = SaveAndConfirm(driver, hMain, IDYES);
             ExpectBox(driver, kSaved, "information");
             EXPECT_EQ(saved, ReadBytes(SystemHostsPath()));
             EXPECT_EQ(bytes, ReadBytes(backup)) << "the backup holds the file as it was, byte for byte";
@@ -211,7 +172,7 @@ TEST_F(FaultInjectionTest, HostsFileHeldByAnotherProcessWithoutWriteSharingKeeps
 
         // The backup only reads the file, which the other process allows;
         // writing it is refused.
-        std::string backup = SaveAndConfirm(driver, hMain);
+        std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, "Failed to Save Changes.\nError : " + SystemText(32), "error");
         EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
         EXPECT_EQ(original, ReadBytes(backup));
@@ -223,7 +184,7 @@ TEST_F(FaultInjectionTest, HostsFileHeldByAnotherProcessWithoutWriteSharingKeeps
         // backup needs a name of a later second.
         EXPECT_EQ(0u, holder.Release());
         ::Sleep(1100);
-        SaveAndConfirm(driver, hMain);
+        SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ("# held\r\n# 127.0.0.1 a.example\r\n", ReadBytes(SystemHostsPath()));
         EXPECT_EQ(2u, BackupFileNames().size());
@@ -330,7 +291,7 @@ TEST_F(FaultInjectionTest, EmptyRowFromANulLineIsSavedAsABlankLineThatTheNextLoa
     SetHosts(Literal("# a\r\n\0x\r\n# b\r\n"));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ((std::vector<std::string>{"# a", "", "# b"}), Texts(hList));
-        SaveAndConfirm(driver, hMain);
+        SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ("# a\r\n\r\n# b\r\n", ReadBytes(SystemHostsPath()));
         driver.Command(hMain, 32775);
@@ -397,7 +358,7 @@ TEST_F(FaultInjectionTest, RandomBytesLoadAndSaveAsTheReadingRulesDeliverThem)
     SetHosts(bytes);
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ(static_cast<int>(nLines), UiDriver::RowCount(hList));
-        std::string backup = SaveAndConfirm(driver, hMain);
+        std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         std::string saved = ReadBytes(SystemHostsPath());
         EXPECT_TRUE(saved == expected) << FirstDifference(saved, expected);
@@ -455,7 +416,7 @@ TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryLine)
         EXPECT_EQ("127.0.0.1 site999999.example", UiDriver::Cell(hList, 999999, 1));
         EXPECT_EQ("Active", UiDriver::Cell(hList, 999999, 2));
 
-        std::string backup = SaveAndConfirm(driver, hMain);
+        std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         std::string saved = ReadBytes(SystemHostsPath());
         EXPECT_TRUE(saved == expected) << FirstDifference(saved, expected);

@@ -1,5 +1,6 @@
 // Saving with a backup, backing up on demand, restoring a backup, and the
 // failures the system can report on the way, through the real dialogs.
+#include "MainWindowSteps.h"
 #include "WindowTest.h"
 
 #include "ui/SystemError.h"
@@ -10,65 +11,11 @@
 
 namespace
 {
-const char kAskSave[] = "Would you like to save the changes?";
-const char kSaved[] = "Changes have been saved successfully.";
 const char kRestoreCaption[] = "Restore From Saved / Backed Up Hosts File";
-
-std::string S1(const std::string& backupPath)
-{
-    return "Current Hosts File Backed Up Successfully as [" + backupPath +
-           "].\nPlease Press Yes to continue start Saving the Changes made.";
-}
 
 void* FailingAllocation(size_t)
 {
     return nullptr;
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// Answers the backup confirmation of a save; returns the backup path quoted
-// in it ("" when no confirmation came).
-std::string ConfirmBackup(UiDriver& driver, int nAnswer)
-{
-    MessageBoxSeen box = driver.WaitForMessageBox();
-    EXPECT_EQ("Tarnwick", box.caption);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
-    EXPECT_EQ("information", box.icon);
-    std::string prefix = "Current Hosts File Backed Up Successfully as [";
-    std::string::size_type end = box.text.find("].\n");
-    EXPECT_TRUE(StartsWith(box.text, prefix) && end != std::string::npos) << box.text;
-    std::string path = end == std::string::npos ? "" : box.text.substr(prefix.size(), end - prefix.size());
-    EXPECT_EQ(S1(path), box.text);
-    driver.Answer(box, nAnswer);
-    return path;
-}
-
-// Presses "Save Changes" and answers the backup confirmation.
-std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer)
-{
-    driver.Command(hMain, 1010);
-    return ConfirmBackup(driver, nAnswer);
-}
-
-void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer = IDOK)
-{
-    MessageBoxSeen box = driver.WaitForMessageBox();
-    EXPECT_EQ("Tarnwick", box.caption);
-    EXPECT_EQ(text, box.text);
-    EXPECT_EQ(pszIcon, box.icon);
-    EXPECT_EQ((nAnswer == IDOK ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}), box.buttons);
-    driver.Answer(box, nAnswer);
-}
-
-void ExitAnsweringNo(UiDriver& driver, HWND hMain)
-{
-    driver.Command(hMain, 32771);
-    ExpectBox(driver, kAskSave, "question", IDNO);
-    EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
 }
 
 void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)

@@ -1,0 +1,49 @@
+#include "MainWindowSteps.h"
+
+#include "WindowTest.h"
+
+const char kAskSave[] = "Would you like to save the changes?";
+const char kSaved[] = "Changes have been saved successfully.";
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer)
+{
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    EXPECT_EQ("Tarnwick", box.caption);
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(pszIcon, box.icon);
+    EXPECT_EQ((nAnswer == IDOK ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO}), box.buttons);
+    driver.Answer(box, nAnswer);
+}
+
+std::string ConfirmBackup(UiDriver& driver, int nAnswer)
+{
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    EXPECT_EQ("Tarnwick", box.caption);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
+    EXPECT_EQ("information", box.icon);
+    const std::string prefix = "Current Hosts File Backed Up Successfully as [";
+    std::string::size_type end = box.text.find("].\n");
+    EXPECT_TRUE(StartsWith(box.text, prefix) && end != std::string::npos) << box.text;
+    std::string path = end == std::string::npos ? "" : box.text.substr(prefix.size(), end - prefix.size());
+    EXPECT_EQ(prefix + path + "].\nPlease Press Yes to continue start Saving the Changes made.", box.text);
+    driver.Answer(box, nAnswer);
+    return path;
+}
+
+std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer)
+{
+    driver.Command(hMain, 1010);
+    return ConfirmBackup(driver, nAnswer);
+}
+
+void ExitAnsweringNo(UiDriver& driver, HWND hMain)
+{
+    driver.Command(hMain, 32771);
+    ExpectBox(driver, kAskSave, "question", IDNO);
+    EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
+}

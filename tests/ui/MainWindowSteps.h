@@ -1,0 +1,26 @@
+// Steps that many window tests take through the main window: answering its
+// message boxes, saving, leaving.
+#pragma once
+
+#include "UiDriver.h"
+
+#include <string>
+
+extern const char kAskSave[];  // the closing question
+extern const char kSaved[];    // the note after a successful save
+
+bool StartsWith(const std::string& text, const std::string& prefix);
+
+// Waits for a message box, checks caption, text, icon and buttons (OK, or
+// Yes and No when answering either), and answers it.
+void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer = IDOK);
+
+// Answers the backup confirmation of a save; returns the backup path quoted
+// in it ("" when no confirmation came).
+std::string ConfirmBackup(UiDriver& driver, int nAnswer);
+
+// Presses "Save Changes" and answers the backup confirmation.
+std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer);
+
+// File > Exit, No at the closing question, and the window closes.
+void ExitAnsweringNo(UiDriver& driver, HWND hMain);
