@@ -238,17 +238,6 @@ CString& CString::TrimLeft()
     return *this;
 }
 
-CString& CString::TrimRight()
-{
-    const char* pText = c_str();
-    int nKeep = GetLength();
-    while (nKeep > 0 && IsCWhiteSpace(pText[nKeep - 1]))
-        --nKeep;
-    if (nKeep < GetLength())
-        *this = Left(nKeep);
-    return *this;
-}
-
 CString CString::Left(int nCount) const
 {
     if (nCount < 0)

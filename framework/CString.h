@@ -50,8 +50,7 @@ public:
     int Replace(char chOld, char chNew);
     int Remove(char ch);
 
-    CString& TrimLeft();   // C locale white space: space, \t, \n, \v, \f, \r
-    CString& TrimRight();
+    CString& TrimLeft();  // C locale white space: space, \t, \n, \v, \f, \r
 
     CString Left(int nCount) const;
     CString Mid(int nFirst) const;

@@ -4,18 +4,6 @@
 
 #include <commctrl.h>
 
-CString CWnd::GetWindowText() const
-{
-    CString text;
-    int nLength = ::GetWindowTextLengthA(m_hWnd);
-    if (nLength > 0)
-    {
-        int nCopied = ::GetWindowTextA(m_hWnd, text.GetBuffer(nLength), nLength + 1);
-        text.ReleaseBuffer(nCopied);
-    }
-    return text;
-}
-
 void CWnd::CenterWindow()
 {
     RECT rcWindow;

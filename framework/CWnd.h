@@ -13,14 +13,9 @@ class CWnd : public CCmdTarget
 public:
     CWnd() : m_hWnd(nullptr) {}
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     LRESULT SendMessage(UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) const
     {
         return ::SendMessageA(m_hWnd, nMsg, wParam, lParam);
-    }
-    BOOL PostMessage(UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) const
-    {
-        return ::PostMessageA(m_hWnd, nMsg, wParam, lParam);
     }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
@@ -32,8 +27,6 @@ public:
                                                    reinterpret_cast<LPARAM>(hIcon)));
     }
     CMenu GetSystemMenu(BOOL bRevert) const { return CMenu(::GetSystemMenu(m_hWnd, bRevert)); }
-    CString GetWindowText() const;
-    void SetWindowText(const char* pszText) { ::SetWindowTextA(m_hWnd, pszText); }
     void CenterWindow();
 
     // A message box owned by this window; the caption defaults to the
