@@ -3,6 +3,10 @@
 
 #include "framework/CString.h"
 
-// Each of / \ : * < > becomes a space and each | is removed; nothing else is
-// touched ('7/1/2008 9:42:20 PM' gives '7 1 2008 9 42 20 PM').
+// Each of / \ : * < > becomes a space and each | is removed
+// ('7/1/2008 9:42:20 PM' gives '7 1 2008 9 42 20 PM'). So does every other
+// character that a file name cannot hold: ? " and the control characters
+// become spaces. The ? matters most: it is what the conversion to the ANSI
+// code page leaves for a character that the code page lacks, such as the
+// Korean AM/PM marks on a Western system. Nothing else is touched.
 CString MakeFileNameSafe(CString dateTimeText);

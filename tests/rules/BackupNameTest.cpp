@@ -16,8 +16,16 @@ TEST(BackupName, BarsAreRemoved)
     EXPECT_STREQ("", MakeFileNameSafe("||"));
 }
 
+TEST(BackupName, CharactersNoFileNameCanHoldBecomeSpaces)
+{
+    // '?' stands for a character the ANSI code page lacks (Korean AM/PM
+    // marks converted on a Western system).
+    EXPECT_STREQ("7 1 2008    9 42 20", MakeFileNameSafe("7/1/2008 ?? 9:42:20"));
+    EXPECT_STREQ("a b c d e", MakeFileNameSafe("a\"b\tc\x1f" "d\x01" "e"));
+}
+
 TEST(BackupName, OtherCharactersAreKept)
 {
-    EXPECT_STREQ("2008-07-01 21.42.20 ?\"", MakeFileNameSafe("2008-07-01 21.42.20 ?\""));
+    EXPECT_STREQ("2008-07-01 21.42.20 +'#%&!~\x7f\xe9", MakeFileNameSafe("2008-07-01 21.42.20 +'#%&!~\x7f\xe9"));
     EXPECT_STREQ("", MakeFileNameSafe(""));
 }
