@@ -1,10 +1,12 @@
 #include "hosts/HostsFiles.h"
 
 #include "framework/AppName.h"
+#include "hosts/AnsiPath.h"
 #include "hosts/BackupName.h"
 #include "hosts/ShellApi.h"
 
 #include <cstring>
+#include <cwchar>
 
 CHostsFiles::~CHostsFiles()
 {
@@ -39,9 +41,21 @@ void CHostsFiles::GetDataFolder(CString& folder)
     // The call's result is not looked at: whatever text it left decides.
     shell.SHGetSpecialFolderPath(nullptr, szBuffer, CSIDL_LOCAL_APPDATA, TRUE);
     szBuffer[260] = '\0';
-    if (std::strlen(szBuffer) > 1)
-        folder.Format("%s", szBuffer);
-    else
+    if (std::strlen(szBuffer) <= 1)
+    {
+        GetModuleFolder(folder);
+        return;
+    }
+    folder.Format("%s", szBuffer);
+
+    // The narrow text names the folder only when every character of the
+    // folder's own text has a form in the ANSI code page. When one has not
+    // (a user name in another script), the short form of the folder names
+    // it, and failing that the executable's folder serves.
+    wchar_t szWide[261] = {};
+    shell.SHGetSpecialFolderPathW(nullptr, szWide, CSIDL_LOCAL_APPDATA, FALSE);
+    szWide[260] = L'\0';
+    if (std::wcslen(szWide) > 1 && !GetAnsiPath(szWide, folder))
         GetModuleFolder(folder);
 }
 

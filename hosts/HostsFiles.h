@@ -17,8 +17,9 @@ public:
     // The executable's folder without a trailing backslash; empty when the
     // executable's path holds no backslash.
     void GetModuleFolder(CString& folder);
-    // The user's local application-data folder, or the executable's folder
-    // when the shell cannot give it.
+    // The user's local application-data folder (its short form when its name
+    // cannot be spelt in the ANSI code page), or the executable's folder when
+    // the shell cannot give it or no narrow text names it.
     void GetDataFolder(CString& folder);
     // "<data folder>\<application title>", created when missing.
     void GetBackupFolder(CString& folder);

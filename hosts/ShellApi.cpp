@@ -45,6 +45,13 @@ BOOL CShellApi::SHGetSpecialFolderPath(HWND hwndOwner, LPSTR pszPath, int nFolde
     return m_pfnSHGetSpecialFolderPathA(hwndOwner, pszPath, nFolder, bCreate);
 }
 
+BOOL CShellApi::SHGetSpecialFolderPathW(HWND hwndOwner, LPWSTR pszPath, int nFolder, BOOL bCreate)
+{
+    if (!m_pfnSHGetSpecialFolderPathW)
+        return FALSE;
+    return m_pfnSHGetSpecialFolderPathW(hwndOwner, pszPath, nFolder, bCreate);
+}
+
 void CShellApi::SetLibraryNameForTesting(const char* pszName)
 {
     s_pszLibraryOverride = pszName;

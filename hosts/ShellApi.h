@@ -25,6 +25,9 @@ public:
     // SHGetSpecialFolderPathA with the same arguments, or FALSE when the
     // entry point is missing.
     BOOL SHGetSpecialFolderPath(HWND hwndOwner, LPSTR pszPath, int nFolder, BOOL bCreate);
+    // SHGetSpecialFolderPathW, or FALSE when the entry point is missing: the
+    // folder's own text, which the narrow form cannot always spell.
+    BOOL SHGetSpecialFolderPathW(HWND hwndOwner, LPWSTR pszPath, int nFolder, BOOL bCreate);
 
     // Test hook: the library that later objects load instead of
     // "shell32.dll" (nullptr puts it back). A name that does not load, or a

@@ -1,6 +1,7 @@
 #include "hosts/HostsFiles.h"
 
 #include "framework/AppName.h"
+#include "hosts/AnsiPath.h"
 #include "hosts/ShellApi.h"
 
 #include "WinTestSupport.h"
@@ -171,6 +172,43 @@ TEST_F(HostsFilesTest, WithoutTheShellTheExecutablesFolderIsUsed)
     }
 }
 
+TEST_F(HostsFilesTest, PathsTheCodePageCannotSpellAreNamedByTheirShortForm)
+{
+    // A folder named like a user in another script (Дмитрий) on a system
+    // whose code page for programs like this one is 1252.
+    wchar_t szLocal[MAX_PATH] = L"";
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szLocal)));
+    std::wstring folder = std::wstring(szLocal) + L"\\\u0414\u043C\u0438\u0442\u0440\u0438\u0439";
+    BOOL bMade = ::CreateDirectoryW(folder.c_str(), nullptr);
+    DWORD dwError = ::GetLastError();
+    ASSERT_TRUE(bMade || dwError == ERROR_ALREADY_EXISTS) << "error " << dwError;
+    std::wstring probe = folder + L"\\probe";
+
+    // A path the code page spells comes back as the narrow API gives it.
+    char szNarrowLocal[MAX_PATH] = "";
+    ::SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, szNarrowLocal);
+    CString path;
+    EXPECT_TRUE(GetAnsiPath(szLocal, path));
+    EXPECT_STREQ(szNarrowLocal, path);
+
+    // The other folder by its short form: plain ASCII, naming that folder.
+    EXPECT_TRUE(GetAnsiPath(folder.c_str(), path));
+    for (int n = 0; n < path.GetLength(); ++n)
+        EXPECT_LT(static_cast<unsigned char>(path[n]), 0x80) << path.c_str();
+    EXPECT_TRUE(WriteAll(path + "\\probe", "x")) << path.c_str();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(probe.c_str()));
+
+    // Nothing names a missing path of that kind: not '?', and not a look-alike
+    // ('\u0141\u00F3d\u017A' would become 'Lodz', another folder).
+    CString untouched = "untouched";
+    EXPECT_FALSE(GetAnsiPath((folder + L"\\missing").c_str(), untouched));
+    EXPECT_FALSE(GetAnsiPath(L"C:\\\u0141\u00F3d\u017A", untouched));
+    EXPECT_STREQ("untouched", untouched);
+
+    ::DeleteFileW(probe.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(HostsFilesTest, ShellApiAnswersFalseWithoutTheEntryPoint)
 {
     char szBuffer[261] = "untouched";
@@ -255,6 +293,36 @@ TEST_F(HostsFilesTest, BackupNameIsTheLocalesDateTimeTextMadeSafe)
         EXPECT_EQ(prefix + c.pszName, backupPath);
         EXPECT_TRUE(FileExists(prefix + c.pszName)) << c.pszName;
     }
+}
+
+TEST_F(HostsFilesTest, TimeMarksThatTheCodePageLacksBecomeSpacesInTheBackupName)
+{
+    // Korean AM/PM marks in the user's time format, on a system whose code
+    // page for programs like this one is 1252: the conversion leaves '?',
+    // which no file name can hold.
+    ASSERT_EQ(1252u, ::GetACP());
+    struct Setting
+    {
+        LCTYPE type;
+        const wchar_t* pszValue;
+        wchar_t szSaved[80];
+    } settings[] = {{LOCALE_S1159, L"\uC624\uC804", {}}, {LOCALE_S2359, L"\uC624\uD6C4", {}},
+                    {LOCALE_STIMEFORMAT, L"tt h:mm:ss", {}}};
+    for (Setting& setting : settings)
+    {
+        ASSERT_GT(::GetLocaleInfoW(LOCALE_USER_DEFAULT, setting.type, setting.szSaved, 80), 0);
+        ASSERT_TRUE(::SetLocaleInfoW(LOCALE_USER_DEFAULT, setting.type, setting.pszValue));
+    }
+    SetHostsContent("127.0.0.1 x\r\n");
+    CString folder = ExpectNewFolder(DataFolder() + "\\Tarnwick");
+    CString backupPath;
+    BOOL bMade = Backup(backupPath, COleDateTime(2008, 7, 1, 21, 42, 20));
+    for (Setting& setting : settings)
+        EXPECT_TRUE(::SetLocaleInfoW(LOCALE_USER_DEFAULT, setting.type, setting.szSaved));
+
+    EXPECT_TRUE(bMade) << "error " << ::GetLastError();
+    EXPECT_EQ(folder + "\\Hosts file backup on 7 1 2008    9 42 20", backupPath);
+    EXPECT_EQ(std::string("127.0.0.1 x\r\n"), ReadAll(backupPath));
 }
 
 TEST_F(HostsFilesTest, BackupNowUsesTheCurrentTime)
