@@ -40,6 +40,11 @@ public:
     // fewer bytes written than asked.
     BOOL Write(const void* pBuffer, UINT nCount);
 
+    // Asks the system to put everything written so far on disk
+    // (FlushFileBuffers), so that the data survives a crash or power loss
+    // once this returns TRUE.
+    BOOL Flush() { return ::FlushFileBuffers(m_hFile); }
+
     // Closes the handle if one is open. The last error is not changed.
     void Close();
 

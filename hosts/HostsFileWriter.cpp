@@ -42,7 +42,18 @@ BOOL WriteHostsLines(const char* pszPath, const std::function<bool(CString&)>& n
     }
     if (!block.empty() && !WriteBlock(file, block))
         return FALSE;
+    // TRUE promises the lines are on disk, not only in the system's cache.
+    if (!file.Flush())
+        return FALSE;
 
     file.Close();
     return TRUE;
+}
+
+BOOL FlushFileToDisk(const char* pszPath)
+{
+    CFile file;
+    if (!file.Open(pszPath, CFile::modeWrite | CFile::shareDenyWrite))
+        return FALSE;
+    return file.Flush();
 }

@@ -123,7 +123,11 @@ TEST(WriteHostsLines, WriteFailureAfterOpenIsReportedWithTheSystemError)
     EXPECT_EQ(112u, ::GetLastError());
     EXPECT_TRUE(bOpened);
 
-    // Nothing to write: nothing fails.
-    EXPECT_TRUE(WriteHostsLines("Z:\\dev\\full", Source({}), &bOpened));
+    // Nothing to write, but the device cannot be flushed either: a save that
+    // cannot promise the bytes are on disk fails like one whose write fails.
+    bOpened = false;
+    ::SetLastError(0);
+    EXPECT_FALSE(WriteHostsLines("Z:\\dev\\full", Source({}), &bOpened));
+    EXPECT_NE(0u, ::GetLastError());
     EXPECT_TRUE(bOpened);
 }
