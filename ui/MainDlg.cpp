@@ -32,6 +32,12 @@ const char kSaveBackupFailed[] =
     "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : %s";
 const char kBackedUp[] = "Current Hosts File Backed Up Successfully as [%s].";
 const char kBackupFailed[] = "Failed to Backup Current Hosts File.\nError : %s";
+const char kPutBackFailed[] =
+    "\nThe hosts file may be incomplete: putting back the copy made before saving failed too.\nError : %s"
+    "Please restore it from [%s].";
+const char kLoadOutOfMemory[] = "Not enough memory to load the hosts file.";
+const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
+const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
 const char kRestoreLoading[] =
     "The Selected Old Hosts File will now be loaded into the main screen.\n"
     "You can complete the Restore by Pressing Save Changes Button on the main screen.";
@@ -48,7 +54,85 @@ CString OneLine(CString text)
     text.Replace('\n', ' ');
     return text;
 }
+
+// Whether a row's number, written as the "Sr No" cell shows it, is the wanted
+// text (bPartial: begins with it).
+bool NumberMatches(int nNumber, const char* pszWanted, int nWanted, bool bPartial)
+{
+    char szDigits[12];  // backwards
+    int nLength = 0;
+    do
+    {
+        szDigits[nLength++] = static_cast<char>('0' + nNumber % 10);
+        nNumber /= 10;
+    } while (nNumber);
+    if (nWanted > nLength || (!bPartial && nWanted != nLength))
+        return false;
+    for (int n = 0; n < nWanted; ++n)
+        if (szDigits[nLength - 1 - n] != pszWanted[n])
+            return false;
+    return true;
 }
+
+// LVFI_SUBSTRING, the same as LVFI_PARTIAL since Windows Vista; not in every
+// SDK's headers.
+const UINT kFindSubstring = 0x0004;
+
+// The answer a list control gives to a search of its first column, for the
+// rows that it asks the window about: the first row from nStart whose number
+// matches, then (LVFI_WRAP) from the first row up to nStart; -1 when none
+// does. The text is matched whole or, with LVFI_PARTIAL or LVFI_SUBSTRING, as
+// a prefix, without regard to case, which digits do not have. The rows carry
+// no item data, so a search by LVFI_PARAM finds none.
+template <typename Char>
+int FindRowByNumber(const Char* pszWanted, UINT nFlags, int nStart, int nRows)
+{
+    if ((nFlags & LVFI_PARAM) || !(nFlags & (LVFI_STRING | LVFI_PARTIAL | kFindSubstring)) || !pszWanted)
+        return -1;
+    bool bPartial = (nFlags & (LVFI_PARTIAL | kFindSubstring)) != 0;
+    // Numbers are at most ten digits; any other character matches no row.
+    char szWanted[10];
+    int nWanted = 0;
+    for (; pszWanted[nWanted]; ++nWanted)
+    {
+        if (nWanted == 10 || pszWanted[nWanted] < '0' || pszWanted[nWanted] > '9')
+            return -1;
+        szWanted[nWanted] = static_cast<char>(pszWanted[nWanted]);
+    }
+
+    if (nStart < 0 || nStart > nRows)
+        nStart = 0;
+    for (int nRow = nStart; nRow < nRows; ++nRow)
+        if (NumberMatches(nRow + 1, szWanted, nWanted, bPartial))
+            return nRow;
+    if (nFlags & LVFI_WRAP)
+        for (int nRow = 0; nRow < nStart; ++nRow)
+            if (NumberMatches(nRow + 1, szWanted, nWanted, bPartial))
+                return nRow;
+    return -1;
+}
+}
+
+// Rows change in bulk while this lives, and the list is not told of each one.
+// When it ends, also through an exception, the list is brought to what m_rows
+// holds, so that it always shows exactly the rows that a save would write.
+class CMainDlg::CRowBatch
+{
+public:
+    explicit CRowBatch(CMainDlg& dlg) : m_dlg(dlg) { m_dlg.m_bBatch = true; }
+    ~CRowBatch()
+    {
+        m_dlg.m_bBatch = false;
+        m_dlg.ShowRows();
+    }
+    CRowBatch(const CRowBatch&) = delete;
+    CRowBatch& operator=(const CRowBatch&) = delete;
+
+private:
+    CMainDlg& m_dlg;
+};
+
+size_t CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
 
 BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -72,6 +156,8 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_COMMAND(ID_HELP_CONTACT_US, OnContactUs)
     ON_NOTIFY(LVN_GETDISPINFOA, IDC_HOSTS_LIST, OnGetDispInfo)
     ON_NOTIFY(LVN_GETDISPINFOW, IDC_HOSTS_LIST, OnGetDispInfoW)
+    ON_NOTIFY(LVN_ODFINDITEMA, IDC_HOSTS_LIST, OnFindItem)
+    ON_NOTIFY(LVN_ODFINDITEMW, IDC_HOSTS_LIST, OnFindItemW)
 END_MESSAGE_MAP()
 
 CMainDlg::CMainDlg() : CDialog(IDD_MAIN), m_bModified(0), m_bBatch(false)
@@ -103,7 +189,16 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
 
-    m_list.RecreateAsOwnerData();
+    if (!m_list.RecreateAsOwnerData())
+    {
+        // The rows would be saved but never shown: better not to open.
+        CSystemError error = CSystemError::FromLastError();
+        CString message;
+        message.Format(kNoList, error.GetText());
+        MessageBox(message, nullptr, MB_ERROR);
+        EndDialog(IDCANCEL);
+        return TRUE;
+    }
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
     m_list.InsertColumn(1, "Data", LVCFMT_LEFT, 350);
@@ -118,19 +213,35 @@ BOOL CMainDlg::OnInitDialog()
 
 void CMainDlg::LoadHostsFile(const CString& path)
 {
-    CWaitCursor wait;
-    ClearRows();
-
-    CString file = path;
-    if (file.IsEmpty())
+    // A file is loaded whole or not at all: a list missing some lines would
+    // save a shortened hosts file.
+    bool bComplete = true;
     {
-        CHostsFiles files;
-        files.GetHostsFilePath(file);
+        CWaitCursor wait;
+        ClearRows();
+
+        CString file = path;
+        if (file.IsEmpty())
+        {
+            CHostsFiles files;
+            files.GetHostsFilePath(file);
+        }
+        try
+        {
+            CRowBatch batch(*this);
+            ReadHostsLines(file, [this](const CString& line) {
+                if (AddLine(line) < 0)
+                    throw std::bad_alloc();  // stops the reading
+            });
+        }
+        catch (const std::bad_alloc&)
+        {
+            bComplete = false;
+            ClearRows();
+        }
     }
-    m_bBatch = true;
-    ReadHostsLines(file, [this](const CString& line) { AddLine(line); });
-    m_bBatch = false;
-    ShowRows();
+    if (!bComplete)
+        MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
 }
 
 int CMainDlg::AddLine(const CString& text)
@@ -138,6 +249,8 @@ int CMainDlg::AddLine(const CString& text)
     int nRow = GetRowCount();
     try
     {
+        if (m_rows.size() >= s_nRowLimitForTesting)
+            throw std::bad_alloc();
         m_rows.push_back(Row{text, false});
     }
     catch (const std::bad_alloc&)
@@ -167,8 +280,12 @@ void CMainDlg::ClearRows()
 
 void CMainDlg::ShowRows()
 {
-    m_list.SetItemCountEx(GetRowCount(), LVSICF_NOSCROLL);
-    m_list.Invalidate();
+    // A new count repaints the whole list; the same count needs only the
+    // changed texts repainted.
+    if (m_list.GetItemCount() != GetRowCount())
+        m_list.SetItemCountEx(GetRowCount(), LVSICF_NOSCROLL);
+    else
+        m_list.Invalidate(FALSE);
 }
 
 void CMainDlg::GetCellText(int nRow, int nColumn, char* pszBuffer, int nMax) const
@@ -221,13 +338,24 @@ void CMainDlg::OnGetDispInfoW(NMHDR* pNMHDR, LRESULT* pResult)
     *pResult = 0;
 }
 
+void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const NMLVFINDITEMA* pFind = reinterpret_cast<NMLVFINDITEMA*>(pNMHDR);
+    *pResult = FindRowByNumber(pFind->lvfi.psz, pFind->lvfi.flags, pFind->iStart, GetRowCount());
+}
+
+void CMainDlg::OnFindItemW(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const NMLVFINDITEMW* pFind = reinterpret_cast<NMLVFINDITEMW*>(pNMHDR);
+    *pResult = FindRowByNumber(pFind->lvfi.psz, pFind->lvfi.flags, pFind->iStart, GetRowCount());
+}
+
 void CMainDlg::SetSelectedRowsCommented(bool bCommented)
 {
     // Each selected row exactly once, in ascending order: the next selected
     // row is found before the current one is touched. Rows already in the
     // wanted state are left alone; the list repaints once at the end.
-    m_bBatch = true;
-    bool bChanged = false;
+    CRowBatch batch(*this);
     int nRow = m_list.GetNextItem(-1, LVNI_SELECTED);
     while (nRow != -1)
     {
@@ -239,13 +367,9 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
             SetRowText(nRow, changed);
             UpdateStatus(nRow, changed);
             m_bModified = 1;
-            bChanged = true;
         }
         nRow = nNext;
     }
-    m_bBatch = false;
-    if (bChanged)
-        m_list.Invalidate(FALSE);
 }
 
 void CMainDlg::OnCommentSelected()
@@ -261,20 +385,24 @@ void CMainDlg::OnUncommentSelected()
 void CMainDlg::OnAddNewEntry()
 {
     CEntryDlg dlg;
-    if (dlg.DoModal() == IDOK)
-    {
-        AddEntry(dlg.m_strEntry, dlg.m_strTarget);
+    if (dlg.DoModal() == IDOK && AddEntry(dlg.m_strEntry, dlg.m_strTarget))
         m_bModified = 1;
-    }
 }
 
-void CMainDlg::AddEntry(CString entry, CString target)
+bool CMainDlg::AddEntry(CString entry, CString target)
 {
-    CWaitCursor wait;
-    CString line;
-    line.Format("%s %s", OneLine(target).c_str(), OneLine(entry).c_str());
-    int nRow = AddLine(line);
-    m_list.EnsureVisible(nRow, FALSE);
+    int nRow = -1;
+    {
+        CWaitCursor wait;
+        CString line;
+        line.Format("%s %s", OneLine(target).c_str(), OneLine(entry).c_str());
+        nRow = AddLine(line);
+        if (nRow >= 0)
+            m_list.EnsureVisible(nRow, FALSE);
+    }
+    if (nRow < 0)
+        MessageBox(kAddOutOfMemory, nullptr, MB_ERROR);
+    return nRow >= 0;
 }
 
 void CMainDlg::OnRefresh()
@@ -348,8 +476,11 @@ CMainDlg::SaveResult CMainDlg::SaveChanges()
     if (MessageBox(question, nullptr, MB_CONFIRM) != IDYES)
         return Declined;
 
+    // The copy is the way back should the write fail or the machine stop in
+    // the middle of it, so it goes to disk before the hosts file is opened.
+    // A write reports success only once the new lines are on disk too.
     bool bOpened = false;
-    if (WriteHostsFile(&bOpened))
+    if (FlushFileToDisk(backupPath) && WriteHostsFile(&bOpened))
     {
         m_bModified = 0;
         MessageBox(kSaved, nullptr, MB_NOTE);
@@ -357,16 +488,23 @@ CMainDlg::SaveResult CMainDlg::SaveChanges()
     }
 
     CSystemError error = CSystemError::FromLastError();
+    CString message;
+    message.Format(error.GetCode() == ERROR_ACCESS_DENIED ? kSaveFailedAccess : kSaveFailed, error.GetText());
     if (bOpened)
     {
         // The write failed part way: put back the copy made a moment ago, so
-        // that a failed save never leaves a truncated hosts file.
+        // that a failed save never leaves a truncated hosts file. If that
+        // fails too, the user must know where the old lines are.
         CString hostsPath;
         files.GetHostsFilePath(hostsPath);
-        ::CopyFileA(backupPath, hostsPath, FALSE);
+        if (!::CopyFileA(backupPath, hostsPath, FALSE) || !FlushFileToDisk(hostsPath))
+        {
+            CSystemError putBackError = CSystemError::FromLastError();
+            CString note;
+            note.Format(kPutBackFailed, putBackError.GetText(), backupPath.c_str());
+            message += note;
+        }
     }
-    CString message;
-    message.Format(error.GetCode() == ERROR_ACCESS_DENIED ? kSaveFailedAccess : kSaveFailed, error.GetText());
     MessageBox(message, nullptr, MB_ERROR);
     return Failed;
 }

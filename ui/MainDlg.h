@@ -22,12 +22,16 @@ public:
     void OnCancel() override;  // every way out comes here
 
     // Empties the list and fills it from a file; an empty path means the
-    // system hosts file. The modified mark is left as it is.
+    // system hosts file. The modified mark is left as it is. A file that
+    // cannot be loaded whole (no memory for every line) leaves the list
+    // empty, with a message.
     void LoadHostsFile(const CString& path);
-    // Appends a row; its index, or -1 when it could not be added.
+    // Appends a row; its index, or -1 when it could not be stored.
     int AddLine(const CString& text);
     void UpdateStatus(int nRow, const CString& text);
-    void AddEntry(CString entry, CString target);
+    // Appends "<target> <entry>" and shows it; false, with a message, when the
+    // row could not be stored.
+    bool AddEntry(CString entry, CString target);
 
     // Asks about unsaved changes; false when the window must stay open
     // because the user chose to save and the save failed.
@@ -45,6 +49,10 @@ public:
     int m_bModified;
     CListCtrl m_list;
     HICON m_hIcon;
+
+    // Test hook: rows beyond this many cannot be stored, as when memory runs
+    // out.
+    static size_t s_nRowLimitForTesting;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -68,10 +76,15 @@ protected:
     void OnContactUs();
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
     void OnGetDispInfoW(NMHDR* pNMHDR, LRESULT* pResult);
+    // Type-ahead and LVM_FINDITEM: the list asks which row's number matches.
+    void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnFindItemW(NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    class CRowBatch;
+
     struct Row
     {
         CString text;
@@ -87,7 +100,7 @@ private:
     void ShowRows();
 
     std::vector<Row> m_rows;
-    bool m_bBatch;  // rows change in bulk: the list is told once at the end
+    bool m_bBatch;  // rows change in bulk (CRowBatch): the list is told once at the end
 };
 
 // Where the icon goes in a client area while the window is minimised:

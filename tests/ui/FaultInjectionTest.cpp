@@ -129,6 +129,7 @@ class FaultInjectionTest : public WindowTest
 protected:
     void TearDown() override
     {
+        CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
         // A file left where the backup folder goes would fail every later test.
         DWORD dwAttributes = ::GetFileAttributesA(BackupFolderPath().c_str());
         if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -158,6 +159,46 @@ protected:
         });
     }
 };
+
+TEST_F(FaultInjectionTest, NoMemoryForEveryLineLoadsNoneAndNoMemoryForAnEntryAddsNone)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        ASSERT_EQ(3, UiDriver::RowCount(hList));
+
+        // Room for two rows only: a list holding some of the lines would save
+        // a shortened hosts file, so it holds none, and says so.
+        CMainDlg::s_nRowLimitForTesting = 2;
+        driver.Command(hMain, 32775);  // View > Refresh
+        ExpectBox(driver, "Not enough memory to load the hosts file.", "error");
+        driver.Sync(hMain);
+        EXPECT_EQ(0, UiDriver::RowCount(hList));
+        EXPECT_EQ(0, m_pDlg->GetRowCount()) << "the rows a save would write are the rows shown";
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+
+        // No room for a new entry: nothing is added and nothing is marked.
+        CMainDlg::s_nRowLimitForTesting = 0;
+        driver.Command(hMain, 1008);
+        HWND hEntry = driver.WaitForDialog("Hosts File Entry");
+        ASSERT_NE(nullptr, hEntry);
+        ::SetDlgItemTextA(hEntry, 1009, "ads.example");
+        driver.Command(hEntry, IDOK);
+        ExpectBox(driver, "Not enough memory to add the entry.", "error");
+        driver.Sync(hMain);
+        EXPECT_EQ(0, UiDriver::RowCount(hList));
+        EXPECT_EQ(0, m_pDlg->GetRowCount());
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+
+        // With memory again the file loads whole.
+        CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
+        driver.Command(hMain, 32775);
+        driver.Sync(hMain);
+        EXPECT_EQ(3, UiDriver::RowCount(hList));
+        EXPECT_EQ(3, m_pDlg->GetRowCount());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
 
 TEST_F(FaultInjectionTest, HostsFileHeldByAnotherProcessWithoutWriteSharingKeepsTheRowsToSaveLater)
 {

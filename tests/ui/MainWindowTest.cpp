@@ -214,6 +214,65 @@ TEST_F(MainWindowTest, CommentAndUncommentTouchOnlySelectedRowsThatChange)
     });
 }
 
+TEST_F(MainWindowTest, TypingARowNumberGoesToThatRowAndAnythingElseKeepsTheSelection)
+{
+    std::string hosts;
+    for (int n = 1; n <= 50; ++n)
+        hosts += "127.0.0.1 host" + std::to_string(n) + ".example\r\n";
+    SetHosts(hosts);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // The list gathers what is typed in quick succession into one search
+        // text; a pause starts a new one.
+        auto pause = [&]() {
+            driver.Sync(hMain);
+            ::Sleep(1100);
+        };
+        auto focused = [&]() { return static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)); };
+
+        // Text that no row number starts with leaves rows 2 and 4 selected,
+        // and they are the rows that the next command changes.
+        UiDriver::Select(hList, {1, 3});
+        for (const char* pszText : {"z", "0"})
+        {
+            UiDriver::Type(hList, pszText);
+            pause();
+            EXPECT_EQ((std::vector<int>{1, 3}), UiDriver::SelectedRows(hList)) << pszText;
+        }
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+        for (int nRow = 0; nRow < 5; ++nRow)
+            EXPECT_EQ(nRow == 1 || nRow == 3 ? "Commented" : "Active", UiDriver::Cell(hList, nRow, 2)) << nRow;
+
+        // 4 then 2: row 42; after a pause 7: row 7 (43 to 50 do not start
+        // with 7, and the search wraps to the top).
+        UiDriver::Type(hList, "42");
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<int>{41}), UiDriver::SelectedRows(hList));
+        EXPECT_EQ(41, focused());
+        pause();
+        UiDriver::Type(hList, "7");
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<int>{6}), UiDriver::SelectedRows(hList));
+        EXPECT_EQ(6, focused());
+
+        // Other programs' searches get the same answers.
+        LVFINDINFOA find = {};
+        find.flags = LVFI_STRING;
+        find.psz = "42";
+        EXPECT_EQ(41, ::SendMessageA(hList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        find.psz = "4";
+        EXPECT_EQ(3, ::SendMessageA(hList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        find.flags = LVFI_PARTIAL | LVFI_WRAP;
+        find.psz = "3";
+        EXPECT_EQ(29, ::SendMessageA(hList, LVM_FINDITEMA, 10, reinterpret_cast<LPARAM>(&find)));
+        find.psz = "x";
+        EXPECT_EQ(-1, ::SendMessageA(hList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+
+        driver.Command(hMain, 32771);
+        ExpectOneQuestionThenClosed(driver, hMain);
+    });
+}
+
 TEST_F(MainWindowTest, AddNewEntryAppendsTargetThenEntryScrolledIntoView)
 {
     std::string hosts;

@@ -450,7 +450,7 @@ TEST_F(RestoreTest, SavingARestoredEmptyBackupWritesAnEmptyHostsFile)
     });
 }
 
-TEST_F(SaveTest, WriteFailingPartWayPutsTheHostsFileBackFromTheBackup)
+TEST_F(SaveTest, WriteFailingPartWayPutsTheHostsFileBackOrSaysWhereTheOldLinesAre)
 {
     // The hosts file lives on a 16 KiB disk; the list to save is far larger.
     const std::string original = "127.0.0.1 small\r\n";
@@ -491,9 +491,31 @@ TEST_F(SaveTest, WriteFailingPartWayPutsTheHostsFileBackFromTheBackup)
         EXPECT_EQ(original, ReadBytes(backup));
         EXPECT_EQ(1, m_pDlg->m_bModified);
         EXPECT_EQ(4000, UiDriver::RowCount(hMainList)) << "the rows are still there to save elsewhere";
+
+        // Again, but now the old content no longer fits on the disk either
+        // (the copy grew while the question was open): the message says the
+        // hosts file may be incomplete and where its old lines are.
+        ::Sleep(1100);  // the next backup needs a name of a later second
+        driver.Command(hMain, 1010);
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        std::string::size_type nOpen = box.text.find('['), nClose = box.text.find(']');
+        ASSERT_TRUE(nOpen != std::string::npos && nClose != std::string::npos) << box.text;
+        std::string grown = box.text.substr(nOpen + 1, nClose - nOpen - 1);
+        const std::string grownBytes = original + std::string(32 * 1024, '#') + "\r\n";
+        WriteBytes(grown, grownBytes);
+        driver.Answer(box, IDYES);
+        ExpectBox(driver,
+                  "Failed to Save Changes.\nError : " + SystemText(112) +
+                      "\nThe hosts file may be incomplete: putting back the copy made before saving failed too.\n"
+                      "Error : " + SystemText(112) + "Please restore it from [" + grown + "].",
+                  "error");
+        std::string incomplete = ReadBytes(SystemHostsPath());
+        EXPECT_LT(incomplete.size(), grownBytes.size());
+        EXPECT_TRUE(StartsWith(grownBytes, incomplete));
+        EXPECT_EQ(grownBytes, ReadBytes(grown)) << "the copy to restore from is whole";
+        EXPECT_EQ(1, m_pDlg->m_bModified);
         ExitAnsweringNo(driver, hMain);
     });
-    RunUnixCommand("rm -f '" + unixHosts + "' && cp " + disk + "/hosts '" + unixHosts + "'; umount " + disk +
-                   "; rmdir " + disk);
-    EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
+    // The window test's tear-down writes the prefix's own hosts file back.
+    RunUnixCommand("rm -f '" + unixHosts + "'; umount " + disk + "; rmdir " + disk);
 }

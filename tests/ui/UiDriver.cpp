@@ -144,6 +144,12 @@ void UiDriver::Key(HWND hDlg, UINT vk)
     ::PostMessageA(hTarget, WM_KEYUP, vk, 0xC0000001);
 }
 
+void UiDriver::Type(HWND hControl, const char* pszText)
+{
+    for (const char* p = pszText; *p; ++p)
+        ::PostMessageA(hControl, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
 void UiDriver::Answer(const MessageBoxSeen& box, int nButton)
 {
     Command(box.hWnd, nButton);

@@ -39,6 +39,8 @@ public:
 
     void Command(HWND hDlg, int nID);  // a menu command or a button click
     void Key(HWND hDlg, UINT vk);      // a key pressed in the dialog's focused control
+    // Characters typed into a control, as the keyboard's WM_CHAR messages.
+    static void Type(HWND hControl, const char* pszText);
     void Answer(const MessageBoxSeen& box, int nButton);
 
     // Rows of a report list, read through the control itself.
