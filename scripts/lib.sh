@@ -75,3 +75,16 @@ start_wine() {  # build dir
 stop_wine() {  # build dir
     WINEPREFIX="$1/wineprefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 </dev/null || true
 }
+
+# The shipped program as it is released: 32-bit, Release (optimised, stripped).
+build_release() {  # source tree, build dir
+    if [ ! -f "$2/CMakeCache.txt" ]; then
+        cmake -S "$1" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    cmake --build "$2" -j2 --target tarnwick
+}
+
+# The project's version, as the build wrote it into the version header.
+release_version() {  # build dir
+    sed -n 's/^#define TARNWICK_VERSION_TEXT "\(.*\)"$/\1/p' "$1/res/version.h"
+}
