@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <vector>
 
 namespace
 {
@@ -38,12 +38,11 @@ bool GetAnsiPath(const wchar_t* pszWidePath, CString& path)
     DWORD nNeeded = ::GetShortPathNameW(pszWidePath, nullptr, 0);
     if (nNeeded == 0)
         return false;
-    std::wstring shortPath(nNeeded, L'\0');
-    DWORD nLength = ::GetShortPathNameW(pszWidePath, &shortPath[0], nNeeded);
+    std::vector<wchar_t> shortPath(nNeeded);
+    DWORD nLength = ::GetShortPathNameW(pszWidePath, shortPath.data(), nNeeded);
     if (nLength == 0 || nLength >= nNeeded)
         return false;
-    shortPath.resize(nLength);
     // Where the volume keeps no short names the long name comes back, and
     // that still has no narrow spelling.
-    return ToAnsiExactly(shortPath.c_str(), path);
+    return ToAnsiExactly(shortPath.data(), path);
 }
