@@ -52,8 +52,10 @@ BOOL WriteHostsLines(const char* pszPath, const std::function<bool(CString&)>& n
 
 BOOL FlushFileToDisk(const char* pszPath)
 {
+    // Shared with everyone: a reader or scanner that has the file open must
+    // not make the flush fail.
     CFile file;
-    if (!file.Open(pszPath, CFile::modeWrite | CFile::shareDenyWrite))
+    if (!file.Open(pszPath, CFile::modeWrite | CFile::shareDenyNone))
         return FALSE;
     return file.Flush();
 }
