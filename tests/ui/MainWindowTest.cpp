@@ -42,6 +42,15 @@ std::string EditText(HWND hDlg, int nID)
     return szText;
 }
 
+// "127.0.0.1 host1.example" to "127.0.0.1 hostN.example", each with CR LF.
+std::string NumberedHosts(int nLines)
+{
+    std::string hosts;
+    for (int n = 1; n <= nLines; ++n)
+        hosts += "127.0.0.1 host" + std::to_string(n) + ".example\r\n";
+    return hosts;
+}
+
 // Answers the closing question with No and checks that it was the only one.
 void ExpectOneQuestionThenClosed(UiDriver& driver, HWND hMain)
 {
@@ -216,10 +225,7 @@ TEST_F(MainWindowTest, CommentAndUncommentTouchOnlySelectedRowsThatChange)
 
 TEST_F(MainWindowTest, TypingARowNumberGoesToThatRowAndAnythingElseKeepsTheSelection)
 {
-    std::string hosts;
-    for (int n = 1; n <= 50; ++n)
-        hosts += "127.0.0.1 host" + std::to_string(n) + ".example\r\n";
-    SetHosts(hosts);
+    SetHosts(NumberedHosts(50));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         // The list gathers what is typed in quick succession into one search
         // text; a pause starts a new one.
@@ -275,10 +281,7 @@ TEST_F(MainWindowTest, TypingARowNumberGoesToThatRowAndAnythingElseKeepsTheSelec
 
 TEST_F(MainWindowTest, AddNewEntryAppendsTargetThenEntryScrolledIntoView)
 {
-    std::string hosts;
-    for (int n = 1; n <= 300; ++n)
-        hosts += "127.0.0.1 host" + std::to_string(n) + ".example\r\n";
-    SetHosts(hosts);
+    SetHosts(NumberedHosts(300));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         driver.Command(hMain, 1008);  // the button
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
