@@ -1,5 +1,7 @@
 #include "framework/CListCtrl.h"
 
+#include <cstring>
+
 int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth)
 {
     LVCOLUMNA column = {};
@@ -46,6 +48,41 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
             return text;
         }
     }
+}
+
+void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength)
+{
+    // The A and W items differ only in the type of the text they point to.
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
+        return;
+    size_t nMax = static_cast<size_t>(item.cchTextMax) - 1;
+    if (nLength > nMax)
+        nLength = nMax;
+    if (pNMHDR->code == LVN_GETDISPINFOW)
+    {
+        // At most one UTF-16 unit per byte in every ANSI code page, so the
+        // conversion of nMax bytes fits.
+        wchar_t* pszText = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR)->item.pszText;
+        int nWritten = nLength ? ::MultiByteToWideChar(CP_ACP, 0, pch, static_cast<int>(nLength), pszText,
+                                                       static_cast<int>(nMax))
+                               : 0;
+        pszText[nWritten] = L'\0';
+        return;
+    }
+    std::memcpy(item.pszText, pch, nLength);
+    item.pszText[nLength] = '\0';
+}
+
+CListCtrl::FindRequest CListCtrl::GetFindRequest(const NMHDR* pNMHDR)
+{
+    const NMLVFINDITEMA* pFind = reinterpret_cast<const NMLVFINDITEMA*>(pNMHDR);
+    FindRequest request = {nullptr, nullptr, pFind->lvfi.flags, pFind->iStart};
+    if (pNMHDR->code == LVN_ODFINDITEMW)
+        request.pszTextW = reinterpret_cast<const NMLVFINDITEMW*>(pNMHDR)->lvfi.psz;
+    else
+        request.pszText = pFind->lvfi.psz;
+    return request;
 }
 
 BOOL CListCtrl::RecreateAsOwnerData()

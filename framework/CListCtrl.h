@@ -13,6 +13,7 @@ public:
         return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwExStyle));
     }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    int GetSelectedCount() const { return static_cast<int>(SendMessage(LVM_GETSELECTEDCOUNT)); }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
     int GetNextItem(int nItem, int nFlags) const
     {
@@ -37,6 +38,22 @@ public:
     int InsertItem(int nItem, const char* pszText);
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     CString GetItemText(int nItem, int nSubItem) const;
+
+    // Answers a list that asks its parent for cells (LVN_GETDISPINFOA or W):
+    // the cell's text, nLength bytes in the ANSI code page, cut to the
+    // control's buffer.
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength);
+
+    // What an LVN_ODFINDITEMA or W notification looks for: its text in the
+    // form it came in (the other pointer null), its flags and start row.
+    struct FindRequest
+    {
+        const char* pszText;
+        const wchar_t* pszTextW;
+        UINT nFlags;
+        int nStart;
+    };
+    static FindRequest GetFindRequest(const NMHDR* pNMHDR);
 
     // Replaces the control with one of the same place, id and styles that asks
     // its parent for its cells (LVS_OWNERDATA), which the template cannot say

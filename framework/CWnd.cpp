@@ -74,6 +74,9 @@ BOOL CWnd::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         (this->*reinterpret_cast<void (CCmdTarget::*)(NMHDR*, LRESULT*)>(pEntry->pfn))(
             reinterpret_cast<NMHDR*>(lParam), pResult);
         break;
+    case AfxSig_bv:
+        *pResult = (this->*reinterpret_cast<BOOL (CCmdTarget::*)()>(pEntry->pfn))();
+        break;
     case AfxSig_end:
         break;
     }

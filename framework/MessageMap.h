@@ -16,6 +16,7 @@ enum AfxSig
     AfxSig_vwl,     // void Handler(UINT nID, LPARAM lParam)
     AfxSig_hv,      // HCURSOR Handler(); the result is the message's result
     AfxSig_notify,  // void Handler(NMHDR* pNMHDR, LRESULT* pResult)
+    AfxSig_bv,      // BOOL Handler(); the result is the message's result
 };
 
 struct AFX_MSGMAP_ENTRY
@@ -68,6 +69,9 @@ protected:                                              \
 #define ON_WM_SYSCOMMAND()                                                               \
     {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                                    \
      AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnSysCommand)},
+#define ON_WM_QUERYENDSESSION()                                                          \
+    {WM_QUERYENDSESSION, 0, 0, AfxSig_bv,                                                \
+     AFX_PMSG_CAST(BOOL (CCmdTarget::*)(), &ThisClass::OnQueryEndSession)},
 #define ON_WM_QUERYDRAGICON()                                                            \
     {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                  \
      AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon)},

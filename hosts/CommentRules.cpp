@@ -2,8 +2,15 @@
 
 bool IsCommented(CString text)
 {
-    text.TrimLeft();
-    return !text.IsEmpty() && text[0] == '#';
+    return IsCommented(text.c_str(), static_cast<size_t>(text.GetLength()));
+}
+
+bool IsCommented(const char* pch, size_t nLength)
+{
+    size_t n = 0;
+    while (n < nLength && IsCWhiteSpace(pch[n]))
+        ++n;
+    return n < nLength && pch[n] == '#';
 }
 
 const char* StatusWord(const CString& text)
@@ -13,16 +20,23 @@ const char* StatusWord(const CString& text)
 
 CString CommentLine(const CString& text)
 {
-    CString result;
-    result.Format("# %s", text.c_str());
+    CString result(kCommentMark);
+    result += text;
     return result;
+}
+
+size_t UncommentedStart(const char* pch, size_t nLength)
+{
+    if (nLength == 0)
+        return 0;
+    size_t n = 1;
+    while (n < nLength && IsCWhiteSpace(pch[n]))
+        ++n;
+    return n;
 }
 
 CString UncommentLine(const CString& text)
 {
-    CString rest = text.Right(text.GetLength() - 1);
-    CString result;
-    result.Format("%s", rest.c_str());
-    result.TrimLeft();
-    return result;
+    size_t nStart = UncommentedStart(text.c_str(), static_cast<size_t>(text.GetLength()));
+    return text.Mid(static_cast<int>(nStart));
 }

@@ -2,28 +2,79 @@
 
 #include "framework/CFile.h"
 
-#include <string>
+#include <cstring>
+#include <memory>
+#include <new>
 
 namespace
 {
-// Output is gathered into blocks of about this size, so that a large file
-// takes a few WriteFile calls rather than one per line.
+// Output is gathered into blocks of this size, so that a large file takes a
+// few WriteFile calls rather than one per line; a longer line is written
+// straight from where it is.
 const size_t kBlockSize = 64 * 1024;
 
-BOOL WriteBlock(CFile& file, std::string& block)
+class CBlockWriter
 {
-    // Lines are CString texts (int lengths), so a block stays far below 4 GiB.
-    BOOL bWritten = file.Write(block.data(), static_cast<UINT>(block.size()));
-    block.clear();
-    return bWritten;
+public:
+    CBlockWriter(CFile& file, char* pBlock, CContentHash& hash) : m_file(file), m_pBlock(pBlock), m_hash(hash) {}
+
+    BOOL Add(const char* pch, size_t nLength)
+    {
+        if (m_nUsed + nLength > kBlockSize && !Flush())
+            return FALSE;
+        if (nLength >= kBlockSize)
+            return Write(pch, nLength);
+        std::memcpy(m_pBlock + m_nUsed, pch, nLength);
+        m_nUsed += nLength;
+        return TRUE;
+    }
+    BOOL Flush()
+    {
+        BOOL bWritten = Write(m_pBlock, m_nUsed);
+        m_nUsed = 0;
+        return bWritten;
+    }
+
+private:
+    BOOL Write(const char* pch, size_t nLength)
+    {
+        m_hash.Add(pch, nLength);
+        // CFile writes at most 4 GiB at a time; a line text is far shorter.
+        return nLength == 0 || m_file.Write(pch, static_cast<UINT>(nLength));
+    }
+
+    CFile& m_file;
+    char* m_pBlock;
+    CContentHash& m_hash;
+    size_t m_nUsed = 0;
+};
+
+BOOL WriteLines(CFile& file, char* pBlock, const HostsLineSource& nextLine, CContentHash& hash)
+{
+    CBlockWriter writer(file, pBlock, hash);
+    const char* pch;
+    size_t nLength;
+    while (nextLine(&pch, &nLength))
+    {
+        if (!writer.Add(pch, nLength) || !writer.Add("\r\n", 2))
+            return FALSE;
+    }
+    return writer.Flush();
 }
 }
 
-BOOL WriteHostsLines(const char* pszPath, const std::function<bool(CString&)>& nextLine, bool* pOpened)
+BOOL WriteHostsLines(const char* pszPath, const HostsLineSource& nextLine, bool* pOpened, CContentDigest* pWritten)
 {
     if (pOpened)
         *pOpened = false;
 
+    // Everything the write needs is had before the file is truncated.
+    std::unique_ptr<char[]> pBlock(new (std::nothrow) char[kBlockSize]);
+    if (!pBlock)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     CFile file;
     CFileException error;
     if (!file.Open(pszPath, CFile::modeCreate | CFile::modeWrite, &error))
@@ -31,22 +82,23 @@ BOOL WriteHostsLines(const char* pszPath, const std::function<bool(CString&)>& n
     if (pOpened)
         *pOpened = true;
 
-    std::string block;
-    block.reserve(kBlockSize + 1024);
-    CString text;
-    while (nextLine(text))
+    CContentHash hash;
+    BOOL bWritten = FALSE;
+    try
     {
-        AppendHostsLine(block, text);
-        if (block.size() >= kBlockSize && !WriteBlock(file, block))
-            return FALSE;  // CFile's destructor closes and keeps the last error
+        bWritten = WriteLines(file, pBlock.get(), nextLine, hash);
     }
-    if (!block.empty() && !WriteBlock(file, block))
-        return FALSE;
+    catch (const std::bad_alloc&)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
     // TRUE promises the lines are on disk, not only in the system's cache.
-    if (!file.Flush())
-        return FALSE;
+    if (!bWritten || !file.Flush())
+        return FALSE;  // CFile's destructor closes and keeps the last error
 
     file.Close();
+    if (pWritten)
+        *pWritten = hash.Digest();
     return TRUE;
 }
 

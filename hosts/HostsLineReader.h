@@ -29,3 +29,8 @@ void ReadHostsLines(const char* pszPath, const std::function<void(const CString&
 
 // The same rules applied to the bytes of a file held in memory.
 void ScanHostsText(const char* pData, size_t nSize, const std::function<void(const CString&)>& sink);
+
+// The same again, without copying: with the whole file in memory every line's
+// text is one run of its bytes, so the sink gets where each text starts and
+// how long it is.
+void ScanHostsLineRanges(const char* pData, size_t nSize, const std::function<void(size_t, size_t)>& sink);

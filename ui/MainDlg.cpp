@@ -1,145 +1,59 @@
 #include "ui/MainDlg.h"
 
 #include "app/AppSettings.h"
-#include "framework/CPaintDC.h"
 #include "framework/CWaitCursor.h"
 #include "framework/CWinApp.h"
-#include "hosts/CommentRules.h"
-#include "hosts/HostsFileWriter.h"
 #include "hosts/HostsFiles.h"
-#include "hosts/HostsLineReader.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
+#include "ui/HostsSaver.h"
 #include "ui/RestoreDlg.h"
 #include "ui/ShellHandoff.h"
 #include "ui/SystemError.h"
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 namespace
 {
 const char kAskSave[] = "Would you like to save the changes?";
-const char kBackedUpAskSave[] =
-    "Current Hosts File Backed Up Successfully as [%s].\nPlease Press Yes to continue start Saving the Changes made.";
-const char kSaved[] = "Changes have been saved successfully.";
-const char kSaveFailedAccess[] =
-    "Failed to Save Changes.\nError : %sPlease try running the application as administrator.";
-const char kSaveFailed[] = "Failed to Save Changes.\nError : %s";
-const char kSaveBackupFailed[] =
-    "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : %s";
-const char kBackedUp[] = "Current Hosts File Backed Up Successfully as [%s].";
-const char kBackupFailed[] = "Failed to Backup Current Hosts File.\nError : %s";
-const char kPutBackFailed[] =
-    "\nThe hosts file may be incomplete: putting back the copy made before saving failed too.\nError : %s"
-    "Please restore it from [%s].";
 const char kLoadOutOfMemory[] = "Not enough memory to load the hosts file.";
+const char kLoadReadFailed[] =
+    "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
+const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
 const char kRestoreLoading[] =
     "The Selected Old Hosts File will now be loaded into the main screen.\n"
     "You can complete the Restore by Pressing Save Changes Button on the main screen.";
 
-const UINT MB_CONFIRM = MB_YESNO | MB_ICONINFORMATION;
 const UINT MB_NOTE = MB_ICONINFORMATION;
 const UINT MB_ERROR = MB_ICONERROR;
 
-// A line feed or carriage return in a new entry would split it into two
-// lines of the file: both become spaces.
+// A new entry is one line of the file: a line feed or carriage return would
+// split it, a Ctrl-Z would end the file for the next load. Every control
+// character but tab becomes a space.
 CString OneLine(CString text)
 {
-    text.Replace('\r', ' ');
-    text.Replace('\n', ' ');
+    for (char ch = 1; ch < 0x20; ++ch)
+        if (ch != '\t')
+            text.Replace(ch, ' ');
     return text;
-}
-
-// Whether a row's number, written as the "Sr No" cell shows it, is the wanted
-// text (bPartial: begins with it).
-bool NumberMatches(int nNumber, const char* pszWanted, int nWanted, bool bPartial)
-{
-    char szDigits[12];  // backwards
-    int nLength = 0;
-    do
-    {
-        szDigits[nLength++] = static_cast<char>('0' + nNumber % 10);
-        nNumber /= 10;
-    } while (nNumber);
-    if (nWanted > nLength || (!bPartial && nWanted != nLength))
-        return false;
-    for (int n = 0; n < nWanted; ++n)
-        if (szDigits[nLength - 1 - n] != pszWanted[n])
-            return false;
-    return true;
 }
 
 // LVFI_SUBSTRING, the same as LVFI_PARTIAL since Windows Vista; not in every
 // SDK's headers.
 const UINT kFindSubstring = 0x0004;
-
-// The answer a list control gives to a search of its first column, for the
-// rows that it asks the window about: the first row from nStart whose number
-// matches, then (LVFI_WRAP) from the first row up to nStart; -1 when none
-// does. The text is matched whole or, with LVFI_PARTIAL or LVFI_SUBSTRING, as
-// a prefix, without regard to case, which digits do not have. The rows carry
-// no item data, so a search by LVFI_PARAM finds none.
-template <typename Char>
-int FindRowByNumber(const Char* pszWanted, UINT nFlags, int nStart, int nRows)
-{
-    if ((nFlags & LVFI_PARAM) || !(nFlags & (LVFI_STRING | LVFI_PARTIAL | kFindSubstring)) || !pszWanted)
-        return -1;
-    bool bPartial = (nFlags & (LVFI_PARTIAL | kFindSubstring)) != 0;
-    // Numbers are at most ten digits; any other character matches no row.
-    char szWanted[10];
-    int nWanted = 0;
-    for (; pszWanted[nWanted]; ++nWanted)
-    {
-        if (nWanted == 10 || pszWanted[nWanted] < '0' || pszWanted[nWanted] > '9')
-            return -1;
-        szWanted[nWanted] = static_cast<char>(pszWanted[nWanted]);
-    }
-
-    if (nStart < 0 || nStart > nRows)
-        nStart = 0;
-    for (int nRow = nStart; nRow < nRows; ++nRow)
-        if (NumberMatches(nRow + 1, szWanted, nWanted, bPartial))
-            return nRow;
-    if (nFlags & LVFI_WRAP)
-        for (int nRow = 0; nRow < nStart; ++nRow)
-            if (NumberMatches(nRow + 1, szWanted, nWanted, bPartial))
-                return nRow;
-    return -1;
-}
 }
 
-// Rows change in bulk while this lives, and the list is not told of each one.
-// When it ends, also through an exception, the list is brought to what m_rows
-// holds, so that it always shows exactly the rows that a save would write.
-class CMainDlg::CRowBatch
-{
-public:
-    explicit CRowBatch(CMainDlg& dlg) : m_dlg(dlg) { m_dlg.m_bBatch = true; }
-    ~CRowBatch()
-    {
-        m_dlg.m_bBatch = false;
-        m_dlg.ShowRows();
-    }
-    CRowBatch(const CRowBatch&) = delete;
-    CRowBatch& operator=(const CRowBatch&) = delete;
+size_t& CMainDlg::s_nRowLimitForTesting = CEntryList::s_nRowLimitForTesting;
 
-private:
-    CMainDlg& m_dlg;
-};
-
-size_t CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
-
-BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
+BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_WM_SYSCOMMAND()
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
     ON_WM_CLOSE()
     ON_WM_DESTROY()
+    ON_WM_QUERYENDSESSION()
     ON_COMMAND(IDC_ADD_NEW_ENTRY, OnAddNewEntry)
     ON_COMMAND(IDC_COMMENT_SELECTED, OnCommentSelected)
     ON_COMMAND(IDC_UNCOMMENT_SELECTED, OnUncommentSelected)
@@ -155,25 +69,24 @@ BEGIN_MESSAGE_MAP(CMainDlg, CDialog)
     ON_COMMAND(ID_HELP_PRODUCT_HOMEPAGE, OnProductHomePage)
     ON_COMMAND(ID_HELP_CONTACT_US, OnContactUs)
     ON_NOTIFY(LVN_GETDISPINFOA, IDC_HOSTS_LIST, OnGetDispInfo)
-    ON_NOTIFY(LVN_GETDISPINFOW, IDC_HOSTS_LIST, OnGetDispInfoW)
+    ON_NOTIFY(LVN_GETDISPINFOW, IDC_HOSTS_LIST, OnGetDispInfo)
     ON_NOTIFY(LVN_ODFINDITEMA, IDC_HOSTS_LIST, OnFindItem)
-    ON_NOTIFY(LVN_ODFINDITEMW, IDC_HOSTS_LIST, OnFindItemW)
+    ON_NOTIFY(LVN_ODFINDITEMW, IDC_HOSTS_LIST, OnFindItem)
 END_MESSAGE_MAP()
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN), m_bModified(0), m_bBatch(false)
+CMainDlg::CMainDlg() : CIconDialog(IDD_MAIN), m_bModified(0)
 {
-    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
 }
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CIconDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_HOSTS_LIST, m_list);
 }
 
 BOOL CMainDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CIconDialog::OnInitDialog();
 
     CMenu sysMenu = GetSystemMenu(FALSE);
     if (sysMenu.m_hMenu)
@@ -186,16 +99,11 @@ BOOL CMainDlg::OnInitDialog()
             sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, szAbout);
         }
     }
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
 
     if (!m_list.RecreateAsOwnerData())
     {
         // The rows would be saved but never shown: better not to open.
-        CSystemError error = CSystemError::FromLastError();
-        CString message;
-        message.Format(kNoList, error.GetText());
-        MessageBox(message, nullptr, MB_ERROR);
+        MessageBox(WithSystemText(kNoList, ::GetLastError()), nullptr, MB_ERROR);
         EndDialog(IDCANCEL);
         return TRUE;
     }
@@ -215,67 +123,49 @@ void CMainDlg::LoadHostsFile(const CString& path)
 {
     // A file is loaded whole or not at all: a list missing some lines would
     // save a shortened hosts file.
-    bool bComplete = true;
+    CEntryList::LoadResult result;
     {
         CWaitCursor wait;
         ClearRows();
-
         CString file = path;
         if (file.IsEmpty())
         {
             CHostsFiles files;
             files.GetHostsFilePath(file);
         }
-        try
-        {
-            CRowBatch batch(*this);
-            ReadHostsLines(file, [this](const CString& line) {
-                if (AddLine(line) < 0)
-                    throw std::bad_alloc();  // stops the reading
-            });
-        }
-        catch (const std::bad_alloc&)
-        {
-            bComplete = false;
-            ClearRows();
-        }
+        // Loading a backup to restore it leaves what the hosts file held alone.
+        CContentDigest digest;
+        result = m_entries.Load(file, &digest);
+        if (path.IsEmpty())
+            m_hostsDigest = digest;
+        ShowRows();
     }
-    if (!bComplete)
+    if (result == CEntryList::noMemory)
         MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
+    else if (result == CEntryList::readFailed)
+        MessageBox(kLoadReadFailed, nullptr, MB_ERROR);
 }
 
 int CMainDlg::AddLine(const CString& text)
 {
-    int nRow = GetRowCount();
-    try
-    {
-        if (m_rows.size() >= s_nRowLimitForTesting)
-            throw std::bad_alloc();
-        m_rows.push_back(Row{text, false});
-    }
-    catch (const std::bad_alloc&)
-    {
+    if (!m_entries.Append(text))
         return -1;
-    }
-    if (!m_bBatch)
-        m_list.SetItemCountEx(GetRowCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    UpdateStatus(nRow, text);
+    int nRow = GetRowCount() - 1;
+    m_list.SetItemCountEx(GetRowCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    UpdateStatus(nRow);
     return nRow;
 }
 
-void CMainDlg::UpdateStatus(int nRow, const CString& text)
+void CMainDlg::UpdateStatus(int nRow)
 {
-    if (nRow < 0)
-        return;
-    m_rows[static_cast<size_t>(nRow)].bCommented = IsCommented(text);
-    if (!m_bBatch)
+    if (nRow >= 0)
         m_list.RedrawItems(nRow, nRow);
 }
 
 void CMainDlg::ClearRows()
 {
     m_list.DeleteAllItems();
-    std::vector<Row>().swap(m_rows);
+    m_entries.Empty();
 }
 
 void CMainDlg::ShowRows()
@@ -288,88 +178,75 @@ void CMainDlg::ShowRows()
         m_list.Invalidate(FALSE);
 }
 
-void CMainDlg::GetCellText(int nRow, int nColumn, char* pszBuffer, int nMax) const
+void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    if (nMax <= 0)
+    *pResult = 0;
+    const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
+    if (item.iItem < 0 || item.iItem >= GetRowCount())
         return;
-    pszBuffer[0] = '\0';
-    if (nRow < 0 || nRow >= GetRowCount())
-        return;
-    const Row& row = m_rows[static_cast<size_t>(nRow)];
-    switch (nColumn)
+    char szNumber[12];
+    const char* pch = szNumber;
+    size_t nLength = 0;
+    switch (item.iSubItem)
     {
     case 0:
-        std::snprintf(pszBuffer, static_cast<size_t>(nMax), "%d", nRow + 1);
+        nLength = static_cast<size_t>(std::snprintf(szNumber, sizeof(szNumber), "%d", item.iItem + 1));
         break;
     case 1:
-        ::lstrcpynA(pszBuffer, row.text, nMax);
+        pch = m_entries.GetText(item.iItem, &nLength);
         break;
     case 2:
-        ::lstrcpynA(pszBuffer, row.bCommented ? "Commented" : "Active", nMax);
+        pch = m_entries.IsCommented(item.iItem) ? "Commented" : "Active";
+        nLength = std::strlen(pch);
         break;
     default:
         break;
     }
-}
-
-void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
-{
-    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
-    if ((item.mask & LVIF_TEXT) && item.pszText)
-        GetCellText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
-    *pResult = 0;
-}
-
-void CMainDlg::OnGetDispInfoW(NMHDR* pNMHDR, LRESULT* pResult)
-{
-    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR)->item;
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-    {
-        CString text;
-        int nMax = GetRowCount() > item.iItem && item.iSubItem == 1
-                       ? GetRowText(item.iItem).GetLength() + 1
-                       : 32;
-        GetCellText(item.iItem, item.iSubItem, text.GetBuffer(nMax), nMax);
-        text.ReleaseBuffer();
-        int nWritten = ::MultiByteToWideChar(CP_ACP, 0, text, -1, item.pszText, item.cchTextMax);
-        if (nWritten == 0)
-            item.pszText[item.cchTextMax - 1] = L'\0';
-    }
-    *pResult = 0;
+    CListCtrl::SetDispInfoText(pNMHDR, pch, nLength);
 }
 
 void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    const NMLVFINDITEMA* pFind = reinterpret_cast<NMLVFINDITEMA*>(pNMHDR);
-    *pResult = FindRowByNumber(pFind->lvfi.psz, pFind->lvfi.flags, pFind->iStart, GetRowCount());
-}
-
-void CMainDlg::OnFindItemW(NMHDR* pNMHDR, LRESULT* pResult)
-{
-    const NMLVFINDITEMW* pFind = reinterpret_cast<NMLVFINDITEMW*>(pNMHDR);
-    *pResult = FindRowByNumber(pFind->lvfi.psz, pFind->lvfi.flags, pFind->iStart, GetRowCount());
+    // The first column is searched: the row numbers. The rows carry no item
+    // data, so a search by LVFI_PARAM finds none.
+    CListCtrl::FindRequest find = CListCtrl::GetFindRequest(pNMHDR);
+    *pResult = -1;
+    if ((find.nFlags & LVFI_PARAM) || !(find.nFlags & (LVFI_STRING | LVFI_PARTIAL | kFindSubstring)))
+        return;
+    bool bPartial = (find.nFlags & (LVFI_PARTIAL | kFindSubstring)) != 0;
+    bool bWrap = (find.nFlags & LVFI_WRAP) != 0;
+    *pResult = find.pszTextW ? m_entries.FindRowByNumber(find.pszTextW, bPartial, bWrap, find.nStart)
+                             : m_entries.FindRowByNumber(find.pszText, bPartial, bWrap, find.nStart);
 }
 
 void CMainDlg::SetSelectedRowsCommented(bool bCommented)
 {
     // Each selected row exactly once, in ascending order: the next selected
-    // row is found before the current one is touched. Rows already in the
-    // wanted state are left alone; the list repaints once at the end.
-    CRowBatch batch(*this);
-    int nRow = m_list.GetNextItem(-1, LVNI_SELECTED);
-    while (nRow != -1)
+    // row is found before the current one is touched. With every row
+    // selected those are simply all rows, which spares asking the list for
+    // each. Rows already in the wanted state are left alone; the list
+    // repaints once at the end.
+    const int nRows = GetRowCount();
+    const bool bAll = nRows > 0 && m_list.GetSelectedCount() == nRows;
+    bool bStored = true;
+    int nRow = bAll ? 0 : m_list.GetNextItem(-1, LVNI_SELECTED);
+    while (nRow >= 0 && nRow < nRows)
     {
-        int nNext = m_list.GetNextItem(nRow, LVNI_SELECTED);
-        const CString& text = GetRowText(nRow);
-        if (IsCommented(text) != bCommented)
-        {
-            CString changed = bCommented ? CommentLine(text) : UncommentLine(text);
-            SetRowText(nRow, changed);
-            UpdateStatus(nRow, changed);
+        int nNext = bAll ? (nRow + 1 < nRows ? nRow + 1 : -1) : m_list.GetNextItem(nRow, LVNI_SELECTED);
+        bool bChanged = false;
+        if (bCommented)
+            bStored = m_entries.Comment(nRow, &bChanged);
+        else
+            m_entries.Uncomment(nRow, &bChanged);
+        if (!bStored)
+            break;
+        if (bChanged)
             m_bModified = 1;
-        }
         nRow = nNext;
     }
+    ShowRows();
+    if (!bStored)
+        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
 }
 
 void CMainDlg::OnCommentSelected()
@@ -412,9 +289,10 @@ void CMainDlg::OnRefresh()
 
 bool CMainDlg::AskSaveIfModified()
 {
-    if (m_bModified && MessageBox(kAskSave, nullptr, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        return SaveChanges() != Failed;
-    return true;
+    if (!m_bModified || MessageBox(kAskSave, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return true;
+    CHostsSaver::Result result = SaveChanges();
+    return result == CHostsSaver::Saved || result == CHostsSaver::Declined;
 }
 
 void CMainDlg::OnOK()
@@ -444,6 +322,18 @@ void CMainDlg::OnFileExit()
     OnCancel();
 }
 
+BOOL CMainDlg::OnQueryEndSession()
+{
+    // Logging off or shutting down asks about unsaved rows as closing does;
+    // the session waits, with a reason to show, until the user has answered.
+    if (!m_bModified)
+        return TRUE;
+    ::ShutdownBlockReasonCreate(m_hWnd, L"Tarnwick has unsaved changes to the hosts file.");
+    bool bMayEnd = AskSaveIfModified();
+    ::ShutdownBlockReasonDestroy(m_hWnd);
+    return bMayEnd ? TRUE : FALSE;
+}
+
 void CMainDlg::OnDestroy()
 {
     CAppSettings settings;
@@ -456,93 +346,21 @@ void CMainDlg::OnSaveChanges()
     SaveChanges();
 }
 
-CMainDlg::SaveResult CMainDlg::SaveChanges()
+CHostsSaver::Result CMainDlg::SaveChanges()
 {
     // The modified mark is cleared only once the rows are on disk, so that a
     // failed or declined save still asks on exit.
-    CHostsFiles files;
-    CString backupPath;
-    if (!files.BackupHostsFile(backupPath))
-    {
-        CSystemError error = CSystemError::FromLastError();
-        CString message;
-        message.Format(kSaveBackupFailed, error.GetText());
-        MessageBox(message, nullptr, MB_ERROR);
-        return Failed;
-    }
-
-    CString question;
-    question.Format(kBackedUpAskSave, backupPath.c_str());
-    if (MessageBox(question, nullptr, MB_CONFIRM) != IDYES)
-        return Declined;
-
-    // The copy is the way back should the write fail or the machine stop in
-    // the middle of it, so it goes to disk before the hosts file is opened.
-    // A write reports success only once the new lines are on disk too.
-    bool bOpened = false;
-    if (FlushFileToDisk(backupPath) && WriteHostsFile(&bOpened))
-    {
+    CHostsSaver saver(*this, m_entries);
+    CHostsSaver::Result result = saver.Save(m_hostsDigest);
+    if (result == CHostsSaver::Saved)
         m_bModified = 0;
-        MessageBox(kSaved, nullptr, MB_NOTE);
-        return Saved;
-    }
-
-    CSystemError error = CSystemError::FromLastError();
-    CString message;
-    message.Format(error.GetCode() == ERROR_ACCESS_DENIED ? kSaveFailedAccess : kSaveFailed, error.GetText());
-    if (bOpened)
-    {
-        // The write failed part way: put back the copy made a moment ago, so
-        // that a failed save never leaves a truncated hosts file. If that
-        // fails too, the user must know where the old lines are.
-        CString hostsPath;
-        files.GetHostsFilePath(hostsPath);
-        if (!::CopyFileA(backupPath, hostsPath, FALSE) || !FlushFileToDisk(hostsPath))
-        {
-            CSystemError putBackError = CSystemError::FromLastError();
-            CString note;
-            note.Format(kPutBackFailed, putBackError.GetText(), backupPath.c_str());
-            message += note;
-        }
-    }
-    MessageBox(message, nullptr, MB_ERROR);
-    return Failed;
-}
-
-BOOL CMainDlg::WriteHostsFile(bool* pbOpened)
-{
-    CWaitCursor wait;
-    CHostsFiles files;
-    CString path;
-    files.GetHostsFilePath(path);
-    size_t nNext = 0;
-    return WriteHostsLines(
-        path,
-        [this, &nNext](CString& text) {
-            if (nNext >= m_rows.size())
-                return false;
-            text = m_rows[nNext++].text;
-            return true;
-        },
-        pbOpened);
+    return result;
 }
 
 void CMainDlg::OnBackupNow()
 {
-    CHostsFiles files;
-    CString backupPath;
-    CString message;
-    if (files.BackupHostsFile(backupPath))
-    {
-        message.Format(kBackedUp, backupPath.c_str());
-        MessageBox(message, nullptr, MB_NOTE);
-    }
-    else
-    {
-        CSystemError error = CSystemError::FromLastError();
-        message.Format(kBackupFailed, error.GetText());
-        MessageBox(message, nullptr, MB_ERROR);
-    }
+    CHostsSaver saver(*this, m_entries);
+    saver.Backup();
 }
 
 void CMainDlg::OnRestore()
@@ -592,32 +410,4 @@ void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam)
     {
         Default();
     }
-}
-
-int CenteredIconOffset(int nClientExtent, int nIconExtent)
-{
-    return (nClientExtent - nIconExtent + 1) / 2;
-}
-
-void CMainDlg::OnPaint()
-{
-    if (!IsIconic())
-    {
-        Default();
-        return;
-    }
-    CPaintDC dc(m_hWnd);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
-    int cxIcon = ::GetSystemMetrics(SM_CXICON);
-    int cyIcon = ::GetSystemMetrics(SM_CYICON);
-    RECT rect;
-    GetClientRect(&rect);
-    int x = CenteredIconOffset(rect.right - rect.left, cxIcon);
-    int y = CenteredIconOffset(rect.bottom - rect.top, cyIcon);
-    dc.DrawIcon(x, y, m_hIcon);
-}
-
-HCURSOR CMainDlg::OnQueryDragIcon()
-{
-    return static_cast<HCURSOR>(m_hIcon);
 }

@@ -1,18 +1,19 @@
 // The main window: the hosts file as a numbered list of lines with a status
 // each, the commands that change them, and saving, backing up and restoring.
 //
-// The rows are the document. They live in m_rows, and the list control is a
-// virtual list that asks the window for the cells it shows, so that loading,
+// The window is the view of the entry list (hosts/EntryList.h), which holds
+// the rows. The list control is a virtual list that asks the window for the
+// cells it shows, and the window asks the entry list, so that loading,
 // editing and closing a file of a million lines costs no per-row work in the
 // control.
 #pragma once
 
-#include "framework/CDialog.h"
 #include "framework/CListCtrl.h"
+#include "hosts/EntryList.h"
+#include "ui/HostsSaver.h"
+#include "ui/IconDialog.h"
 
-#include <vector>
-
-class CMainDlg : public CDialog
+class CMainDlg : public CIconDialog
 {
 public:
     CMainDlg();
@@ -28,40 +29,35 @@ public:
     void LoadHostsFile(const CString& path);
     // Appends a row; its index, or -1 when it could not be stored.
     int AddLine(const CString& text);
-    void UpdateStatus(int nRow, const CString& text);
+    // The list shows the row's text and status anew.
+    void UpdateStatus(int nRow);
     // Appends "<target> <entry>" and shows it; false, with a message, when the
     // row could not be stored.
     bool AddEntry(CString entry, CString target);
 
     // Asks about unsaved changes; false when the window must stay open
-    // because the user chose to save and the save failed.
+    // because the user chose to save and the save failed or was given up to
+    // keep another program's changes.
     bool AskSaveIfModified();
 
-    enum SaveResult { Saved, Declined, Failed };
-    SaveResult SaveChanges();
-    // Writes the rows over the system hosts file. *pbOpened tells whether the
-    // file was opened, i.e. whether a failure may have changed it.
-    BOOL WriteHostsFile(bool* pbOpened = nullptr);
+    CHostsSaver::Result SaveChanges();
 
-    int GetRowCount() const { return static_cast<int>(m_rows.size()); }
-    const CString& GetRowText(int nRow) const { return m_rows[static_cast<size_t>(nRow)].text; }
+    int GetRowCount() const { return m_entries.GetCount(); }
 
     int m_bModified;
     CListCtrl m_list;
-    HICON m_hIcon;
 
     // Test hook: rows beyond this many cannot be stored, as when memory runs
-    // out.
-    static size_t s_nRowLimitForTesting;
+    // out (the entry list's own).
+    static size_t& s_nRowLimitForTesting;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnPaint();
-    HCURSOR OnQueryDragIcon();
     void OnClose();
     void OnDestroy();
+    BOOL OnQueryEndSession();
     void OnFileExit();
     void OnRefresh();
     void OnCommentSelected();
@@ -74,35 +70,22 @@ protected:
     void OnViewBackupFolder();
     void OnProductHomePage();
     void OnContactUs();
+    // The list's questions, in their A and W forms: a cell's text, and
+    // (type-ahead, LVM_FINDITEM) which row's number matches a text.
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnGetDispInfoW(NMHDR* pNMHDR, LRESULT* pResult);
-    // Type-ahead and LVM_FINDITEM: the list asks which row's number matches.
     void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
-    void OnFindItemW(NMHDR* pNMHDR, LRESULT* pResult);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    class CRowBatch;
-
-    struct Row
-    {
-        CString text;
-        bool bCommented;
-    };
-
-    void SetRowText(int nRow, const CString& text) { m_rows[static_cast<size_t>(nRow)].text = text; }
-    // Fills a cell's text for the list; nMax counts the terminating zero.
-    void GetCellText(int nRow, int nColumn, char* pszBuffer, int nMax) const;
     // Comments (true) or uncomments (false) every selected row that needs it.
     void SetSelectedRowsCommented(bool bCommented);
     void ClearRows();
+    // The list shows what the entry list holds.
     void ShowRows();
 
-    std::vector<Row> m_rows;
-    bool m_bBatch;  // rows change in bulk (CRowBatch): the list is told once at the end
+    CEntryList m_entries;
+    // What the system hosts file held when it was last loaded or saved; a
+    // save asks first when it holds something else.
+    CContentDigest m_hostsDigest;
 };
-
-// Where the icon goes in a client area while the window is minimised:
-// (extent - icon + 1) / 2, the division truncating toward zero.
-int CenteredIconOffset(int nClientExtent, int nIconExtent);

@@ -47,3 +47,12 @@ const char* CSystemError::GetText() const
 {
     return m_pBlock ? reinterpret_cast<const char*>(m_pBlock + 1) : "";
 }
+
+CString WithSystemText(const char* pszFormat, DWORD dwCode)
+{
+    ::SetLastError(dwCode);
+    CSystemError error = CSystemError::FromLastError();
+    CString message;
+    message.Format(pszFormat, error.GetText());
+    return message;
+}

@@ -41,3 +41,6 @@ private:
     DWORD m_dwCode;
     Block* m_pBlock;
 };
+
+// The format filled with the system's text for an error code (its one %s).
+CString WithSystemText(const char* pszFormat, DWORD dwCode);

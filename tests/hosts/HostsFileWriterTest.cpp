@@ -12,13 +12,14 @@
 namespace
 {
 // A line source handing out the given texts in order.
-std::function<bool(CString&)> Source(std::vector<CString> lines)
+HostsLineSource Source(std::vector<CString> lines)
 {
     size_t nNext = 0;
-    return [lines, nNext](CString& text) mutable {
+    return [lines, nNext](const char** ppch, size_t* pnLength) mutable {
         if (nNext == lines.size())
             return false;
-        text = lines[nNext++];
+        *ppch = lines[nNext].c_str();
+        *pnLength = static_cast<size_t>(lines[nNext++].GetLength());
         return true;
     };
 }
@@ -58,10 +59,13 @@ TEST(WriteHostsLines, ManyLinesSpanningManyBlocks)
     CTempFolder folder;
     CString path = folder / "hosts";
     int nNext = 0;
-    auto source = [&](CString& text) {
+    CString text;
+    auto source = [&](const char** ppch, size_t* pnLength) {
         if (nNext == 200000)
             return false;
         text.Format("127.0.0.1 host%06d", nNext++);
+        *ppch = text.c_str();
+        *pnLength = static_cast<size_t>(text.GetLength());
         return true;
     };
     EXPECT_TRUE(WriteHostsLines(path, source));

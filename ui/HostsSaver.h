@@ -1,0 +1,34 @@
+// The save and backup commands of the main window: the questions before a
+// save, the save itself (hosts/HostsSave.h) and what the user is told after,
+// in message boxes owned by the window.
+#pragma once
+
+#include "framework/CWnd.h"
+#include "hosts/ContentDigest.h"
+#include "hosts/EntryList.h"
+
+class CHostsSaver
+{
+public:
+    CHostsSaver(const CWnd& owner, const CEntryList& rows) : m_owner(owner), m_rows(rows) {}
+    virtual ~CHostsSaver() = default;
+
+    enum Result
+    {
+        Saved,
+        Declined,  // No when asked to go on after the backup
+        Kept,      // No when asked to replace another program's changes: nothing written, no backup
+        Failed
+    };
+    // Backs up the hosts file, asks to go on and writes the rows over it.
+    // known is what the hosts file held when it was last loaded or saved:
+    // when it holds something else now, the user is asked first. After a
+    // save, known is what was written.
+    Result Save(CContentDigest& known);
+    // Backs up the hosts file alone.
+    void Backup();
+
+private:
+    const CWnd& m_owner;
+    const CEntryList& m_rows;
+};
