@@ -2,7 +2,6 @@
 
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
-#include "framework/CWinApp.h"
 #include "hosts/HostsFiles.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -87,18 +86,7 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CMainDlg::OnInitDialog()
 {
     CIconDialog::OnInitDialog();
-
-    CMenu sysMenu = GetSystemMenu(FALSE);
-    if (sysMenu.m_hMenu)
-    {
-        char szAbout[256] = "";
-        ::LoadStringA(AfxGetInstanceHandle(), IDS_ABOUTBOX, szAbout, sizeof(szAbout));
-        if (szAbout[0])
-        {
-            sysMenu.AppendMenu(MF_SEPARATOR);
-            sysMenu.AppendMenu(MF_STRING, IDM_ABOUTBOX, szAbout);
-        }
-    }
+    AppendAboutItem(*this);
 
     if (!m_list.RecreateAsOwnerData())
     {
@@ -375,18 +363,12 @@ void CMainDlg::OnRestore()
 
 void CMainDlg::OnViewHostsFile()
 {
-    CHostsFiles files;
-    CString path;
-    files.GetHostsFilePath(path);
-    OpenInEditor(path);
+    OpenHostsFileInEditor();
 }
 
 void CMainDlg::OnViewBackupFolder()
 {
-    CHostsFiles files;
-    CString folder;
-    files.GetBackupFolder(folder);
-    ShellOpen(folder);
+    OpenBackupFolder();
 }
 
 void CMainDlg::OnProductHomePage()
@@ -401,7 +383,7 @@ void CMainDlg::OnContactUs()
 
 void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+    if (IsAboutCommand(nID))
     {
         CAboutDlg dlg;
         dlg.DoModal();

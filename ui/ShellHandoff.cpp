@@ -1,6 +1,7 @@
 #include "ui/ShellHandoff.h"
 
 #include "app/AppSettings.h"
+#include "hosts/HostsFiles.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -28,4 +29,20 @@ void OpenInEditor(const CString& path)
     CString editor;
     settings.GetHostsEditorPath(editor);
     ShellOpen(editor, EditorParameter(path));
+}
+
+void OpenHostsFileInEditor()
+{
+    CHostsFiles files;
+    CString path;
+    files.GetHostsFilePath(path);
+    OpenInEditor(path);
+}
+
+void OpenBackupFolder()
+{
+    CHostsFiles files;
+    CString folder;
+    files.GetBackupFolder(folder);
+    ShellOpen(folder);
 }

@@ -17,3 +17,7 @@ void OpenInEditor(const CString& path);
 
 // The parameter string for a path: quoted when it contains a blank.
 CString EditorParameter(const CString& path);
+
+// View > Hosts File and View > Backup Folder.
+void OpenHostsFileInEditor();
+void OpenBackupFolder();
