@@ -1,9 +1,8 @@
 #include "app/HostsApp.h"
 
+#include "framework/DllSearch.h"
 #include "res/resource.h"
 #include "ui/MainDlg.h"
-
-#include <commctrl.h>
 
 CHostsApp theApp;
 
@@ -16,7 +15,7 @@ BOOL CHostsApp::InitInstance()
     INITCOMMONCONTROLSEX controls;
     controls.dwSize = 8;
     controls.dwICC = 0xFF;  // list view, tree view, bars, tab, up-down, progress, hot-key, animate
-    ::InitCommonControlsEx(&controls);
+    AfxInitCommonControlsEx(&controls);
 
     AfxEnableControlContainer();
     SetRegistryKey("Pellmoor");

@@ -17,6 +17,7 @@
 #include "UiDriver.h"
 
 #include "app/HostsApp.h"
+#include "framework/DllSearch.h"
 #include "hosts/HostsLineReader.h"
 #include "ui/MainDlg.h"
 
@@ -601,7 +602,7 @@ int main(int argc, char** argv)
     CMemory start = ProcessMemory();
     theApp.InitApplication(::GetModuleHandleA(nullptr));
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    AfxInitCommonControlsEx(&controls);
     theApp.SetRegistryKey("Pellmoor");
 
     std::string generated;

@@ -69,6 +69,92 @@ private:
     char* m_pRemote;
 };
 
+// A program of this build started as its own process; ended by the
+// destructor if a test leaves it running.
+class Program
+{
+public:
+    explicit Program(const std::string& exePath, const std::string& arguments = "") : m_pi()
+    {
+        std::string line = "\"" + exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
+        std::vector<char> commandLine(line.begin(), line.end());
+        commandLine.push_back('\0');
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        m_bStarted = ::CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &si, &m_pi) != FALSE;
+    }
+    ~Program()
+    {
+        if (!m_bStarted)
+            return;
+        if (::WaitForSingleObject(m_pi.hProcess, 0) != WAIT_OBJECT_0)
+            ::TerminateProcess(m_pi.hProcess, 1);
+        ::CloseHandle(m_pi.hThread);
+        ::CloseHandle(m_pi.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool Started() const { return m_bStarted; }
+    HANDLE Process() const { return m_pi.hProcess; }
+    DWORD ThreadId() const { return m_pi.dwThreadId; }
+
+    // Waits up to ten seconds for the process to end: its exit code, or
+    // STILL_ACTIVE when it is still running.
+    DWORD WaitForExit() const
+    {
+        DWORD dwExitCode = STILL_ACTIVE;
+        if (::WaitForSingleObject(m_pi.hProcess, 10000) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(m_pi.hProcess, &dwExitCode);
+        return dwExitCode;
+    }
+
+private:
+    PROCESS_INFORMATION m_pi;
+    bool m_bStarted;
+};
+
+// Wine's load order of one DLL for the programs of these names:
+// "native,builtin" takes a copy of the DLL in the program's folder before
+// Wine's own, which is what Windows does for every DLL it does not protect.
+// WINEDLLOVERRIDES says the same, but Wine gives a process the value from
+// the Linux side, not one its parent sets; the prefix's registry reaches it.
+// Removed again at the end.
+class NativeFirstLoadOrder
+{
+public:
+    NativeFirstLoadOrder(const std::vector<std::string>& programs, const char* pszDll) : m_programs(programs)
+    {
+        static const char kNativeFirst[] = "native,builtin";
+        for (const std::string& program : m_programs)
+        {
+            HKEY hKey = nullptr;
+            if (::RegCreateKeyExA(HKEY_CURRENT_USER, (Key(program) + "\\DllOverrides").c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+                continue;
+            ::RegSetValueExA(hKey, pszDll, 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst),
+                             sizeof(kNativeFirst));
+            ::RegCloseKey(hKey);
+        }
+    }
+    ~NativeFirstLoadOrder()
+    {
+        for (const std::string& program : m_programs)
+        {
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, (Key(program) + "\\DllOverrides").c_str());
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, Key(program).c_str());
+        }
+    }
+    NativeFirstLoadOrder(const NativeFirstLoadOrder&) = delete;
+    NativeFirstLoadOrder& operator=(const NativeFirstLoadOrder&) = delete;
+
+private:
+    static std::string Key(const std::string& program) { return "Software\\Wine\\AppDefaults\\" + program; }
+
+    std::vector<std::string> m_programs;
+};
+
 std::string BackupPathIn(const std::string& confirmation)
 {
     std::string prefix = "Current Hosts File Backed Up Successfully as [";
@@ -103,23 +189,12 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     const std::string original = "# header\r\n127.0.0.1 a.example\r\n127.0.0.1 b.example\r\n";
     SetHosts(original);
 
-    std::string exe = DosPath(TARNWICK_EXE_PATH);
-    std::vector<char> commandLine(exe.begin(), exe.end());
-    commandLine.push_back('\0');
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(::CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                                 &pi))
-        << exe;
-    UiDriver driver(pi.dwThreadId);
+    Program program(DosPath(TARNWICK_EXE_PATH));
+    ASSERT_TRUE(program.Started()) << TARNWICK_EXE_PATH;
+    UiDriver driver(program.ThreadId());
     HWND hMain = driver.WaitForDialog("Tarnwick");
-    if (!hMain)
-    {
-        ::TerminateProcess(pi.hProcess, 1);
-        FAIL() << "the program's window did not open";
-    }
-    RemoteList list(pi.hProcess, ::GetDlgItem(hMain, 1003));
+    ASSERT_NE(nullptr, hMain) << "the program's window did not open";
+    RemoteList list(program.Process(), ::GetDlgItem(hMain, 1003));
     EXPECT_EQ((std::vector<std::string>{"# header", "127.0.0.1 a.example", "127.0.0.1 b.example"}), list.Texts());
     EXPECT_EQ("Active", list.Cell(1, 2));
 
@@ -153,7 +228,7 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     driver.Command(hMain, 32780);
     HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
     ASSERT_NE(nullptr, hRestore);
-    RemoteList backups(pi.hProcess, ::GetDlgItem(hRestore, 1011));
+    RemoteList backups(program.Process(), ::GetDlgItem(hRestore, 1011));
     ASSERT_EQ(1, backups.RowCount());
     EXPECT_EQ(BackupFileNames()[0], backups.Cell(0, 1));
     backups.Select(0);
@@ -178,13 +253,54 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
 
     // Exit: saved, so no question; the process ends.
     driver.Command(hMain, 32771);
-    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(pi.hProcess, 10000));
-    DWORD dwExitCode = 1;
-    ::GetExitCodeProcess(pi.hProcess, &dwExitCode);
-    EXPECT_EQ(0u, dwExitCode);
+    EXPECT_EQ(0u, program.WaitForExit());
     EXPECT_EQ(0u, ReadRunValue());
-    if (::WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0)
-        ::TerminateProcess(pi.hProcess, 1);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
+}
+
+TEST_F(EndToEndTest, ADllPlantedBesideTheProgramNeverRunsInIt)
+{
+    // A folder like Downloads, where a web page can leave a file named like a
+    // DLL: a copy of the program beside a comctl32.dll that writes the path of
+    // whatever program loads it to "planted-dll-ran".
+    const std::string folder = DosPath(TARNWICK_SCRATCH_FOLDER);
+    const std::string marker = folder + "\\planted-dll-ran";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA(DosPath(TARNWICK_EXE_PATH).c_str(), (folder + "\\tarnwick.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(DosPath(TARNWICK_PLANTED_DLL_PATH).c_str(), (folder + "\\comctl32.dll").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(DosPath(TARNWICK_BARE_LOAD_PATH).c_str(), (folder + "\\bare_load.exe").c_str(), FALSE));
+    ::DeleteFileA(marker.c_str());
+    NativeFirstLoadOrder loadOrder({"tarnwick.exe", "bare_load.exe"}, "comctl32");
+
+    // The trap works: a program there that loads comctl32.dll by its bare
+    // name runs the planted copy.
+    {
+        Program control(folder + "\\bare_load.exe", "comctl32.dll");
+        ASSERT_TRUE(control.Started());
+        EXPECT_EQ(0u, control.WaitForExit());
+        ASSERT_TRUE(FileExists(marker)) << "the planted DLL did not load even by its bare name";
+        ::DeleteFileA(marker.c_str());
+    }
+
+    // The program opens, backs up the hosts file and exits, and the planted
+    // DLL never runs in it.
+    SetHosts("127.0.0.1 a.example\r\n");
+    Program program(folder + "\\tarnwick.exe");
+    ASSERT_TRUE(program.Started());
+    UiDriver driver(program.ThreadId());
+    HWND hMain = driver.WaitForDialog("Tarnwick");
+    EXPECT_FALSE(FileExists(marker)) << "the planted DLL ran in " << ReadBytes(marker) << " before its window opened";
+    ASSERT_NE(nullptr, hMain) << "the program's window did not open";
+
+    driver.Command(hMain, 32778);
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    std::vector<std::string> names = BackupFileNames();
+    ASSERT_EQ(1u, names.size());
+    std::string backup = BackupFolderPath() + "\\" + names[0];
+    EXPECT_EQ("Current Hosts File Backed Up Successfully as [" + backup + "].", box.text);
+    driver.Answer(box, IDOK);
+    EXPECT_EQ("127.0.0.1 a.example\r\n", ReadBytes(backup));
+
+    driver.Command(hMain, 32771);
+    EXPECT_EQ(0u, program.WaitForExit());
+    EXPECT_FALSE(FileExists(marker)) << "the planted DLL ran in " << ReadBytes(marker);
 }

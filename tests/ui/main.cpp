@@ -1,8 +1,8 @@
 // Test start-up: the application object as the program would have it before
 // its main window runs.
 #include "app/HostsApp.h"
+#include "framework/DllSearch.h"
 
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -10,7 +10,7 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     theApp.InitApplication(::GetModuleHandleA(nullptr));
     INITCOMMONCONTROLSEX controls = {8, 0xFF};
-    ::InitCommonControlsEx(&controls);
+    AfxInitCommonControlsEx(&controls);
     theApp.SetRegistryKey("Pellmoor");
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,49 @@
+#include "framework/DllSearch.h"
+
+namespace
+{
+template <typename T>
+T LookUp(HMODULE hModule, const char* pszName)
+{
+    // Through a generic function pointer type: a direct cast from FARPROC
+    // draws a cast-function-type warning.
+    return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
+}
+
+// Loads a library by its full path in the system folder, whatever the
+// search order of the moment.
+HMODULE LoadSystemLibrary(const char* pszFileName)
+{
+    char szPath[MAX_PATH];
+    UINT nFolder = ::GetSystemDirectoryA(szPath, MAX_PATH);
+    int nName = lstrlenA(pszFileName);
+    if (nFolder == 0 || nFolder + 1 + nName >= MAX_PATH)
+        return nullptr;
+    szPath[nFolder] = '\\';
+    lstrcpynA(szPath + nFolder + 1, pszFileName, nName + 1);
+    return ::LoadLibraryA(szPath);
+}
+}
+
+void AfxRestrictDllSearch()
+{
+    typedef BOOL(WINAPI * PFNSETDEFAULTDLLDIRECTORIES)(DWORD);
+    // kernel32 is in every process from its start: looking it up loads nothing.
+    HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
+    PFNSETDEFAULTDLLDIRECTORIES pfnSetDefaultDllDirectories =
+        hKernel ? LookUp<PFNSETDEFAULTDLLDIRECTORIES>(hKernel, "SetDefaultDllDirectories") : nullptr;
+    if (pfnSetDefaultDllDirectories && pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    // The older systems can only take the current folder out.
+    ::SetDllDirectoryA("");
+}
+
+BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls)
+{
+    typedef BOOL(WINAPI * PFNINITCOMMONCONTROLSEX)(const INITCOMMONCONTROLSEX*);
+    HMODULE hControls = LoadSystemLibrary("comctl32.dll");
+    if (!hControls)
+        return FALSE;
+    PFNINITCOMMONCONTROLSEX pfnInit = LookUp<PFNINITCOMMONCONTROLSEX>(hControls, "InitCommonControlsEx");
+    return pfnInit ? pfnInit(pControls) : FALSE;
+}

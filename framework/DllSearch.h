@@ -1,0 +1,22 @@
+// Where the program's DLLs come from. The program runs elevated and is often
+// started from a folder where anyone may leave a file named like a DLL (the
+// Downloads folder); Windows looks in the program's own folder first for
+// every DLL that it does not protect as a known DLL. So DLLs come from the
+// system folder only.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+// Restricts the search for DLLs loaded by name to the system folder, for this
+// process and for every library it loads later. Called first thing at
+// start-up, before anything loads a library. Windows Vista and 7 without
+// update KB2533623 lack SetDefaultDllDirectories: there only the current
+// folder is taken out of the search, and the program's own folder stays in it.
+void AfxRestrictDllSearch();
+
+// InitCommonControlsEx of comctl32.dll from the system folder, bound at run
+// time, so that the program imports no DLL that Windows does not protect.
+// FALSE when the library or the function cannot be had. The library stays
+// loaded: the window classes it registers live in it.
+BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls);
