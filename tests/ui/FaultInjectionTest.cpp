@@ -130,6 +130,7 @@ protected:
     void TearDown() override
     {
         CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
+        CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
         // A file left where the backup folder goes would fail every later test.
         DWORD dwAttributes = ::GetFileAttributesA(BackupFolderPath().c_str());
         if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -195,6 +196,57 @@ TEST_F(FaultInjectionTest, NoMemoryForEveryLineLoadsNoneAndNoMemoryForAnEntryAdd
         driver.Sync(hMain);
         EXPECT_EQ(3, UiDriver::RowCount(hList));
         EXPECT_EQ(3, m_pDlg->GetRowCount());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FaultInjectionTest, AReadErrorPartWayLoadsNoLineAndSays)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        ASSERT_EQ(3, UiDriver::RowCount(hList));
+        // The disk fails after the first 20 bytes: a list holding the lines
+        // before that would save a shortened hosts file.
+        CEntryList::s_nReadLimitForTesting = 20;
+        driver.Command(hMain, 32775);
+        ExpectBox(driver,
+                  "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the "
+                  "hosts file.",
+                  "error");
+        driver.Sync(hMain);
+        EXPECT_EQ(0, UiDriver::RowCount(hList));
+        EXPECT_EQ(0, m_pDlg->GetRowCount());
+        CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FaultInjectionTest, ControlCharactersInANewEntryAreSavedAsSpacesAndTheFileReloadsWhole)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        driver.Command(hMain, 1008);
+        HWND hEntry = driver.WaitForDialog("Hosts File Entry");
+        ASSERT_NE(nullptr, hEntry);
+        ::SetDlgItemTextA(hEntry, 1009, "ads\x1A" "example\x01\tx");
+        ::SetDlgItemTextA(hEntry, 1010, "\x1B" "0.0.0.0");
+        driver.Command(hEntry, IDOK);
+        driver.Sync(hMain);
+        ASSERT_EQ(3, UiDriver::RowCount(hList));
+        EXPECT_EQ(" 0.0.0.0 ads example \tx", UiDriver::Cell(hList, 2, 1));
+
+        // A Ctrl-Z saved as it was would end the file for the next load.
+        UiDriver::Select(hList, {0});
+        driver.Command(hMain, 1005);
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n 0.0.0.0 ads example \tx\r\n", ReadBytes(SystemHostsPath()));
+        driver.Command(hMain, 32775);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 a", "127.0.0.1 b", "0.0.0.0 ads example \tx"}),
+                  Texts(hList));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
