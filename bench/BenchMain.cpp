@@ -215,7 +215,8 @@ public:
     void Print(int nFileLines, int nRows, const CMemory& start, const CMemory& afterWindows,
                const CMemory& end) const;
     // Appends "lines, key, label, median, min, max" rows for scripts/bench.
-    void WriteTsv(const char* pszPath, int nFileLines, const CMemory& afterWindows) const;
+    void WriteTsv(const char* pszPath, int nFileLines, double dFileMB, const CMemory& start,
+                  const CMemory& afterWindows) const;
 
 private:
     struct Step
@@ -267,7 +268,8 @@ void CResults::Print(int nFileLines, int nRows, const CMemory& start, const CMem
     std::fflush(stdout);
 }
 
-void CResults::WriteTsv(const char* pszPath, int nFileLines, const CMemory& afterWindows) const
+void CResults::WriteTsv(const char* pszPath, int nFileLines, double dFileMB, const CMemory& start,
+                        const CMemory& afterWindows) const
 {
     std::FILE* pFile = std::fopen(pszPath, "a");
     if (!pFile)
@@ -282,6 +284,13 @@ void CResults::WriteTsv(const char* pszPath, int nFileLines, const CMemory& afte
                  afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB);
     std::fprintf(pFile, "%d\tpeak_private\tPrivate bytes, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
                  nFileLines, m_dMaxPrivateMB, m_dMaxPrivateMB, m_dMaxPrivateMB);
+    // Less what the process held before any window (Wine's own share), and
+    // the file's size, to compare the two.
+    double dAbove = m_dMaxPrivateMB - start.dPrivateMB;
+    std::fprintf(pFile, "%d\tpeak_private_above\tPrivate bytes above start, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
+                 nFileLines, dAbove, dAbove, dAbove);
+    std::fprintf(pFile, "%d\tfile_size\tHosts file size (MB)\t%.1f\t%.1f\t%.1f\n", nFileLines, dFileMB, dFileMB,
+                 dFileMB);
     std::fclose(pFile);
 }
 
@@ -617,6 +626,10 @@ int main(int argc, char** argv)
         source = generated;
     }
     int nFileLines = CountFileLines(source);
+    double dFileMB = 0;
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (::GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &attributes))
+        dFileMB = (static_cast<double>(attributes.nFileSizeHigh) * 4294967296.0 + attributes.nFileSizeLow) / 1048576.0;
 
     // The prefix's own hosts file is kept aside and put back at the end.
     const std::string hostsPath = SystemHostsPath();
@@ -685,6 +698,6 @@ int main(int argc, char** argv)
     CMemory end = ProcessMemory();
     g_results.Print(nFileLines, nRows, start, afterWindows, end);
     if (pszResults)
-        g_results.WriteTsv(pszResults, nFileLines, afterWindows);
+        g_results.WriteTsv(pszResults, nFileLines, dFileMB, start, afterWindows);
     return g_results.Failed() ? 1 : 0;
 }

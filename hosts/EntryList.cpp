@@ -188,12 +188,9 @@ bool CEntryList::Compact()
     return true;
 }
 
-bool CEntryList::Append(const char* pch, size_t nLength)
+bool CEntryList::CopyIfStored(const char*& pch, size_t nLength, std::string& copy) const
 {
-    if (nLength > 0x7FFFFFFF)
-        return false;
-    // The text may be another row's, which packing the store would move.
-    std::string copy;
+    // The text may be a row's own, which packing the store would move.
     for (const Block& block : m_blocks)
         if (pch >= block.pData.get() && pch < block.pData.get() + block.nSize)
         {
@@ -208,6 +205,16 @@ bool CEntryList::Append(const char* pch, size_t nLength)
             pch = copy.data();
             break;
         }
+    return true;
+}
+
+bool CEntryList::Append(const char* pch, size_t nLength)
+{
+    if (nLength > 0x7FFFFFFF)
+        return false;
+    std::string copy;
+    if (!CopyIfStored(pch, nLength, copy))
+        return false;
     Row row = {};
     if (!Reserve(nLength))
         return false;
@@ -224,20 +231,8 @@ bool CEntryList::Replace(int nRow, const char* pch, size_t nLength)
     if (nLength > 0x7FFFFFFF)
         return false;
     std::string copy;
-    for (const Block& block : m_blocks)
-        if (pch >= block.pData.get() && pch < block.pData.get() + block.nSize)
-        {
-            try
-            {
-                copy.assign(pch, nLength);
-            }
-            catch (const std::bad_alloc&)
-            {
-                return false;
-            }
-            pch = copy.data();
-            break;
-        }
+    if (!CopyIfStored(pch, nLength, copy))
+        return false;
     Row& row = RowAt(nRow);
     if (nLength > row.nRoom + row.nLength)
     {

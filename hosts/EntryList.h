@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CEntryList
@@ -118,6 +119,8 @@ private:
     bool Reserve(size_t nLength);
     // Stores bytes at the end of the store (Reserve first) and points the row at them.
     void Store(Row& row, const char* pch, size_t nLength);
+    // Points pch at a copy when it lies in the store; false without memory.
+    bool CopyIfStored(const char*& pch, size_t nLength, std::string& copy) const;
     // Packs every text into one block, two bytes of room before each.
     bool Compact();
     bool BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize);
