@@ -13,14 +13,13 @@ size_t CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
 
 namespace
 {
-const size_t kMaxRoom = 255;
-const size_t kMaxBlocks = 0xFFFF;
-// Appended texts go into blocks of this size or larger...
-const size_t kMinBlock = 64 * 1024;
-const size_t kMaxBlock = 4 * 1024 * 1024;
-// ...and the store is packed once more than a quarter of what the rows use,
-// and at least a small block's worth, lies unused.
-const size_t kMinWaste = kMinBlock;
+// Texts that no longer fit where they were go into blocks of this size or
+// larger, and the store is packed once more than a quarter of what the rows
+// use, and at least a block's worth, lies unused.
+const size_t kBlock = 256 * 1024;
+const size_t kMinWaste = kBlock;
+// Positions are 32-bit.
+const uint64_t kPositions = uint64_t(1) << 32;
 
 char FoldCase(char ch)
 {
@@ -67,6 +66,7 @@ void CEntryList::Empty()
 {
     std::vector<std::unique_ptr<Row[]>>().swap(m_pages);
     std::vector<Block>().swap(m_blocks);
+    std::vector<uintptr_t>().swap(m_slots);
     m_nRows = 0;
     m_nStored = 0;
     m_nLive = 0;
@@ -75,7 +75,7 @@ void CEntryList::Empty()
 const char* CEntryList::GetText(int nRow, size_t* pnLength) const
 {
     const Row& row = RowAt(nRow);
-    *pnLength = row.nLength;
+    *pnLength = row.Length();
     return TextOf(row);
 }
 
@@ -91,7 +91,7 @@ void CEntryList::ForEach(const std::function<bool(const char*, size_t)>& sink) c
     for (int nRow = 0; nRow < m_nRows; ++nRow)
     {
         const Row& row = RowAt(nRow);
-        if (!sink(TextOf(row), row.nLength))
+        if (!sink(TextOf(row), row.Length()))
             return;
     }
 }
@@ -115,6 +115,29 @@ bool CEntryList::AddRow(const Row& row)
     return true;
 }
 
+bool CEntryList::AddBlock(std::unique_ptr<char[]> pData, size_t nSize, size_t nUsed)
+{
+    // The block's positions run one past its end, so that an empty text
+    // there still finds its block.
+    size_t nPosition = m_slots.size() << kSlotShift;
+    size_t nSlots = (nSize >> kSlotShift) + 1;
+    if (nPosition + (uint64_t(nSlots) << kSlotShift) > kPositions)
+        return false;
+    try
+    {
+        m_blocks.reserve(m_blocks.size() + 1);
+        m_slots.reserve(m_slots.size() + nSlots);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    m_slots.insert(m_slots.end(), nSlots, reinterpret_cast<uintptr_t>(pData.get()) - nPosition);
+    m_blocks.push_back(Block{std::move(pData), nSize, nUsed, nPosition});
+    m_nStored += nSize;
+    return true;
+}
+
 bool CEntryList::Reserve(size_t nLength)
 {
     if (!m_blocks.empty())
@@ -124,66 +147,69 @@ bool CEntryList::Reserve(size_t nLength)
             return true;
     }
     size_t nWaste = m_nStored - m_nLive;
-    if ((nWaste >= kMinWaste && nWaste > m_nLive / 4) || m_blocks.size() >= kMaxBlocks)
+    if (nWaste >= kMinWaste && nWaste > m_nLive / 4)
+        Compact();
+    size_t nSize = nLength > kBlock ? nLength : kBlock;
+    for (int nTry = 0; nTry < 2; ++nTry)
     {
-        if (!Compact() && m_blocks.size() >= kMaxBlocks)
+        std::unique_ptr<char[]> pData(new (std::nothrow) char[nSize]);
+        if (!pData)
+            return false;
+        if (AddBlock(std::move(pData), nSize, 0))
+            return true;
+        // Out of positions: packing the store frees them.
+        if (nTry == 0 && !Compact())
             return false;
     }
-    size_t nSize = std::max(nLength, std::min(kMaxBlock, std::max(kMinBlock, m_nStored / 8)));
-    try
-    {
-        m_blocks.push_back(Block{std::unique_ptr<char[]>(new char[nSize]), nSize, 0});
-    }
-    catch (const std::bad_alloc&)
-    {
-        return false;
-    }
-    m_nStored += nSize;
-    return true;
+    return false;
 }
 
-void CEntryList::Store(Row& row, const char* pch, size_t nLength)
+size_t CEntryList::Store(const char* pch, size_t nLength)
 {
     Block& tail = m_blocks.back();
     std::memcpy(tail.pData.get() + tail.nUsed, pch, nLength);
-    row.nBlock = static_cast<uint16_t>(m_blocks.size() - 1);
-    row.nOffset = static_cast<uint32_t>(tail.nUsed);
-    row.nLength = static_cast<uint32_t>(nLength);
-    row.nRoom = 0;
+    size_t nPosition = tail.nPosition + tail.nUsed;
     tail.nUsed += nLength;
+    return nPosition;
 }
 
 bool CEntryList::Compact()
 {
+    // Everything the packed store needs is had before any row moves.
     size_t nTotal = 0;
     for (int nRow = 0; nRow < m_nRows; ++nRow)
-        nTotal += RowAt(nRow).nLength + kCommentMarkLength;
+        nTotal += RowAt(nRow).Length() + kCommentMarkLength;
     std::unique_ptr<char[]> pData(new (std::nothrow) char[nTotal ? nTotal : 1]);
-    std::vector<Block> blocks;
-    try
-    {
-        blocks.reserve(1);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return false;
-    }
     if (!pData)
         return false;
+    std::vector<Block> oldBlocks;
+    std::vector<uintptr_t> oldSlots;
+    size_t nOldStored = m_nStored;
+    m_blocks.swap(oldBlocks);
+    m_slots.swap(oldSlots);
+    m_nStored = 0;
+    char* pPacked = pData.get();
+    if (!AddBlock(std::move(pData), nTotal, nTotal))
+    {
+        m_blocks.swap(oldBlocks);
+        m_slots.swap(oldSlots);
+        m_nStored = nOldStored;
+        return false;
+    }
+    // The old blocks are still held, so the texts can be read from them.
+    m_blocks.swap(oldBlocks);
+    m_slots.swap(oldSlots);
     size_t nUsed = 0;
     for (int nRow = 0; nRow < m_nRows; ++nRow)
     {
         Row& row = RowAt(nRow);
         nUsed += kCommentMarkLength;
-        std::memcpy(pData.get() + nUsed, TextOf(row), row.nLength);
-        row.nBlock = 0;
-        row.nOffset = static_cast<uint32_t>(nUsed);
-        row.nRoom = static_cast<uint8_t>(kCommentMarkLength);
-        nUsed += row.nLength;
+        std::memcpy(pPacked + nUsed, TextOf(row), row.Length());
+        row.Set(nUsed, row.Length(), kCommentMarkLength, row.Commented());
+        nUsed += row.Length();
     }
-    blocks.push_back(Block{std::move(pData), nTotal, nTotal});
-    m_blocks.swap(blocks);
-    m_nStored = nTotal;
+    m_blocks.swap(oldBlocks);
+    m_slots.swap(oldSlots);
     m_nLive = nTotal;
     return true;
 }
@@ -210,16 +236,11 @@ bool CEntryList::CopyIfStored(const char*& pch, size_t nLength, std::string& cop
 
 bool CEntryList::Append(const char* pch, size_t nLength)
 {
-    if (nLength > 0x7FFFFFFF)
-        return false;
     std::string copy;
-    if (!CopyIfStored(pch, nLength, copy))
+    if (nLength > kMaxLength || !CopyIfStored(pch, nLength, copy) || !Reserve(nLength))
         return false;
-    Row row = {};
-    if (!Reserve(nLength))
-        return false;
-    Store(row, pch, nLength);
-    row.bCommented = ::IsCommented(pch, nLength);
+    Row row;
+    row.Set(Store(pch, nLength), nLength, 0, ::IsCommented(pch, nLength));
     if (!AddRow(row))
         return false;  // the bytes stay behind, unused, until the store is packed
     m_nLive += nLength;
@@ -228,36 +249,27 @@ bool CEntryList::Append(const char* pch, size_t nLength)
 
 bool CEntryList::Replace(int nRow, const char* pch, size_t nLength)
 {
-    if (nLength > 0x7FFFFFFF)
-        return false;
     std::string copy;
-    if (!CopyIfStored(pch, nLength, copy))
+    if (nLength > kMaxLength || !CopyIfStored(pch, nLength, copy))
         return false;
     Row& row = RowAt(nRow);
-    if (nLength > row.nRoom + row.nLength)
-    {
-        if (!Reserve(nLength))
-            return false;
-        // Packing the store may have given the row room enough.
-    }
-    size_t nOld = row.nLength + row.nRoom;
-    if (nLength <= row.nRoom + row.nLength)
+    // Packing the store may give the row room enough.
+    if (nLength > row.Room() + row.Length() && !Reserve(nLength))
+        return false;
+    size_t nOld = row.Length() + row.Room();
+    bool bCommented = ::IsCommented(pch, nLength);
+    if (nLength <= nOld)
     {
         // In place, ending where the old text ended.
-        char* pRegion = TextOf(row) - row.nRoom;
-        size_t nRoom = nOld - nLength;
-        std::memmove(pRegion + nRoom, pch, nLength);
-        row.nOffset = static_cast<uint32_t>(row.nOffset - row.nRoom + nRoom);
-        row.nRoom = static_cast<uint8_t>(std::min(nRoom, kMaxRoom));
-        row.nLength = static_cast<uint32_t>(nLength);
-        m_nLive = m_nLive - nOld + row.nLength + row.nRoom;
+        size_t nStart = row.nPosition - row.Room() + (nOld - nLength);
+        std::memmove(At(nStart), pch, nLength);
+        row.Set(nStart, nLength, nOld - nLength, bCommented);
     }
     else
     {
-        Store(row, pch, nLength);
-        m_nLive = m_nLive - nOld + nLength;
+        row.Set(Store(pch, nLength), nLength, 0, bCommented);
     }
-    row.bCommented = ::IsCommented(pch, nLength);
+    m_nLive = m_nLive - nOld + row.Length() + row.Room();
     return true;
 }
 
@@ -265,32 +277,28 @@ bool CEntryList::Comment(int nRow, bool* pbChanged)
 {
     *pbChanged = false;
     Row& row = RowAt(nRow);
-    if (row.bCommented)
+    if (row.Commented())
         return true;
-    if (row.nRoom < kCommentMarkLength && !Reserve(row.nLength + kCommentMarkLength))
+    size_t nLength = row.Length() + kCommentMarkLength;
+    if (nLength > kMaxLength ||
+        (row.Room() < kCommentMarkLength && !Reserve(nLength)))
         return false;
-    if (row.nRoom >= kCommentMarkLength)
+    size_t nOld = row.Length() + row.Room();
+    if (row.Room() >= kCommentMarkLength)
     {
-        char* pText = TextOf(row);
-        std::memcpy(pText - kCommentMarkLength, kCommentMark, kCommentMarkLength);
-        row.nOffset -= static_cast<uint32_t>(kCommentMarkLength);
-        row.nRoom = static_cast<uint8_t>(row.nRoom - kCommentMarkLength);
+        // The mark goes into the room before the text.
+        size_t nStart = row.nPosition - kCommentMarkLength;
+        std::memcpy(At(nStart), kCommentMark, kCommentMarkLength);
+        row.Set(nStart, nLength, row.Room() - kCommentMarkLength, true);
     }
     else
     {
         // Moved to the end of the store, the mark in front.
-        Block& tail = m_blocks.back();
-        char* pTo = tail.pData.get() + tail.nUsed;
-        std::memcpy(pTo, kCommentMark, kCommentMarkLength);
-        std::memcpy(pTo + kCommentMarkLength, TextOf(row), row.nLength);
-        m_nLive = m_nLive - row.nRoom + kCommentMarkLength;
-        row.nBlock = static_cast<uint16_t>(m_blocks.size() - 1);
-        row.nOffset = static_cast<uint32_t>(tail.nUsed);
-        row.nRoom = 0;
-        tail.nUsed += row.nLength + kCommentMarkLength;
+        size_t nStart = Store(kCommentMark, kCommentMarkLength);
+        Store(TextOf(row), row.Length());
+        row.Set(nStart, nLength, 0, true);
     }
-    row.nLength += static_cast<uint32_t>(kCommentMarkLength);
-    row.bCommented = 1;
+    m_nLive = m_nLive - nOld + row.Length() + row.Room();
     *pbChanged = true;
     return true;
 }
@@ -299,16 +307,14 @@ void CEntryList::Uncomment(int nRow, bool* pbChanged)
 {
     *pbChanged = false;
     Row& row = RowAt(nRow);
-    if (!row.bCommented)
+    if (!row.Commented())
         return;
     const char* pText = TextOf(row);
-    size_t nSkip = UncommentedStart(pText, row.nLength);
-    size_t nRoom = row.nRoom + nSkip;
-    m_nLive -= nRoom - std::min(nRoom, kMaxRoom);
-    row.nOffset += static_cast<uint32_t>(nSkip);
-    row.nLength -= static_cast<uint32_t>(nSkip);
-    row.nRoom = static_cast<uint8_t>(std::min(nRoom, kMaxRoom));
-    row.bCommented = ::IsCommented(pText + nSkip, row.nLength);
+    size_t nSkip = UncommentedStart(pText, row.Length());
+    size_t nOld = row.Length() + row.Room();
+    row.Set(row.nPosition + nSkip, row.Length() - nSkip, row.Room() + nSkip,
+            ::IsCommented(pText + nSkip, row.Length() - nSkip));
+    m_nLive = m_nLive - nOld + row.Length() + row.Room();
     *pbChanged = true;
 }
 
@@ -386,31 +392,24 @@ CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDiges
 
 bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
 {
-    try
-    {
-        m_blocks.push_back(Block{std::move(pData), nSize, nSize});
-    }
-    catch (const std::bad_alloc&)
-    {
+    const char* pBase = pData.get();
+    if (!AddBlock(std::move(pData), nSize, nSize))
         return false;
-    }
-    m_nStored = nSize;
-    const char* pBase = m_blocks[0].pData.get();
     bool bStored = true;
     size_t nPreviousEnd = 0;
     ScanHostsLineRanges(pBase, nSize, [&](size_t nStart, size_t nLength) {
         if (!bStored)
             return;
+        if (nLength > kMaxLength)
+        {
+            bStored = false;
+            return;
+        }
         // The line end and white space before a text are its room.
-        size_t nRoom = std::min(nStart - nPreviousEnd, kMaxRoom);
         Row row;
-        row.nOffset = static_cast<uint32_t>(nStart);
-        row.nLength = static_cast<uint32_t>(nLength);
-        row.nBlock = 0;
-        row.nRoom = static_cast<uint8_t>(nRoom);
-        row.bCommented = ::IsCommented(pBase + nStart, nLength);
+        row.Set(nStart, nLength, nStart - nPreviousEnd, ::IsCommented(pBase + nStart, nLength));
         bStored = AddRow(row);
-        m_nLive += nLength + nRoom;
+        m_nLive += nLength + row.Room();
         nPreviousEnd = nStart + nLength;
     });
     if (m_nRows == 0)
@@ -435,7 +434,7 @@ int CEntryList::FindText(const char* pszText, bool bMatchCase, bool bDown, int n
         else
             nRow = nRow <= 0 ? m_nRows - 1 : nRow - 1;
         const Row& row = RowAt(nRow);
-        if (Holds(TextOf(row), row.nLength, wanted.data(), wanted.size(), bMatchCase))
+        if (Holds(TextOf(row), row.Length(), wanted.data(), wanted.size(), bMatchCase))
             return nRow;
     }
     return -1;

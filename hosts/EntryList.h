@@ -39,7 +39,7 @@ public:
     // Valid until the list next changes.
     const char* GetText(int nRow, size_t* pnLength) const;
     CString GetTextString(int nRow) const;
-    bool IsCommented(int nRow) const { return RowAt(nRow).bCommented != 0; }
+    bool IsCommented(int nRow) const { return RowAt(nRow).Commented(); }
 
     // Appends a row; false when there is no memory for it.
     bool Append(const char* pch, size_t nLength);
@@ -91,21 +91,39 @@ public:
     static size_t s_nReadLimitForTesting;
 
 private:
+    // A row in 8 bytes: where its text starts in the store and, in one word,
+    // its length, its room (the bytes just before the text that belong to
+    // this row alone, up to 3: enough for the comment mark) and its status.
     struct Row
     {
-        uint32_t nOffset;  // in its block
-        uint32_t nLength;
-        uint16_t nBlock;
-        uint8_t nRoom;  // bytes just before the text that belong to this row alone
-        uint8_t bCommented;
+        uint32_t nPosition;
+        uint32_t nBits;
+
+        size_t Length() const { return nBits & kMaxLength; }
+        size_t Room() const { return (nBits >> 29) & 3; }
+        bool Commented() const { return (nBits >> 31) != 0; }
+        void Set(size_t nNewPosition, size_t nLength, size_t nRoom, bool bCommented)
+        {
+            nPosition = static_cast<uint32_t>(nNewPosition);
+            nBits = static_cast<uint32_t>(nLength) | static_cast<uint32_t>(nRoom < 3 ? nRoom : 3) << 29 |
+                    static_cast<uint32_t>(bCommented) << 31;
+        }
     };
+    static const uint32_t kMaxLength = (1u << 29) - 1;
+    static const size_t kMaxRoom = 3;
+
+    // The store's blocks lie side by side in one space of 32-bit positions,
+    // each from the start of a slot of 64 KiB, so that a position finds its
+    // bytes through the slot table without a search.
     struct Block
     {
         std::unique_ptr<char[]> pData;
         size_t nSize;
         size_t nUsed;
+        size_t nPosition;  // of its first byte
     };
-    static const int kPageShift = 16;  // rows are kept in pages of 65,536 records
+    static const int kSlotShift = 16;
+    static const int kPageShift = 14;  // rows are kept in pages of 16,384 records
     static const int kPageRows = 1 << kPageShift;
 
     Row& RowAt(int nRow) { return m_pages[static_cast<size_t>(nRow) >> kPageShift][nRow & (kPageRows - 1)]; }
@@ -113,12 +131,19 @@ private:
     {
         return m_pages[static_cast<size_t>(nRow) >> kPageShift][nRow & (kPageRows - 1)];
     }
-    char* TextOf(const Row& row) const { return m_blocks[row.nBlock].pData.get() + row.nOffset; }
+    char* At(size_t nPosition) const
+    {
+        return reinterpret_cast<char*>(m_slots[nPosition >> kSlotShift] + nPosition);
+    }
+    char* TextOf(const Row& row) const { return At(row.nPosition); }
     bool AddRow(const Row& row);
+    // Adds a block of nSize bytes after the others; false without memory or
+    // positions.
+    bool AddBlock(std::unique_ptr<char[]> pData, size_t nSize, size_t nUsed);
     // Room for nLength bytes at the end of the store; false without memory.
     bool Reserve(size_t nLength);
-    // Stores bytes at the end of the store (Reserve first) and points the row at them.
-    void Store(Row& row, const char* pch, size_t nLength);
+    // Stores bytes at the end of the store (Reserve first); their position.
+    size_t Store(const char* pch, size_t nLength);
     // Points pch at a copy when it lies in the store; false without memory.
     bool CopyIfStored(const char*& pch, size_t nLength, std::string& copy) const;
     // Packs every text into one block, two bytes of room before each.
@@ -127,6 +152,7 @@ private:
 
     std::vector<std::unique_ptr<Row[]>> m_pages;
     std::vector<Block> m_blocks;
+    std::vector<uintptr_t> m_slots;  // per slot: its block's address less the block's position
     int m_nRows = 0;
     size_t m_nStored = 0;  // bytes of every block
     size_t m_nLive = 0;    // bytes the rows use, their room included

@@ -294,8 +294,10 @@ void CMainDlg::OnCancel()
     if (!AskSaveIfModified())
         return;
     {
+        // The list lets go of its rows; the entry list's memory goes with
+        // the window object, once the window is off the screen.
         CWaitCursor wait;
-        ClearRows();
+        m_list.DeleteAllItems();
     }
     CDialog::OnCancel();
 }

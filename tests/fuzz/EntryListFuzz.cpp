@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 
     for (int nStep = 0; script.More(); ++nStep)
     {
-        unsigned nOp = script.Byte() % 6;
+        unsigned nOp = script.Byte() % 7;
         int nRow = model.empty() ? 0 : static_cast<int>(script.Byte() % model.size());
         std::string where = "step " + std::to_string(nStep) + " op " + std::to_string(nOp);
         bool bChanged = false;
@@ -148,6 +148,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                        where);
             break;
         }
+        case 6:
+            // Every row given a longer text, so that the old texts pile up
+            // unused and the store has to be packed.
+            for (int n = 0; n < list.GetCount(); ++n)
+            {
+                std::string& text = model[static_cast<size_t>(n)];
+                std::string longer = text + text + "+";
+                if (longer.size() > 3000)
+                    longer = "#" + longer.substr(longer.size() / 2);
+                FUZZ_CHECK(list.Replace(n, longer.data(), longer.size()), "a replacement succeeds", where);
+                text = longer;
+            }
+            break;
         case 4:
         case 5:
             // Every row, as "Comment Selected" with all rows selected does.
