@@ -62,7 +62,7 @@ inline int CharSize(const CLeadBytes& lead, const char* p)
 // the text ends at its first zero.
 const char* FindText(const CLeadBytes& lead, const char* pszText, const char* pszFrom, const char* pszSub)
 {
-    const char* pChar = pszText;  // the start of a character, never past p
+    const char* pChar = pszText;  // the start of a character
     for (const char* p = std::strstr(pszFrom, pszSub); p; p = std::strstr(pChar, pszSub))
     {
         if (!lead.bAny)
@@ -292,6 +292,19 @@ int CString::Replace(char chOld, char chNew)
 {
     const CLeadBytes& lead = LeadBytes();
     int nCount = 0;
+    if (!lead.bAny)
+    {
+        for (int i = 0; i < GetLength(); ++i)
+        {
+            if (m_pData->Text()[i] == chOld)
+            {
+                MakeUnique(GetLength());
+                m_pData->Text()[i] = chNew;
+                ++nCount;
+            }
+        }
+        return nCount;
+    }
     for (int i = 0, nSize = 1; i < GetLength(); i += nSize)
     {
         nSize = CharSize(lead, m_pData->Text() + i);
@@ -313,15 +326,24 @@ int CString::Remove(char ch)
     const CLeadBytes& lead = LeadBytes();
     char* pText = m_pData->Text();
     int nKept = 0;
-    for (int i = 0, nNextChar = 0; i < m_pData->nLength; ++i)
+    if (!lead.bAny)
     {
-        if (i == nNextChar)
+        for (int i = 0; i < m_pData->nLength; ++i)
+            if (pText[i] != ch)
+                pText[nKept++] = pText[i];
+    }
+    else
+    {
+        for (int i = 0, nNextChar = 0; i < m_pData->nLength; ++i)
         {
-            nNextChar = i + CharSize(lead, pText + i);
-            if (pText[i] == ch)
-                continue;
+            if (i == nNextChar)
+            {
+                nNextChar = i + CharSize(lead, pText + i);
+                if (pText[i] == ch)
+                    continue;
+            }
+            pText[nKept++] = pText[i];
         }
-        pText[nKept++] = pText[i];
     }
     int nRemoved = m_pData->nLength - nKept;
     SetLength(nKept);
