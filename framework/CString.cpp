@@ -6,6 +6,96 @@
 #include <new>
 #include <utility>
 
+#if defined(_WIN32)
+// AnsiLeadByte.cpp: asks the system about its ANSI code page.
+bool IsSystemAnsiLeadByte(unsigned char ch);
+#else
+// Built natively there is no code page to ask: every byte is a character.
+static bool IsSystemAnsiLeadByte(unsigned char)
+{
+    return false;
+}
+#endif
+
+namespace
+{
+// A lead-byte test's answers for all 256 bytes, asked once: the ANSI code
+// page does not change while the program runs.
+struct CLeadBytes
+{
+    void Fill(LeadByteTest pfnTest)
+    {
+        bAny = false;
+        for (int n = 0; n < 256; ++n)
+        {
+            abLead[n] = pfnTest(static_cast<unsigned char>(n));
+            bAny = bAny || abLead[n];
+        }
+    }
+    bool bAny;  // false in a single-byte code page
+    bool abLead[256];
+};
+
+const CLeadBytes* g_pTestLeadBytes = nullptr;
+
+const CLeadBytes& LeadBytes()
+{
+    if (g_pTestLeadBytes)
+        return *g_pTestLeadBytes;
+    static const CLeadBytes system = [] {
+        CLeadBytes lead;
+        lead.Fill(IsSystemAnsiLeadByte);
+        return lead;
+    }();
+    return system;
+}
+
+// Bytes of the character at p: two for a lead byte that the text's end does
+// not cut off, one otherwise.
+inline int CharSize(const CLeadBytes& lead, const char* p)
+{
+    return lead.abLead[static_cast<unsigned char>(*p)] && p[1] != '\0' ? 2 : 1;
+}
+
+// The first occurrence of pszSub at or after pszFrom that starts a character
+// of the text beginning at pszText; nullptr when there is none. Like strstr,
+// the text ends at its first zero.
+const char* FindText(const CLeadBytes& lead, const char* pszText, const char* pszFrom, const char* pszSub)
+{
+    const char* pChar = pszText;  // the start of a character
+    for (const char* p = std::strstr(pszFrom, pszSub); p; p = std::strstr(pChar, pszSub))
+    {
+        if (!lead.bAny)
+            return p;
+        while (pChar < p)
+            pChar += CharSize(lead, pChar);
+        if (pChar == p)
+            return p;
+        // p is the second byte of a character: search on from the next one.
+    }
+    return nullptr;
+}
+}
+
+bool IsAnsiLeadByte(char ch)
+{
+    return LeadBytes().abLead[static_cast<unsigned char>(ch)];
+}
+
+void SetAnsiLeadByteTest(LeadByteTest pfnTest)
+{
+    static CLeadBytes s_test;
+    if (pfnTest)
+    {
+        s_test.Fill(pfnTest);
+        g_pTestLeadBytes = &s_test;
+    }
+    else
+    {
+        g_pTestLeadBytes = nullptr;
+    }
+}
+
 CString::Data* CString::Allocate(int nCapacity)
 {
     Data* p = static_cast<Data*>(std::malloc(sizeof(Data) + static_cast<size_t>(nCapacity) + 1));
@@ -173,9 +263,10 @@ int CString::Replace(const char* pszOld, const char* pszNew)
     if (!pszNew)
         pszNew = "";
     int nNew = static_cast<int>(std::strlen(pszNew));
+    const CLeadBytes& lead = LeadBytes();
     const char* pText = c_str();
     int nCount = 0;
-    for (const char* p = std::strstr(pText, pszOld); p; p = std::strstr(p + nOld, pszOld))
+    for (const char* p = FindText(lead, pText, pText, pszOld); p; p = FindText(lead, p + nOld, p + nOld, pszOld))
         ++nCount;
     if (nCount == 0)
         return 0;
@@ -183,7 +274,7 @@ int CString::Replace(const char* pszOld, const char* pszNew)
     CString result;
     char* pOut = result.GetBuffer(GetLength() + nCount * (nNew - nOld));
     const char* pFrom = pText;
-    for (const char* p = std::strstr(pFrom, pszOld); p; p = std::strstr(pFrom, pszOld))
+    for (const char* p = FindText(lead, pFrom, pFrom, pszOld); p; p = FindText(lead, pFrom, pFrom, pszOld))
     {
         std::memcpy(pOut, pFrom, static_cast<size_t>(p - pFrom));
         pOut += p - pFrom;
@@ -199,9 +290,24 @@ int CString::Replace(const char* pszOld, const char* pszNew)
 
 int CString::Replace(char chOld, char chNew)
 {
+    const CLeadBytes& lead = LeadBytes();
     int nCount = 0;
-    for (int i = 0; i < GetLength(); ++i)
+    if (!lead.bAny)
     {
+        for (int i = 0; i < GetLength(); ++i)
+        {
+            if (m_pData->Text()[i] == chOld)
+            {
+                MakeUnique(GetLength());
+                m_pData->Text()[i] = chNew;
+                ++nCount;
+            }
+        }
+        return nCount;
+    }
+    for (int i = 0, nSize = 1; i < GetLength(); i += nSize)
+    {
+        nSize = CharSize(lead, m_pData->Text() + i);
         if (m_pData->Text()[i] == chOld)
         {
             MakeUnique(GetLength());
@@ -217,11 +323,28 @@ int CString::Remove(char ch)
     if (Find(ch) < 0)
         return 0;
     MakeUnique(GetLength());
+    const CLeadBytes& lead = LeadBytes();
     char* pText = m_pData->Text();
     int nKept = 0;
-    for (int i = 0; i < m_pData->nLength; ++i)
-        if (pText[i] != ch)
+    if (!lead.bAny)
+    {
+        for (int i = 0; i < m_pData->nLength; ++i)
+            if (pText[i] != ch)
+                pText[nKept++] = pText[i];
+    }
+    else
+    {
+        for (int i = 0, nNextChar = 0; i < m_pData->nLength; ++i)
+        {
+            if (i == nNextChar)
+            {
+                nNextChar = i + CharSize(lead, pText + i);
+                if (pText[i] == ch)
+                    continue;
+            }
             pText[nKept++] = pText[i];
+        }
+    }
     int nRemoved = m_pData->nLength - nKept;
     SetLength(nKept);
     return nRemoved;
@@ -278,22 +401,43 @@ CString CString::Right(int nCount) const
 
 int CString::Find(char ch, int nStart) const
 {
-    if (nStart < 0 || nStart >= GetLength())
+    int nLength = GetLength();
+    if (nStart < 0 || nStart >= nLength)
         return -1;
-    const void* p = std::memchr(c_str() + nStart, ch, static_cast<size_t>(GetLength() - nStart));
-    return p ? static_cast<int>(static_cast<const char*>(p) - c_str()) : -1;
+    const char* pText = c_str();
+    const CLeadBytes& lead = LeadBytes();
+    if (lead.bAny)
+    {
+        for (int i = 0; i < nLength; i += CharSize(lead, pText + i))
+            if (i >= nStart && pText[i] == ch)
+                return i;
+        return -1;
+    }
+    const void* p = std::memchr(pText + nStart, ch, static_cast<size_t>(nLength - nStart));
+    return p ? static_cast<int>(static_cast<const char*>(p) - pText) : -1;
 }
 
 int CString::Find(const char* pszSub, int nStart) const
 {
     if (nStart < 0 || nStart > GetLength())
         return -1;
-    const char* p = std::strstr(c_str() + nStart, pszSub);
+    const char* p = FindText(LeadBytes(), c_str(), c_str() + nStart, pszSub);
     return p ? static_cast<int>(p - c_str()) : -1;
 }
 
 int CString::ReverseFind(char ch) const
 {
+    const CLeadBytes& lead = LeadBytes();
+    if (lead.bAny)
+    {
+        // Characters are told apart from the front only.
+        const char* pText = c_str();
+        int nFound = -1;
+        for (int i = 0; i < GetLength(); i += CharSize(lead, pText + i))
+            if (pText[i] == ch)
+                nFound = i;
+        return nFound;
+    }
     for (int i = GetLength() - 1; i >= 0; --i)
         if (c_str()[i] == ch)
             return i;

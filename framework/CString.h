@@ -3,6 +3,12 @@
 // Copies share one block until one of them is changed (copy on write), so a
 // string passed or returned by value costs a counter increment. No windows.h:
 // the window-free rules use this class and also build natively.
+//
+// Searches and replacements step through the text character by character:
+// in a double-byte code page (932, 936, 949, 950) the second byte of a
+// character may be a backslash or '|' (表 is 0x95 0x5C in code page 932),
+// and it is never found, replaced or removed on its own. In a single-byte
+// code page every byte is a character.
 #pragma once
 
 #include <cstdarg>
@@ -99,6 +105,15 @@ private:
 
     Data* m_pData;
 };
+
+// The ANSI code page's lead-byte test: true for the first byte of a
+// double-byte character. The Windows build asks the system
+// (IsDBCSLeadByteEx with CP_ACP); built natively, no byte is a lead byte.
+using LeadByteTest = bool (*)(unsigned char ch);
+bool IsAnsiLeadByte(char ch);
+// Makes strings judge text by another code page's test, nullptr by the
+// system's again; for tests. Not for use while other threads use strings.
+void SetAnsiLeadByteTest(LeadByteTest pfnTest);
 
 inline bool IsCWhiteSpace(char ch)
 {

@@ -8,5 +8,7 @@
 // character that a file name cannot hold: ? " and the control characters
 // become spaces. The ? matters most: it is what the conversion to the ANSI
 // code page leaves for a character that the code page lacks, such as the
-// Korean AM/PM marks on a Western system. Nothing else is touched.
+// Korean AM/PM marks on a Western system. Nothing else is touched: in a
+// double-byte code page the characters are judged whole, and the second
+// byte of one is never replaced or removed.
 CString MakeFileNameSafe(CString dateTimeText);

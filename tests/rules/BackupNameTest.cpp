@@ -1,5 +1,7 @@
 #include "hosts/BackupName.h"
 
+#include "CodePage.h"
+
 #include <gtest/gtest.h>
 
 TEST(BackupName, SeparatorsBecomeSpaces)
@@ -28,4 +30,19 @@ TEST(BackupName, OtherCharactersAreKept)
 {
     EXPECT_STREQ("2008-07-01 21.42.20 +'#%&!~\x7f\xe9", MakeFileNameSafe("2008-07-01 21.42.20 +'#%&!~\x7f\xe9"));
     EXPECT_STREQ("", MakeFileNameSafe(""));
+}
+
+TEST(BackupName, DoubleByteCharactersAreJudgedWhole)
+{
+    // 2026/12/07 十 15:06:01|ポ: in code page 932 十 is 0x8F 0x5C and ポ is
+    // 0x83 0x7C; in code page 1252 those are four characters.
+    const char kText[] = "2026/12/07 \x8f\\ 15:06:01|\x83|";
+    {
+        CCodePage cp(IsLeadByte932);
+        EXPECT_STREQ("2026 12 07 \x8f\\ 15 06 01\x83|", MakeFileNameSafe(kText));
+    }
+    {
+        CCodePage cp(IsLeadByte1252);
+        EXPECT_STREQ("2026 12 07 \x8f  15 06 01\x83", MakeFileNameSafe(kText));
+    }
 }
