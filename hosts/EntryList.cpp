@@ -175,41 +175,39 @@ size_t CEntryList::Store(const char* pch, size_t nLength)
 
 bool CEntryList::Compact()
 {
-    // Everything the packed store needs is had before any row moves.
+    // The packed store and its slot table are made before any row moves, so
+    // that a failure leaves every row as it was. Its positions start at 0,
+    // so every slot's base is the block's address.
     size_t nTotal = 0;
     for (int nRow = 0; nRow < m_nRows; ++nRow)
         nTotal += RowAt(nRow).Length() + kCommentMarkLength;
     std::unique_ptr<char[]> pData(new (std::nothrow) char[nTotal ? nTotal : 1]);
     if (!pData)
         return false;
-    std::vector<Block> oldBlocks;
-    std::vector<uintptr_t> oldSlots;
-    size_t nOldStored = m_nStored;
-    m_blocks.swap(oldBlocks);
-    m_slots.swap(oldSlots);
-    m_nStored = 0;
-    char* pPacked = pData.get();
-    if (!AddBlock(std::move(pData), nTotal, nTotal))
+    std::vector<Block> blocks;
+    std::vector<uintptr_t> slots;
+    try
     {
-        m_blocks.swap(oldBlocks);
-        m_slots.swap(oldSlots);
-        m_nStored = nOldStored;
+        blocks.reserve(1);
+        slots.assign((nTotal >> kSlotShift) + 1, reinterpret_cast<uintptr_t>(pData.get()));
+    }
+    catch (const std::bad_alloc&)
+    {
         return false;
     }
-    // The old blocks are still held, so the texts can be read from them.
-    m_blocks.swap(oldBlocks);
-    m_slots.swap(oldSlots);
     size_t nUsed = 0;
     for (int nRow = 0; nRow < m_nRows; ++nRow)
     {
         Row& row = RowAt(nRow);
         nUsed += kCommentMarkLength;
-        std::memcpy(pPacked + nUsed, TextOf(row), row.Length());
+        std::memcpy(pData.get() + nUsed, TextOf(row), row.Length());
         row.Set(nUsed, row.Length(), kCommentMarkLength, row.Commented());
         nUsed += row.Length();
     }
-    m_blocks.swap(oldBlocks);
-    m_slots.swap(oldSlots);
+    blocks.push_back(Block{std::move(pData), nTotal, nTotal, 0});
+    m_blocks.swap(blocks);
+    m_slots.swap(slots);
+    m_nStored = nTotal;
     m_nLive = nTotal;
     return true;
 }
