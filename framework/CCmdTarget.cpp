@@ -2,7 +2,7 @@
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr, nullptr}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
     return &map;
 }
@@ -19,7 +19,11 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindEntry(UINT nMessage, UINT nCode, UINT nI
     {
         for (const AFX_MSGMAP_ENTRY* p = pMap->lpEntries; p->nSig != AfxSig_end; ++p)
         {
-            if (p->nMessage == nMessage && p->nID == nID && p->nCode == nCode)
+            // A registered message's number is known only at run time, and
+            // is 0xC000 or more once registering has worked.
+            bool bMessage = p->pnRegistered ? nMessage >= 0xC000 && *p->pnRegistered == nMessage
+                                            : p->nMessage == nMessage;
+            if (bMessage && p->nID == nID && p->nCode == nCode)
                 return p;
         }
     }

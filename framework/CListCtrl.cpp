@@ -30,6 +30,31 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* pszText)
     return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
+BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
+{
+    LVITEMA item = {};
+    item.state = nState;
+    item.stateMask = nMask;
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+}
+
+void CListCtrl::SetAllSelected(bool bSelected)
+{
+    SetRedraw(FALSE);
+    SetItemState(-1, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    SetRedraw(TRUE);
+    Invalidate(FALSE);
+}
+
+void CListCtrl::SelectOnly(int nItem)
+{
+    SetAllSelected(false);
+    SetItemState(nItem, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // Shift with a click or an arrow key extends the selection from here.
+    SendMessage(LVM_SETSELECTIONMARK, 0, nItem);
+    EnsureVisible(nItem, FALSE);
+}
+
 CString CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
     // The control copies at most the buffer's size; grow until the text fits.

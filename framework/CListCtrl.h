@@ -33,6 +33,16 @@ public:
         return static_cast<BOOL>(SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(nFirst), nLast));
     }
     void SetRedraw(BOOL bRedraw) { SendMessage(WM_SETREDRAW, bRedraw); }
+    // nItem -1: every row.
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+
+    // Selects (or deselects) every row at once; the focused row stays. The
+    // list's redraw is off meanwhile: Wine's list repaints row by row
+    // otherwise, which takes minutes for a million rows.
+    void SetAllSelected(bool bSelected);
+    // The row becomes the only selected row and the focused one, scrolled
+    // into view.
+    void SelectOnly(int nItem);
 
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth);
     int InsertItem(int nItem, const char* pszText);

@@ -77,6 +77,9 @@ BOOL CWnd::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     case AfxSig_bv:
         *pResult = (this->*reinterpret_cast<BOOL (CCmdTarget::*)()>(pEntry->pfn))();
         break;
+    case AfxSig_lwl:
+        *pResult = (this->*reinterpret_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(wParam, lParam);
+        break;
     case AfxSig_end:
         break;
     }

@@ -47,3 +47,16 @@ BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls)
     PFNINITCOMMONCONTROLSEX pfnInit = LookUp<PFNINITCOMMONCONTROLSEX>(hControls, "InitCommonControlsEx");
     return pfnInit ? pfnInit(pControls) : FALSE;
 }
+
+HWND AfxFindText(FINDREPLACEA* pfr)
+{
+    typedef HWND(WINAPI * PFNFINDTEXTA)(FINDREPLACEA*);
+    static PFNFINDTEXTA s_pfnFindText = nullptr;
+    if (!s_pfnFindText)
+    {
+        HMODULE hDialogs = LoadSystemLibrary("comdlg32.dll");
+        if (hDialogs)
+            s_pfnFindText = LookUp<PFNFINDTEXTA>(hDialogs, "FindTextA");
+    }
+    return s_pfnFindText ? s_pfnFindText(pfr) : nullptr;
+}

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 // Restricts the search for DLLs loaded by name to the system folder, for this
 // process and for every library it loads later. Called first thing at
@@ -20,3 +21,12 @@ void AfxRestrictDllSearch();
 // FALSE when the library or the function cannot be had. The library stays
 // loaded: the window classes it registers live in it.
 BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls);
+
+// FindTextA of comdlg32.dll from the system folder, bound at run time (the
+// first call loads the library); nullptr when the library or the function
+// cannot be had. comdlg32.dll is a known DLL, and Windows takes the libraries
+// it imports from the system folder too; Wine does not, and a load-time
+// import of it would load comctl32.dll from the program's folder before the
+// program could restrict the search. Loaded later, it finds comctl32.dll
+// already loaded from the system folder.
+HWND AfxFindText(FINDREPLACEA* pfr);

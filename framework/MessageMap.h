@@ -17,15 +17,19 @@ enum AfxSig
     AfxSig_hv,      // HCURSOR Handler(); the result is the message's result
     AfxSig_notify,  // void Handler(NMHDR* pNMHDR, LRESULT* pResult)
     AfxSig_bv,      // BOOL Handler(); the result is the message's result
+    AfxSig_lwl,     // LRESULT Handler(WPARAM wParam, LPARAM lParam); the result is the message's result
 };
 
 struct AFX_MSGMAP_ENTRY
 {
-    UINT nMessage;  // WM_COMMAND, WM_NOTIFY or a window message
+    UINT nMessage;  // WM_COMMAND, WM_NOTIFY, a window message or 0xC000 (registered)
     UINT nCode;     // notification code for WM_NOTIFY; unused otherwise
     UINT nID;       // command or control id; 0 for window messages
     AfxSig nSig;
     AFX_PMSG pfn;
+    // A message registered at run time (RegisterWindowMessage): the variable
+    // that holds its number; nMessage is then 0xC000. Null otherwise.
+    const UINT* pnRegistered;
 };
 
 struct AFX_MSGMAP
@@ -48,7 +52,7 @@ protected:                                              \
         static const AFX_MSGMAP_ENTRY messageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                \
-            {0, 0, 0, AfxSig_end, nullptr}                                               \
+            {0, 0, 0, AfxSig_end, nullptr, nullptr}                                      \
         };                                                                               \
         static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &messageEntries[0]}; \
         return &messageMap;                                                              \
@@ -57,21 +61,25 @@ protected:                                              \
 #define AFX_PMSG_CAST(type, fn) reinterpret_cast<AFX_PMSG>(static_cast<type>(fn))
 
 #define ON_COMMAND(id, memberFxn) \
-    {WM_COMMAND, 0, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn)},
+    {WM_COMMAND, 0, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn), nullptr},
 
 #define ON_NOTIFY(code, id, memberFxn)                                                   \
     {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), AfxSig_notify,           \
-     AFX_PMSG_CAST(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn)},
+     AFX_PMSG_CAST(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), nullptr},
 
-#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose)},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnDestroy)},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnPaint)},
+#define ON_WM_CLOSE() {WM_CLOSE, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnClose), nullptr},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnDestroy), nullptr},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::OnPaint), nullptr},
 #define ON_WM_SYSCOMMAND()                                                               \
     {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                                    \
-     AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnSysCommand)},
+     AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnSysCommand), nullptr},
 #define ON_WM_QUERYENDSESSION()                                                          \
     {WM_QUERYENDSESSION, 0, 0, AfxSig_bv,                                                \
-     AFX_PMSG_CAST(BOOL (CCmdTarget::*)(), &ThisClass::OnQueryEndSession)},
+     AFX_PMSG_CAST(BOOL (CCmdTarget::*)(), &ThisClass::OnQueryEndSession), nullptr},
 #define ON_WM_QUERYDRAGICON()                                                            \
     {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                  \
-     AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon)},
+     AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon), nullptr},
+// nMessageVariable: a UINT that holds the number RegisterWindowMessage gave.
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                               \
+    {0xC000, 0, 0, AfxSig_lwl,                                                           \
+     AFX_PMSG_CAST(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), &nMessageVariable},

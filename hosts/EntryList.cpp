@@ -43,13 +43,13 @@ bool Holds(const char* pText, size_t nText, const char* pWanted, size_t nWanted,
         }
         return false;
     }
-    // pWanted is already folded.
+    const char chFirst = FoldCase(pWanted[0]);
     for (const char* p = pText; p <= pLast; ++p)
     {
-        if (FoldCase(*p) != pWanted[0])
+        if (FoldCase(*p) != chFirst)
             continue;
         size_t n = 1;
-        while (n < nWanted && FoldCase(p[n]) == pWanted[n])
+        while (n < nWanted && FoldCase(p[n]) == FoldCase(pWanted[n]))
             ++n;
         if (n == nWanted)
             return true;
@@ -415,13 +415,11 @@ bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
     return bStored;
 }
 
-int CEntryList::FindText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const
+int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const
 {
-    std::string wanted(pszText ? pszText : "");
-    if (wanted.empty() || m_nRows == 0)
+    const size_t nWanted = pszText ? std::strlen(pszText) : 0;
+    if (nWanted == 0 || m_nRows == 0)
         return -1;
-    if (!bMatchCase)
-        std::transform(wanted.begin(), wanted.end(), wanted.begin(), FoldCase);
     if (nFrom < -1 || nFrom >= m_nRows)
         nFrom = -1;
     int nRow = nFrom;
@@ -432,7 +430,7 @@ int CEntryList::FindText(const char* pszText, bool bMatchCase, bool bDown, int n
         else
             nRow = nRow <= 0 ? m_nRows - 1 : nRow - 1;
         const Row& row = RowAt(nRow);
-        if (Holds(TextOf(row), row.Length(), wanted.data(), wanted.size(), bMatchCase))
+        if (Holds(TextOf(row), row.Length(), pszText, nWanted, bMatchCase))
             return nRow;
     }
     return -1;

@@ -82,8 +82,9 @@ public:
     // row after (before) nFrom, or from the first (last) row when nFrom is
     // -1, round the list once, so that nFrom itself is tried last. Without
     // bMatchCase the letters A-Z match either case; other bytes as they are.
-    // -1 when no row holds it or the text is empty.
-    int FindText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const;
+    // -1 when no row holds it or the text is empty. (Not named FindText,
+    // which windows.h turns into FindTextA.)
+    int FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const;
 
     // Test hooks: rows beyond this many cannot be stored, as when memory runs
     // out; reading fails after this many bytes, as on a bad disk.

@@ -7,7 +7,7 @@
 #define IDD_ENTRY 129
 #define IDD_RESTORE 133
 
-// Icon and menu
+// Icon and menu; the menu's keys are an accelerator table of the menu's id
 #define IDR_MAINFRAME 128
 #define IDR_MAINMENU 131
 
@@ -45,6 +45,10 @@
 #define ID_FILE_BACKUP_NOW 32778
 #define ID_VIEW_HOSTS_FILE 32779
 #define ID_FILE_RESTORE 32780
+#define ID_EDIT_FIND 32781
+#define ID_EDIT_FIND_NEXT 32782
+#define ID_EDIT_FIND_PREVIOUS 32783
+#define ID_EDIT_SELECT_ALL 32784
 
 // The framework's help command
 #define ID_HELP 57670

@@ -61,7 +61,12 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_COMMAND(ID_FILE_BACKUP_NOW, OnBackupNow)
     ON_COMMAND(ID_FILE_RESTORE, OnRestore)
     ON_COMMAND(ID_FILE_SAVE_CHANGES, OnSaveChanges)
-    ON_COMMAND(ID_FILE_EXIT, OnFileExit)
+    ON_COMMAND(ID_FILE_EXIT, OnCancel)
+    ON_COMMAND(ID_EDIT_FIND, OnFind)
+    ON_COMMAND(ID_EDIT_FIND_NEXT, OnFindNext)
+    ON_COMMAND(ID_EDIT_FIND_PREVIOUS, OnFindPrevious)
+    ON_COMMAND(ID_EDIT_SELECT_ALL, OnSelectAll)
+    ON_REGISTERED_MESSAGE(CFindController::s_nFindMessage, OnFindMessage)
     ON_COMMAND(ID_VIEW_REFRESH, OnRefresh)
     ON_COMMAND(ID_VIEW_HOSTS_FILE, OnViewHostsFile)
     ON_COMMAND(ID_VIEW_BACKUP_FOLDER, OnViewBackupFolder)
@@ -99,6 +104,7 @@ BOOL CMainDlg::OnInitDialog()
     m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
     m_list.InsertColumn(1, "Data", LVCFMT_LEFT, 350);
     m_list.InsertColumn(2, "Status", LVCFMT_LEFT, 100);
+    m_find.Start();
 
     CAppSettings settings;
     settings.MarkRunning();
@@ -307,11 +313,6 @@ void CMainDlg::OnClose()
     OnCancel();
 }
 
-void CMainDlg::OnFileExit()
-{
-    OnCancel();
-}
-
 BOOL CMainDlg::OnQueryEndSession()
 {
     // Logging off or shutting down asks about unsaved rows as closing does;
@@ -328,6 +329,7 @@ void CMainDlg::OnDestroy()
 {
     CAppSettings settings;
     settings.MarkStopped();
+    m_find.Stop();
     Default();
 }
 

@@ -10,6 +10,7 @@
 
 #include "framework/CListCtrl.h"
 #include "hosts/EntryList.h"
+#include "ui/FindController.h"
 #include "ui/HostsSaver.h"
 #include "ui/IconDialog.h"
 
@@ -58,7 +59,6 @@ protected:
     void OnClose();
     void OnDestroy();
     BOOL OnQueryEndSession();
-    void OnFileExit();
     void OnRefresh();
     void OnCommentSelected();
     void OnUncommentSelected();
@@ -70,6 +70,12 @@ protected:
     void OnViewBackupFolder();
     void OnProductHomePage();
     void OnContactUs();
+    // The Edit menu.
+    void OnFind() { m_find.OnFind(); }
+    void OnFindNext() { m_find.Search(true); }
+    void OnFindPrevious() { m_find.Search(false); }
+    void OnSelectAll() { m_list.SetAllSelected(true); }
+    LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
     // (type-ahead, LVM_FINDITEM) which row's number matches a text.
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
@@ -88,4 +94,6 @@ private:
     // What the system hosts file held when it was last loaded or saved; a
     // save asks first when it holds something else.
     CContentDigest m_hostsDigest;
+    // The Find dialog and the window's keys.
+    CFindController m_find{*this, m_list, m_entries};
 };

@@ -188,13 +188,21 @@ TEST(EntryList, FindsRowsByNumberAndByText)
     EXPECT_EQ(-1, list.FindRowByNumber("1a", true, true, 0));
     EXPECT_EQ(-1, list.FindRowByNumber("12345678901", true, true, 0));
 
-    EXPECT_EQ(6, list.FindText("ads.ex", false, true, -1));
-    EXPECT_EQ(99, list.FindText("ads.ex", false, true, 6));
-    EXPECT_EQ(6, list.FindText("ads.ex", false, true, 99));  // round, 99 itself last
-    EXPECT_EQ(99, list.FindText("ads.ex", false, false, -1));
-    EXPECT_EQ(6, list.FindText("ads.ex", false, false, 99));
-    EXPECT_EQ(99, list.FindText("ads.ex", true, true, 6));
-    EXPECT_EQ(99, list.FindText("ads.ex", true, true, 99));  // the only row tried last
-    EXPECT_EQ(-1, list.FindText("ADS.EXAMPLE.ORG ", false, true, -1));
-    EXPECT_EQ(-1, list.FindText("", false, true, -1));
+    EXPECT_EQ(6, list.FindRowByText("ads.ex", false, true, -1));
+    EXPECT_EQ(99, list.FindRowByText("ads.ex", false, true, 6));
+    EXPECT_EQ(6, list.FindRowByText("ads.ex", false, true, 99));  // round, 99 itself last
+    EXPECT_EQ(99, list.FindRowByText("ads.ex", false, false, -1));
+    EXPECT_EQ(6, list.FindRowByText("ads.ex", false, false, 99));
+    EXPECT_EQ(99, list.FindRowByText("ads.ex", true, true, 6));
+    EXPECT_EQ(99, list.FindRowByText("ads.ex", true, true, 99));  // the only row tried last
+    EXPECT_EQ(-1, list.FindRowByText("ADS.EXAMPLE.ORG ", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("", false, true, -1));
+
+    // Only A-Z fold: "[" is not "{" (they differ by the same bit as A and a),
+    // nor "\xC9" (E acute in code page 1252) "\xE9".
+    ASSERT_TRUE(list.Replace(0, "{caf\xE9}", 6));
+    EXPECT_EQ(0, list.FindRowByText("CAF\xE9", false, false, 6));
+    EXPECT_EQ(-1, list.FindRowByText("[caf", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("caf\xC9", false, true, -1));
+    EXPECT_EQ(-1, CEntryList().FindRowByText("x", false, true, -1));
 }

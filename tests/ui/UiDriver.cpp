@@ -144,6 +144,24 @@ void UiDriver::Key(HWND hDlg, UINT vk)
     ::PostMessageA(hTarget, WM_KEYUP, vk, 0xC0000001);
 }
 
+void UiDriver::KeyWith(HWND hDlg, UINT vkModifier, UINT vk)
+{
+    // A posted key leaves the keyboard state alone, and that is where the
+    // UI thread (TranslateAccelerator) reads the modifiers: it belongs to the
+    // thread's input, which this thread shares with the UI thread meanwhile.
+    DWORD dwThis = ::GetCurrentThreadId();
+    ASSERT_TRUE(::AttachThreadInput(dwThis, m_dwUiThreadId, TRUE));
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[vkModifier] |= 0x80;
+    ::SetKeyboardState(keys);
+    Key(hDlg, vk);
+    Sync();
+    keys[vkModifier] &= ~0x80;
+    ::SetKeyboardState(keys);
+    ::AttachThreadInput(dwThis, m_dwUiThreadId, FALSE);
+}
+
 void UiDriver::Type(HWND hControl, const char* pszText)
 {
     for (const char* p = pszText; *p; ++p)

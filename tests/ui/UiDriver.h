@@ -39,6 +39,9 @@ public:
 
     void Command(HWND hDlg, int nID);  // a menu command or a button click
     void Key(HWND hDlg, UINT vk);      // a key pressed in the dialog's focused control
+    // The same with Ctrl or Shift (VK_CONTROL, VK_SHIFT) held down until the
+    // key's messages have been handled; in-process only.
+    void KeyWith(HWND hDlg, UINT vkModifier, UINT vk);
     // Characters typed into a control, as the keyboard's WM_CHAR messages.
     static void Type(HWND hControl, const char* pszText);
     void Answer(const MessageBoxSeen& box, int nButton);
