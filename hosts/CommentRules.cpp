@@ -15,7 +15,12 @@ bool IsCommented(const char* pch, size_t nLength)
 
 const char* StatusWord(const CString& text)
 {
-    return IsCommented(text) ? "Commented" : "Active";
+    return StatusWordFor(IsCommented(text));
+}
+
+const char* StatusWordFor(bool bCommented)
+{
+    return bCommented ? "Commented" : "Active";
 }
 
 CString CommentLine(const CString& text)

@@ -12,6 +12,8 @@ bool IsCommented(const char* pch, size_t nLength);
 
 // "Commented" or "Active".
 const char* StatusWord(const CString& text);
+// The same for a known status.
+const char* StatusWordFor(bool bCommented);
 
 // The mark that commenting puts in front of a line.
 const char kCommentMark[] = "# ";

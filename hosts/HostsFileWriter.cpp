@@ -56,7 +56,7 @@ BOOL WriteLines(CFile& file, char* pBlock, const HostsLineSource& nextLine, CCon
     size_t nLength;
     while (nextLine(&pch, &nLength))
     {
-        if (!writer.Add(pch, nLength) || !writer.Add("\r\n", 2))
+        if (!writer.Add(pch, nLength) || !writer.Add(kHostsLineEnd, kHostsLineEndLength))
             return FALSE;
     }
     return writer.Flush();

@@ -3,5 +3,5 @@
 void AppendHostsLine(std::string& out, const CString& text)
 {
     out.append(text.c_str(), static_cast<size_t>(text.GetLength()));
-    out.append("\r\n", 2);
+    out.append(kHostsLineEnd, kHostsLineEndLength);
 }

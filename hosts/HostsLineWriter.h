@@ -7,5 +7,9 @@
 
 #include <string>
 
+// What ends every line written.
+const char kHostsLineEnd[] = "\r\n";
+const size_t kHostsLineEndLength = sizeof(kHostsLineEnd) - 1;
+
 // Appends the text and "\r\n".
 void AppendHostsLine(std::string& out, const CString& text);

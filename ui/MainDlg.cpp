@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
+#include "hosts/CommentRules.h"
 #include "hosts/HostsFiles.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -190,7 +191,7 @@ void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
         pch = m_entries.GetText(item.iItem, &nLength);
         break;
     case 2:
-        pch = m_entries.IsCommented(item.iItem) ? "Commented" : "Active";
+        pch = StatusWordFor(m_entries.IsCommented(item.iItem));
         nLength = std::strlen(pch);
         break;
     default:
