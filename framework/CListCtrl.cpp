@@ -75,28 +75,35 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
     }
 }
 
-void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength)
+void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength)
 {
     // The A and W items differ only in the type of the text they point to.
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0)
         return;
     size_t nMax = static_cast<size_t>(item.cchTextMax) - 1;
-    if (nLength > nMax)
-        nLength = nMax;
+    if (nHead > nMax)
+        nHead = nMax;
+    if (nLength > nMax - nHead)
+        nLength = nMax - nHead;
     if (pNMHDR->code == LVN_GETDISPINFOW)
     {
         // At most one UTF-16 unit per byte in every ANSI code page, so the
-        // conversion of nMax bytes fits.
+        // conversion of nMax bytes fits. A head is whole characters.
         wchar_t* pszText = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR)->item.pszText;
-        int nWritten = nLength ? ::MultiByteToWideChar(CP_ACP, 0, pch, static_cast<int>(nLength), pszText,
-                                                       static_cast<int>(nMax))
-                               : 0;
+        int nWritten = 0;
+        if (nHead)
+            nWritten = ::MultiByteToWideChar(CP_ACP, 0, pchHead, static_cast<int>(nHead), pszText,
+                                             static_cast<int>(nMax));
+        if (nLength)
+            nWritten += ::MultiByteToWideChar(CP_ACP, 0, pch, static_cast<int>(nLength), pszText + nWritten,
+                                              static_cast<int>(nMax) - nWritten);
         pszText[nWritten] = L'\0';
         return;
     }
-    std::memcpy(item.pszText, pch, nLength);
-    item.pszText[nLength] = '\0';
+    std::memcpy(item.pszText, pchHead, nHead);
+    std::memcpy(item.pszText + nHead, pch, nLength);
+    item.pszText[nHead + nLength] = '\0';
 }
 
 CListCtrl::FindRequest CListCtrl::GetFindRequest(const NMHDR* pNMHDR)

@@ -51,8 +51,12 @@ public:
 
     // Answers a list that asks its parent for cells (LVN_GETDISPINFOA or W):
     // the cell's text, nLength bytes in the ANSI code page, cut to the
-    // control's buffer.
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength);
+    // control's buffer; or a text in two pieces, nHead bytes then nLength.
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength)
+    {
+        SetDispInfoText(pNMHDR, "", 0, pch, nLength);
+    }
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength);
 
     // What an LVN_ODFINDITEMA or W notification looks for: its text in the
     // form it came in (the other pointer null), its flags and start row.

@@ -14,13 +14,17 @@ void CContentHash::Mix(uint64_t nWord)
 void CContentHash::Add(const char* pch, size_t nLength)
 {
     m_nSize += nLength;
-    while (m_nTail > 0 && m_nTail < 8 && nLength > 0)
+    if (m_nTail > 0)
     {
-        m_tail[m_nTail++] = static_cast<unsigned char>(*pch++);
-        --nLength;
-    }
-    if (m_nTail == 8)
-    {
+        // Bytes left over from the pieces before fill the next word first; a
+        // piece too short to fill it only adds to them.
+        while (m_nTail < 8 && nLength > 0)
+        {
+            m_tail[m_nTail++] = static_cast<unsigned char>(*pch++);
+            --nLength;
+        }
+        if (m_nTail < 8)
+            return;
         uint64_t nWord;
         std::memcpy(&nWord, m_tail, 8);
         Mix(nWord);

@@ -2,6 +2,7 @@
 
 #include "hosts/CommentRules.h"
 #include "hosts/HostsLineReader.h"
+#include "hosts/HostsLineWriter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,11 +14,8 @@ size_t CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
 
 namespace
 {
-// Texts that no longer fit where they were go into blocks of this size or
-// larger, and the store is packed once more than a quarter of what the rows
-// use, and at least a block's worth, lies unused.
+// Added rows' texts go into blocks of this size or larger.
 const size_t kBlock = 256 * 1024;
-const size_t kMinWaste = kBlock;
 // Positions are 32-bit.
 const uint64_t kPositions = uint64_t(1) << 32;
 
@@ -56,6 +54,22 @@ bool Holds(const char* pText, size_t nText, const char* pWanted, size_t nWanted,
     }
     return false;
 }
+
+// The same for a row's text in its two pieces: a match may begin in the mark.
+bool Holds(const CEntryList::Text& text, const char* pWanted, size_t nWanted, bool bMatchCase)
+{
+    auto at = [&text](size_t n) { return n < text.nMark ? text.pchMark[n] : text.pch[n - text.nMark]; };
+    auto same = [bMatchCase](char a, char b) { return bMatchCase ? a == b : FoldCase(a) == FoldCase(b); };
+    for (size_t nStart = 0; nStart < text.nMark && nStart + nWanted <= text.nMark + text.nLength; ++nStart)
+    {
+        size_t n = 0;
+        while (n < nWanted && same(at(nStart + n), pWanted[n]))
+            ++n;
+        if (n == nWanted)
+            return true;
+    }
+    return Holds(text.pch, text.nLength, pWanted, nWanted, bMatchCase);
+}
 }
 
 CEntryList::CEntryList() = default;
@@ -68,32 +82,25 @@ void CEntryList::Empty()
     std::vector<Block>().swap(m_blocks);
     std::vector<uintptr_t>().swap(m_slots);
     m_nRows = 0;
+    m_nFileRows = 0;
+    m_nFileSize = 0;
+    m_nTextStart = 0;
+    m_nTextEnd = 0;
     m_nStored = 0;
-    m_nLive = 0;
 }
 
-const char* CEntryList::GetText(int nRow, size_t* pnLength) const
+CEntryList::Text CEntryList::GetText(int nRow) const
 {
     const Row& row = RowAt(nRow);
-    *pnLength = row.Length();
-    return TextOf(row);
+    return Text{kCommentMark, row.Marked() ? kCommentMarkLength : 0, TextOf(row), row.Length()};
 }
 
 CString CEntryList::GetTextString(int nRow) const
 {
-    size_t nLength;
-    const char* pch = GetText(nRow, &nLength);
-    return CString(pch, static_cast<int>(nLength));
-}
-
-void CEntryList::ForEach(const std::function<bool(const char*, size_t)>& sink) const
-{
-    for (int nRow = 0; nRow < m_nRows; ++nRow)
-    {
-        const Row& row = RowAt(nRow);
-        if (!sink(TextOf(row), row.Length()))
-            return;
-    }
+    Text text = GetText(nRow);
+    CString result(text.pchMark, static_cast<int>(text.nMark));
+    result += CString(text.pch, static_cast<int>(text.nLength));
+    return result;
 }
 
 bool CEntryList::AddRow(const Row& row)
@@ -140,28 +147,16 @@ bool CEntryList::AddBlock(std::unique_ptr<char[]> pData, size_t nSize, size_t nU
 
 bool CEntryList::Reserve(size_t nLength)
 {
-    if (!m_blocks.empty())
+    // The file's block is never written to.
+    if (m_blocks.size() > (m_nFileSize ? 1u : 0u))
     {
         const Block& tail = m_blocks.back();
         if (tail.nSize - tail.nUsed >= nLength)
             return true;
     }
-    size_t nWaste = m_nStored - m_nLive;
-    if (nWaste >= kMinWaste && nWaste > m_nLive / 4)
-        Compact();
     size_t nSize = nLength > kBlock ? nLength : kBlock;
-    for (int nTry = 0; nTry < 2; ++nTry)
-    {
-        std::unique_ptr<char[]> pData(new (std::nothrow) char[nSize]);
-        if (!pData)
-            return false;
-        if (AddBlock(std::move(pData), nSize, 0))
-            return true;
-        // Out of positions: packing the store frees them.
-        if (nTry == 0 && !Compact())
-            return false;
-    }
-    return false;
+    std::unique_ptr<char[]> pData(new (std::nothrow) char[nSize]);
+    return pData && AddBlock(std::move(pData), nSize, 0);
 }
 
 size_t CEntryList::Store(const char* pch, size_t nLength)
@@ -173,159 +168,51 @@ size_t CEntryList::Store(const char* pch, size_t nLength)
     return nPosition;
 }
 
-bool CEntryList::Compact()
-{
-    // The packed store and its slot table are made before any row moves, so
-    // that a failure leaves every row as it was. Its positions start at 0,
-    // so every slot's base is the block's address.
-    size_t nTotal = 0;
-    for (int nRow = 0; nRow < m_nRows; ++nRow)
-        nTotal += RowAt(nRow).Length() + kCommentMarkLength;
-    std::unique_ptr<char[]> pData(new (std::nothrow) char[nTotal ? nTotal : 1]);
-    if (!pData)
-        return false;
-    std::vector<Block> blocks;
-    std::vector<uintptr_t> slots;
-    try
-    {
-        blocks.reserve(1);
-        slots.assign((nTotal >> kSlotShift) + 1, reinterpret_cast<uintptr_t>(pData.get()));
-    }
-    catch (const std::bad_alloc&)
-    {
-        return false;
-    }
-    size_t nUsed = 0;
-    for (int nRow = 0; nRow < m_nRows; ++nRow)
-    {
-        Row& row = RowAt(nRow);
-        nUsed += kCommentMarkLength;
-        std::memcpy(pData.get() + nUsed, TextOf(row), row.Length());
-        row.Set(nUsed, row.Length(), kCommentMarkLength, row.Commented());
-        nUsed += row.Length();
-    }
-    blocks.push_back(Block{std::move(pData), nTotal, nTotal, 0});
-    m_blocks.swap(blocks);
-    m_slots.swap(slots);
-    m_nStored = nTotal;
-    m_nLive = nTotal;
-    return true;
-}
-
-bool CEntryList::CopyIfStored(const char*& pch, size_t nLength, std::string& copy) const
-{
-    // The text may be a row's own, which packing the store would move.
-    for (const Block& block : m_blocks)
-        if (pch >= block.pData.get() && pch < block.pData.get() + block.nSize)
-        {
-            try
-            {
-                copy.assign(pch, nLength);
-            }
-            catch (const std::bad_alloc&)
-            {
-                return false;
-            }
-            pch = copy.data();
-            break;
-        }
-    return true;
-}
-
 bool CEntryList::Append(const char* pch, size_t nLength)
 {
-    std::string copy;
-    if (nLength > kMaxLength || !CopyIfStored(pch, nLength, copy) || !Reserve(nLength))
+    // The text may be a row's own: a new block does not move it, since no
+    // block ever moves.
+    if (nLength > kMaxLength || !Reserve(nLength))
         return false;
     Row row;
-    row.Set(Store(pch, nLength), nLength, 0, ::IsCommented(pch, nLength));
-    if (!AddRow(row))
-        return false;  // the bytes stay behind, unused, until the store is packed
-    m_nLive += nLength;
-    return true;
+    row.Set(Store(pch, nLength), nLength, false, false, ::IsCommented(pch, nLength));
+    return AddRow(row);  // without a row, the bytes stay behind unused
 }
 
-bool CEntryList::Replace(int nRow, const char* pch, size_t nLength)
+void CEntryList::Comment(int nRow, bool* pbChanged)
 {
-    std::string copy;
-    if (nLength > kMaxLength || !CopyIfStored(pch, nLength, copy))
-        return false;
     Row& row = RowAt(nRow);
-    // Packing the store may give the row room enough.
-    if (nLength > row.Room() + row.Length() && !Reserve(nLength))
-        return false;
-    size_t nOld = row.Length() + row.Room();
-    bool bCommented = ::IsCommented(pch, nLength);
-    if (nLength <= nOld)
-    {
-        // In place, ending where the old text ended.
-        size_t nStart = row.nPosition - row.Room() + (nOld - nLength);
-        std::memmove(At(nStart), pch, nLength);
-        row.Set(nStart, nLength, nOld - nLength, bCommented);
-    }
-    else
-    {
-        row.Set(Store(pch, nLength), nLength, 0, bCommented);
-    }
-    m_nLive = m_nLive - nOld + row.Length() + row.Room();
-    return true;
-}
-
-bool CEntryList::Comment(int nRow, bool* pbChanged)
-{
-    *pbChanged = false;
-    Row& row = RowAt(nRow);
-    if (row.Commented())
-        return true;
-    size_t nLength = row.Length() + kCommentMarkLength;
-    if (nLength > kMaxLength ||
-        (row.Room() < kCommentMarkLength && !Reserve(nLength)))
-        return false;
-    size_t nOld = row.Length() + row.Room();
-    if (row.Room() >= kCommentMarkLength)
-    {
-        // The mark goes into the room before the text.
-        size_t nStart = row.nPosition - kCommentMarkLength;
-        std::memcpy(At(nStart), kCommentMark, kCommentMarkLength);
-        row.Set(nStart, nLength, row.Room() - kCommentMarkLength, true);
-    }
-    else
-    {
-        // Moved to the end of the store, the mark in front.
-        size_t nStart = Store(kCommentMark, kCommentMarkLength);
-        Store(TextOf(row), row.Length());
-        row.Set(nStart, nLength, 0, true);
-    }
-    m_nLive = m_nLive - nOld + row.Length() + row.Room();
-    *pbChanged = true;
-    return true;
+    *pbChanged = !row.Commented();
+    if (*pbChanged)
+        row.Set(row.nPosition, row.Length(), row.Trimmed(), true, true);
 }
 
 void CEntryList::Uncomment(int nRow, bool* pbChanged)
 {
-    *pbChanged = false;
     Row& row = RowAt(nRow);
-    if (!row.Commented())
+    *pbChanged = row.Commented();
+    if (!*pbChanged)
         return;
+    // Without its first character, then without the white space after it.
+    // For a row commented here that first character is the mark's "#", and
+    // the white space its " " and whatever the text starts with.
     const char* pText = TextOf(row);
-    size_t nSkip = UncommentedStart(pText, row.Length());
-    size_t nOld = row.Length() + row.Room();
-    row.Set(row.nPosition + nSkip, row.Length() - nSkip, row.Room() + nSkip,
-            ::IsCommented(pText + nSkip, row.Length() - nSkip));
-    m_nLive = m_nLive - nOld + row.Length() + row.Room();
-    *pbChanged = true;
+    size_t nSkip = 0;
+    if (row.Marked())
+        while (nSkip < row.Length() && IsCWhiteSpace(pText[nSkip]))
+            ++nSkip;
+    else
+        nSkip = UncommentedStart(pText, row.Length());
+    size_t nLength = row.Length() - nSkip;
+    row.Set(row.nPosition + nSkip, nLength, row.Trimmed() || nSkip > 0, false,
+            ::IsCommented(pText + nSkip, nLength));
 }
 
 CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDigest)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pszPath, "rb"), std::fclose);
     if (!file)
-    {
-        Empty();
-        if (pDigest)
-            *pDigest = CContentDigest();
         return notOpened;
-    }
     return Load(file.get(), pDigest);
 }
 
@@ -390,29 +277,76 @@ CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDiges
 
 bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
 {
+    // The bytes are kept even when no line is in them (blank lines, a
+    // Ctrl-Z tail): a save writes them back.
     const char* pBase = pData.get();
-    if (!AddBlock(std::move(pData), nSize, nSize))
-        return false;
+    if (nSize > 0)
+    {
+        if (!AddBlock(std::move(pData), nSize, nSize))
+            return false;
+        m_nFileSize = nSize;
+    }
+    m_nTextStart = HostsTextStart(pBase, nSize);
+    m_nTextEnd = HostsTextEnd(pBase, nSize);
     bool bStored = true;
-    size_t nPreviousEnd = 0;
     ScanHostsLineRanges(pBase, nSize, [&](size_t nStart, size_t nLength) {
         if (!bStored)
             return;
-        if (nLength > kMaxLength)
-        {
-            bStored = false;
-            return;
-        }
-        // The line end and white space before a text are its room.
         Row row;
-        row.Set(nStart, nLength, nStart - nPreviousEnd, ::IsCommented(pBase + nStart, nLength));
-        bStored = AddRow(row);
-        m_nLive += nLength + row.Room();
-        nPreviousEnd = nStart + nLength;
+        row.Set(nStart, nLength, false, false, ::IsCommented(pBase + nStart, nLength));
+        bStored = nLength <= kMaxLength && AddRow(row);
     });
-    if (m_nRows == 0)
-        Empty();
+    m_nFileRows = m_nRows;
     return bStored;
+}
+
+size_t CEntryList::LineStart(int nRow) const
+{
+    // A row's text is what is left of its line's text, which still ends
+    // where it ended; so the reading rules find where it started, from the
+    // end of the row before.
+    const Row& row = RowAt(nRow);
+    if (!row.Trimmed())
+        return row.nPosition;
+    const char* pFile = At(0);
+    return nRow == 0 ? FirstHostsLineStart(pFile, m_nTextStart, m_nTextEnd)
+                     : NextHostsLineStart(pFile, m_nTextEnd, RowAt(nRow - 1).End());
+}
+
+void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const
+{
+    const char* pFile = m_nFileSize ? At(0) : "";
+    size_t nDone = 0;  // the file's bytes before this are given out or replaced
+    auto put = [&sink](const char* pch, size_t nLength) { return nLength == 0 || sink(pch, nLength); };
+    for (int nRow = 0; nRow < m_nFileRows; ++nRow)
+    {
+        // A row as read is part of a run of the file's bytes. A changed one
+        // ends the run where its line's text started; its new text is the
+        // mark, if any, and the rest of the old text, which is where the
+        // next run starts.
+        const Row& row = RowAt(nRow);
+        if (!row.Marked() && !row.Trimmed())
+            continue;
+        if (!put(pFile + nDone, LineStart(nRow) - nDone) || (row.Marked() && !put(kCommentMark, kCommentMarkLength)))
+            return;
+        nDone = row.nPosition;
+    }
+    if (m_nFileRows < m_nRows)
+    {
+        if (!put(pFile + nDone, m_nTextEnd - nDone))
+            return;
+        nDone = m_nTextEnd;
+        if (m_nTextEnd > m_nTextStart && pFile[m_nTextEnd - 1] != '\n' && !put(kHostsLineEnd, kHostsLineEndLength))
+            return;
+        for (int nRow = m_nFileRows; nRow < m_nRows; ++nRow)
+        {
+            const Row& row = RowAt(nRow);
+            if ((row.Marked() && !put(kCommentMark, kCommentMarkLength)) || !put(TextOf(row), row.Length()) ||
+                !put(kHostsLineEnd, kHostsLineEndLength))
+                return;
+        }
+    }
+    put(pFile + nDone, m_nFileSize - nDone);
 }
 
 int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const
@@ -429,8 +363,7 @@ int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, 
             nRow = nRow + 1 == m_nRows ? 0 : nRow + 1;
         else
             nRow = nRow <= 0 ? m_nRows - 1 : nRow - 1;
-        const Row& row = RowAt(nRow);
-        if (Holds(TextOf(row), row.Length(), pszText, nWanted, bMatchCase))
+        if (Holds(GetText(nRow), pszText, nWanted, bMatchCase))
             return nRow;
     }
     return -1;

@@ -2,14 +2,17 @@
 // document. Each row is one line text in file order and whether it is
 // commented out; its number is its position plus one.
 //
-// Made for a million rows: the text bytes live in a few large blocks (a
-// loaded file's bytes as read, then blocks for texts that no longer fit where
-// they were) and each row is a small fixed record pointing into them, so
-// nothing is allocated per row. Commenting writes "# " into the bytes just
-// before a text when they belong to no other row (the line end before it, as
-// read), and uncommenting keeps the rest of the text where it is, so that
-// commenting and uncommenting every row moves no text. The blocks are packed
-// together when their unused share grows.
+// The list also keeps every byte of the loaded file that no row shows (line
+// ends, blank lines, indentation, what follows a NUL or a Ctrl-Z, a
+// byte-order mark), so that a save writes the file back as it was read,
+// changed only where the user changed a row (see ForEachPiece).
+//
+// Made for a million rows: the loaded file's bytes stay as read in one block
+// and each row is a small fixed record pointing into them, so nothing is
+// allocated per row. A row's text is always a run of those bytes, with the
+// comment mark "# " in front when the row was commented here: commenting
+// sets a flag, uncommenting moves the start of the run, so neither moves or
+// copies any text. Added rows keep their texts in blocks of their own.
 //
 // No windows.h: this builds natively too. Failures to get memory come back as
 // false; nothing here throws.
@@ -23,7 +26,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 class CEntryList
@@ -34,43 +36,56 @@ public:
     CEntryList(const CEntryList&) = delete;
     CEntryList& operator=(const CEntryList&) = delete;
 
+    // A row's text in two pieces: the comment mark put in front of it here
+    // (nMark bytes, none when it was not), then nLength bytes at pch. Valid
+    // until the list next changes.
+    struct Text
+    {
+        const char* pchMark;
+        size_t nMark;
+        const char* pch;
+        size_t nLength;
+    };
+
     int GetCount() const { return m_nRows; }
-    // The row's text: nLength bytes at the pointer, not followed by a zero.
-    // Valid until the list next changes.
-    const char* GetText(int nRow, size_t* pnLength) const;
+    Text GetText(int nRow) const;
     CString GetTextString(int nRow) const;
     bool IsCommented(int nRow) const { return RowAt(nRow).Commented(); }
 
     // Appends a row; false when there is no memory for it.
     bool Append(const char* pch, size_t nLength);
     bool Append(const CString& text) { return Append(text.c_str(), static_cast<size_t>(text.GetLength())); }
-    // Gives a row a new text; false (the row unchanged) without memory.
-    bool Replace(int nRow, const char* pch, size_t nLength);
-    // "# " in front of a row that is not commented; false only without
-    // memory. *pbChanged tells whether the row was changed.
-    bool Comment(int nRow, bool* pbChanged);
+    // "# " in front of a row that is not commented. *pbChanged tells whether
+    // the row was changed. Neither needs memory.
+    void Comment(int nRow, bool* pbChanged);
     // A commented row without its first character and the white space after
-    // it; never needs memory.
+    // it.
     void Uncomment(int nRow, bool* pbChanged);
     void Empty();
-    // Bytes held for texts, used or not.
+    // Bytes held for texts: the loaded file's and the added rows'.
     size_t GetStoreSize() const { return m_nStored; }
 
     enum LoadResult
     {
         loaded,
-        notOpened,   // the file could not be opened: no rows, nothing said
+        notOpened,   // the file could not be opened: the rows are left as they were
         readFailed,  // a read error part-way: no rows
         noMemory     // not enough memory for every line: no rows
     };
     // Replaces the rows with the lines of a file, read by the hosts file
     // reading rules; whole or not at all. pDigest gets the digest of the
-    // bytes read (not present when the file could not be opened).
+    // bytes read (left alone when the file could not be opened).
     LoadResult Load(const char* pszPath, CContentDigest* pDigest = nullptr);
     LoadResult Load(std::FILE* pFile, CContentDigest* pDigest = nullptr);
 
-    // Each text in order, until the sink returns false.
-    void ForEach(const std::function<bool(const char*, size_t)>& sink) const;
+    // The bytes of the file as a save writes it, in order and in pieces,
+    // until the sink returns false. Each row the user did not change comes
+    // out as it was read, with everything between it and the next row; a
+    // changed row's new text takes the place of its old text, and what was
+    // around it stays. Added rows, each ended with CR LF, go after the file's
+    // last line and the blank lines after it (with a CR LF first when that
+    // line had none), before a Ctrl-Z and whatever follows it.
+    void ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const;
 
     // The first row from nStart whose number ("Sr No") is the wanted digits
     // (bPartial: begins with them), then with bWrap the rows before nStart;
@@ -93,29 +108,32 @@ public:
 
 private:
     // A row in 8 bytes: where its text starts in the store and, in one word,
-    // its length, its room (the bytes just before the text that belong to
-    // this row alone, up to 3: enough for the comment mark) and its status.
+    // its length and three flags: the comment mark goes in front of it
+    // (marked), it no longer starts where its line's text started in the
+    // file (trimmed: uncommenting dropped the start), and its status.
     struct Row
     {
         uint32_t nPosition;
         uint32_t nBits;
 
         size_t Length() const { return nBits & kMaxLength; }
-        size_t Room() const { return (nBits >> 29) & 3; }
+        bool Trimmed() const { return (nBits >> 29) & 1; }
+        bool Marked() const { return (nBits >> 30) & 1; }
         bool Commented() const { return (nBits >> 31) != 0; }
-        void Set(size_t nNewPosition, size_t nLength, size_t nRoom, bool bCommented)
+        size_t End() const { return nPosition + Length(); }
+        void Set(size_t nNewPosition, size_t nLength, bool bTrimmed, bool bMarked, bool bCommented)
         {
             nPosition = static_cast<uint32_t>(nNewPosition);
-            nBits = static_cast<uint32_t>(nLength) | static_cast<uint32_t>(nRoom < 3 ? nRoom : 3) << 29 |
-                    static_cast<uint32_t>(bCommented) << 31;
+            nBits = static_cast<uint32_t>(nLength) | static_cast<uint32_t>(bTrimmed) << 29 |
+                    static_cast<uint32_t>(bMarked) << 30 | static_cast<uint32_t>(bCommented) << 31;
         }
     };
     static const uint32_t kMaxLength = (1u << 29) - 1;
-    static const size_t kMaxRoom = 3;
 
     // The store's blocks lie side by side in one space of 32-bit positions,
     // each from the start of a slot of 64 KiB, so that a position finds its
-    // bytes through the slot table without a search.
+    // bytes through the slot table without a search. The loaded file's
+    // bytes are the first block, from position 0.
     struct Block
     {
         std::unique_ptr<char[]> pData;
@@ -137,6 +155,9 @@ private:
         return reinterpret_cast<char*>(m_slots[nPosition >> kSlotShift] + nPosition);
     }
     char* TextOf(const Row& row) const { return At(row.nPosition); }
+    // Where the text of file row nRow started in the file, before any
+    // uncommenting dropped part of it.
+    size_t LineStart(int nRow) const;
     bool AddRow(const Row& row);
     // Adds a block of nSize bytes after the others; false without memory or
     // positions.
@@ -145,18 +166,17 @@ private:
     bool Reserve(size_t nLength);
     // Stores bytes at the end of the store (Reserve first); their position.
     size_t Store(const char* pch, size_t nLength);
-    // Points pch at a copy when it lies in the store; false without memory.
-    bool CopyIfStored(const char*& pch, size_t nLength, std::string& copy) const;
-    // Packs every text into one block, two bytes of room before each.
-    bool Compact();
     bool BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize);
 
     std::vector<std::unique_ptr<Row[]>> m_pages;
     std::vector<Block> m_blocks;
     std::vector<uintptr_t> m_slots;  // per slot: its block's address less the block's position
     int m_nRows = 0;
-    size_t m_nStored = 0;  // bytes of every block
-    size_t m_nLive = 0;    // bytes the rows use, their room included
+    int m_nFileRows = 0;       // the rows read from the file come first
+    size_t m_nFileSize = 0;    // the loaded file's bytes, the first block
+    size_t m_nTextStart = 0;   // where its lines start (after a byte-order mark)
+    size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)
+    size_t m_nStored = 0;      // bytes of every block
 };
 
 template <typename Char>

@@ -9,8 +9,8 @@
 namespace
 {
 // Output is gathered into blocks of this size, so that a large file takes a
-// few WriteFile calls rather than one per line; a longer line is written
-// straight from where it is.
+// few WriteFile calls rather than one per line; a longer piece (a run of
+// lines as they were read) is written straight from where it is.
 const size_t kBlockSize = 64 * 1024;
 
 class CBlockWriter
@@ -39,7 +39,8 @@ private:
     BOOL Write(const char* pch, size_t nLength)
     {
         m_hash.Add(pch, nLength);
-        // CFile writes at most 4 GiB at a time; a line text is far shorter.
+        // CFile writes at most 4 GiB at a time; the file held in memory is
+        // far shorter.
         return nLength == 0 || m_file.Write(pch, static_cast<UINT>(nLength));
     }
 
@@ -49,21 +50,19 @@ private:
     size_t m_nUsed = 0;
 };
 
-BOOL WriteLines(CFile& file, char* pBlock, const HostsLineSource& nextLine, CContentHash& hash)
+BOOL WritePieces(CFile& file, char* pBlock, const HostsByteSource& source, CContentHash& hash)
 {
     CBlockWriter writer(file, pBlock, hash);
-    const char* pch;
-    size_t nLength;
-    while (nextLine(&pch, &nLength))
-    {
-        if (!writer.Add(pch, nLength) || !writer.Add(kHostsLineEnd, kHostsLineEndLength))
-            return FALSE;
-    }
-    return writer.Flush();
+    BOOL bWritten = TRUE;
+    source([&writer, &bWritten](const char* pch, size_t nLength) {
+        bWritten = writer.Add(pch, nLength);
+        return bWritten != FALSE;
+    });
+    return bWritten && writer.Flush();
 }
 }
 
-BOOL WriteHostsLines(const char* pszPath, const HostsLineSource& nextLine, bool* pOpened, CContentDigest* pWritten)
+BOOL WriteHostsLines(const char* pszPath, const HostsByteSource& source, bool* pOpened, CContentDigest* pWritten)
 {
     if (pOpened)
         *pOpened = false;
@@ -86,7 +85,7 @@ BOOL WriteHostsLines(const char* pszPath, const HostsLineSource& nextLine, bool*
     BOOL bWritten = FALSE;
     try
     {
-        bWritten = WriteLines(file, pBlock.get(), nextLine, hash);
+        bWritten = WritePieces(file, pBlock.get(), source, hash);
     }
     catch (const std::bad_alloc&)
     {

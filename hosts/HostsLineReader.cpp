@@ -152,9 +152,13 @@ void ReadHostsLines(const char* pszPath, const std::function<void(const CString&
     std::unique_ptr<char[]> buffer(new char[nBlock]);
     CHostsLineScanner scanner(sink);
     size_t nRead;
+    bool bFirst = true;
     while ((nRead = std::fread(buffer.get(), 1, nBlock, file.get())) > 0)
     {
-        if (!scanner.Feed(buffer.get(), nRead))
+        // The first block holds the whole byte-order mark, if there is one.
+        size_t nSkip = bFirst ? HostsTextStart(buffer.get(), nRead) : 0;
+        bFirst = false;
+        if (!scanner.Feed(buffer.get() + nSkip, nRead - nSkip))
             break;
     }
     file.reset();

@@ -4,6 +4,49 @@
 
 #include <cstring>
 
+namespace
+{
+bool IsWhite(char ch)
+{
+    return ch == ' ' || (ch >= '\t' && ch <= '\r');
+}
+
+size_t SkipWhite(const char* pData, size_t nPos, size_t nEnd)
+{
+    while (nPos < nEnd && IsWhite(pData[nPos]))
+        ++nPos;
+    return nPos;
+}
+}
+
+size_t HostsTextStart(const char* pData, size_t nSize)
+{
+    return nSize >= 3 && std::memcmp(pData, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
+size_t HostsTextEnd(const char* pData, size_t nSize)
+{
+    const void* pEof = std::memchr(pData, 0x1A, nSize);
+    return pEof ? static_cast<size_t>(static_cast<const char*>(pEof) - pData) : nSize;
+}
+
+size_t FirstHostsLineStart(const char* pData, size_t nStart, size_t nEnd)
+{
+    // The first line keeps its leading white space, unless the file starts
+    // with a line end: then its blank lines are skipped like any others.
+    bool bSkip = nStart < nEnd && (pData[nStart] == '\n' ||
+                                   (nStart + 1 < nEnd && pData[nStart] == '\r' && pData[nStart + 1] == '\n'));
+    return bSkip ? SkipWhite(pData, nStart, nEnd) : nStart;
+}
+
+size_t NextHostsLineStart(const char* pData, size_t nEnd, size_t nTextEnd)
+{
+    const void* pLf = std::memchr(pData + nTextEnd, '\n', nEnd - nTextEnd);
+    if (!pLf)
+        return nEnd;
+    return SkipWhite(pData, static_cast<size_t>(static_cast<const char*>(pLf) - pData) + 1, nEnd);
+}
+
 void ScanHostsText(const char* pData, size_t nSize, const std::function<void(const CString&)>& sink)
 {
     ScanHostsLineRanges(pData, nSize, [pData, &sink](size_t nStart, size_t nLength) {
@@ -13,34 +56,19 @@ void ScanHostsText(const char* pData, size_t nSize, const std::function<void(con
 
 void ScanHostsLineRanges(const char* pData, size_t nSize, const std::function<void(size_t, size_t)>& sink)
 {
-    // A Ctrl-Z ends the input.
-    if (const void* pEof = std::memchr(pData, 0x1A, nSize))
-        nSize = static_cast<size_t>(static_cast<const char*>(pEof) - pData);
-
-    auto isWhite = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
-    size_t nPos = 0;
-    // The first line keeps its leading white space, unless the file starts
-    // with a line end: then its blank lines are skipped like any others.
-    bool bSkip = nSize > 0 && (pData[0] == '\n' || (nSize > 1 && pData[0] == '\r' && pData[1] == '\n'));
-    while (nPos < nSize)
+    const size_t nEnd = HostsTextEnd(pData, nSize);
+    size_t nPos = FirstHostsLineStart(pData, HostsTextStart(pData, nSize), nEnd);
+    while (nPos < nEnd)
     {
-        if (bSkip)
-        {
-            while (nPos < nSize && isWhite(pData[nPos]))
-                ++nPos;
-            if (nPos == nSize)
-                break;
-        }
-        bSkip = true;
         const char* pStart = pData + nPos;
-        const void* pLf = std::memchr(pStart, '\n', nSize - nPos);
-        size_t nEnd = pLf ? static_cast<size_t>(static_cast<const char*>(pLf) - pData) : nSize;
-        size_t nLength = nEnd - nPos;
+        const void* pLf = std::memchr(pStart, '\n', nEnd - nPos);
+        size_t nLineEnd = pLf ? static_cast<size_t>(static_cast<const char*>(pLf) - pData) : nEnd;
+        size_t nLength = nLineEnd - nPos;
         if (pLf && nLength > 0 && pStart[nLength - 1] == '\r')
             --nLength;  // CR LF is a line end; a CR anywhere else is text
         if (const void* pNul = std::memchr(pStart, 0, nLength))
             nLength = static_cast<size_t>(static_cast<const char*>(pNul) - pStart);
         sink(nPos, nLength);
-        nPos = nEnd + 1;
+        nPos = pLf ? SkipWhite(pData, nLineEnd + 1, nEnd) : nEnd;
     }
 }

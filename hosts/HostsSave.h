@@ -21,4 +21,4 @@ struct CSaveResult
 
 // Never throws. Both paths are the caller's, taken before anything is
 // written; the error codes are those GetLastError() gave.
-CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsLineSource& nextLine);
+CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source);

@@ -54,13 +54,7 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     CSaveResult result;
     {
         CWaitCursor wait;
-        int nNext = 0;
-        result = SaveHostsFile(hostsPath, backupPath, [this, &nNext](const char** ppch, size_t* pnLength) {
-            if (nNext >= m_rows.GetCount())
-                return false;
-            *ppch = m_rows.GetText(nNext++, pnLength);
-            return true;
-        });
+        result = SaveHostsFile(hostsPath, backupPath, [this](const HostsByteSink& sink) { m_rows.ForEachPiece(sink); });
     }
     if (result.bSaved)
     {

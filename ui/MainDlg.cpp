@@ -21,8 +21,8 @@ const char kAskSave[] = "Would you like to save the changes?";
 const char kLoadOutOfMemory[] = "Not enough memory to load the hosts file.";
 const char kLoadReadFailed[] =
     "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
+const char kLoadBackupFailed[] = "Failed to Load the Selected Backup File.\nError : %s";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
-const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
 const char kRestoreLoading[] =
     "The Selected Old Hosts File will now be loaded into the main screen.\n"
@@ -119,9 +119,9 @@ void CMainDlg::LoadHostsFile(const CString& path)
     // A file is loaded whole or not at all: a list missing some lines would
     // save a shortened hosts file.
     CEntryList::LoadResult result;
+    DWORD dwOpenError = 0;
     {
         CWaitCursor wait;
-        ClearRows();
         CString file = path;
         if (file.IsEmpty())
         {
@@ -131,11 +131,26 @@ void CMainDlg::LoadHostsFile(const CString& path)
         // Loading a backup to restore it leaves what the hosts file held alone.
         CContentDigest digest;
         result = m_entries.Load(file, &digest);
+        if (result == CEntryList::notOpened)
+        {
+            // A hosts file that cannot be read shows as an empty list; a
+            // backup that cannot be read leaves the list as it was, so that
+            // a save cannot empty the hosts file by mistake.
+            dwOpenError = ::GetLastError();
+            if (path.IsEmpty())
+                ClearRows();
+        }
+        else
+        {
+            m_list.DeleteAllItems();
+        }
         if (path.IsEmpty())
             m_hostsDigest = digest;
         ShowRows();
     }
-    if (result == CEntryList::noMemory)
+    if (result == CEntryList::notOpened && !path.IsEmpty())
+        MessageBox(WithSystemText(kLoadBackupFailed, dwOpenError), nullptr, MB_ERROR);
+    else if (result == CEntryList::noMemory)
         MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
     else if (result == CEntryList::readFailed)
         MessageBox(kLoadReadFailed, nullptr, MB_ERROR);
@@ -180,24 +195,23 @@ void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     if (item.iItem < 0 || item.iItem >= GetRowCount())
         return;
     char szNumber[12];
-    const char* pch = szNumber;
-    size_t nLength = 0;
+    CEntryList::Text text{"", 0, szNumber, 0};
     switch (item.iSubItem)
     {
     case 0:
-        nLength = static_cast<size_t>(std::snprintf(szNumber, sizeof(szNumber), "%d", item.iItem + 1));
+        text.nLength = static_cast<size_t>(std::snprintf(szNumber, sizeof(szNumber), "%d", item.iItem + 1));
         break;
     case 1:
-        pch = m_entries.GetText(item.iItem, &nLength);
+        text = m_entries.GetText(item.iItem);
         break;
     case 2:
-        pch = StatusWordFor(m_entries.IsCommented(item.iItem));
-        nLength = std::strlen(pch);
+        text.pch = StatusWordFor(m_entries.IsCommented(item.iItem));
+        text.nLength = std::strlen(text.pch);
         break;
     default:
         break;
     }
-    CListCtrl::SetDispInfoText(pNMHDR, pch, nLength);
+    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength);
 }
 
 void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
@@ -223,25 +237,20 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
     // repaints once at the end.
     const int nRows = GetRowCount();
     const bool bAll = nRows > 0 && m_list.GetSelectedCount() == nRows;
-    bool bStored = true;
     int nRow = bAll ? 0 : m_list.GetNextItem(-1, LVNI_SELECTED);
     while (nRow >= 0 && nRow < nRows)
     {
         int nNext = bAll ? (nRow + 1 < nRows ? nRow + 1 : -1) : m_list.GetNextItem(nRow, LVNI_SELECTED);
         bool bChanged = false;
         if (bCommented)
-            bStored = m_entries.Comment(nRow, &bChanged);
+            m_entries.Comment(nRow, &bChanged);
         else
             m_entries.Uncomment(nRow, &bChanged);
-        if (!bStored)
-            break;
         if (bChanged)
             m_bModified = 1;
         nRow = nNext;
     }
     ShowRows();
-    if (!bStored)
-        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
 }
 
 void CMainDlg::OnCommentSelected()

@@ -1,7 +1,11 @@
 // Any bytes as a loaded file followed by a sequence of edits: the entry list
 // holds exactly what a plain list of strings holds after the same appends,
-// replacements, comments and uncomments, each row's status agrees with its
-// text, and the store never grows far beyond the texts it holds.
+// comments and uncomments, each row's status agrees with its text, the store
+// holds nothing but the file and the added texts, and what a save would
+// write is the file's bytes with each changed row's new text in place of its
+// old text and the added rows before a Ctrl-Z. Saved unchanged, the file
+// comes back byte for byte; commenting one row changes its line alone, by
+// the mark, and uncommenting it again gives the file's bytes back.
 #include "FuzzCheck.h"
 #include "hosts/CommentRules.h"
 #include "hosts/EntryList.h"
@@ -60,10 +64,65 @@ private:
     const uint8_t* m_pEnd;
 };
 
-void Compare(const CEntryList& list, const Lines& model, const std::string& where)
+std::string Saved(const CEntryList& list)
+{
+    std::string bytes;
+    list.ForEachPiece([&](const char* pch, size_t nLength) {
+        FUZZ_CHECK(nLength > 0, "no empty pieces", "");
+        bytes.append(pch, nLength);
+        return true;
+    });
+    return bytes;
+}
+
+// Where the file's lines are, as the reading rules find them.
+struct CFileLines
+{
+    std::string bytes;
+    std::vector<std::pair<size_t, size_t>> ranges;  // start and length of each line's text
+    size_t nTextEnd = 0;                             // a Ctrl-Z or the end
+
+    explicit CFileLines(const std::string& file) : bytes(file)
+    {
+        ScanHostsLineRanges(file.data(), file.size(),
+                            [this](size_t nStart, size_t nLength) { ranges.emplace_back(nStart, nLength); });
+        nTextEnd = file.find('\x1A');
+        if (nTextEnd == std::string::npos)
+            nTextEnd = file.size();
+    }
+
+    // What a save of these texts should write: everything between the
+    // lines as it was, each line's text replaced by the model's, then the
+    // added texts with CR LF before the Ctrl-Z.
+    std::string Written(const Lines& texts) const
+    {
+        std::string out;
+        size_t nDone = 0;
+        for (size_t n = 0; n < ranges.size(); ++n)
+        {
+            out.append(bytes, nDone, ranges[n].first - nDone);
+            out += texts[n];
+            nDone = ranges[n].first + ranges[n].second;
+        }
+        if (texts.size() > ranges.size())
+        {
+            out.append(bytes, nDone, nTextEnd - nDone);
+            nDone = nTextEnd;
+            size_t nBom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+            if (nTextEnd > nBom && bytes[nTextEnd - 1] != '\n')
+                out += "\r\n";
+            for (size_t n = ranges.size(); n < texts.size(); ++n)
+                out += texts[n] + "\r\n";
+        }
+        out.append(bytes, nDone, std::string::npos);
+        return out;
+    }
+};
+
+void Compare(const CEntryList& list, const Lines& model, const CFileLines& file, const std::string& where)
 {
     FUZZ_CHECK(list.GetCount() == static_cast<int>(model.size()), "as many rows as the model", where);
-    size_t nTexts = 0;
+    size_t nAdded = 0;
     for (int nRow = 0; nRow < list.GetCount(); ++nRow)
     {
         const std::string& expected = model[static_cast<size_t>(nRow)];
@@ -73,10 +132,80 @@ void Compare(const CEntryList& list, const Lines& model, const std::string& wher
                        "'");
         FUZZ_CHECK(list.IsCommented(nRow) == ModelCommented(expected), "a row's status follows its text",
                    where + " row " + std::to_string(nRow) + " '" + Shown(expected) + "'");
-        nTexts += expected.size() + 2;
+        if (static_cast<size_t>(nRow) >= file.ranges.size())
+            nAdded += expected.size();
     }
-    FUZZ_CHECK(list.GetStoreSize() <= 2 * nTexts + 2 * 4 * 1024 * 1024, "the store stays near what the rows hold",
-               where + " store " + std::to_string(list.GetStoreSize()) + " texts " + std::to_string(nTexts));
+    FUZZ_CHECK(list.GetStoreSize() <= file.bytes.size() + nAdded + 4 * 256 * 1024,
+               "the store holds the file and the added texts",
+               where + " store " + std::to_string(list.GetStoreSize()) + " added " + std::to_string(nAdded));
+    const std::string saved = Saved(list);
+    const std::string expected = file.Written(model);
+    FUZZ_CHECK(saved == expected, "a save writes the file with the changed texts in place",
+               where + "\nfile '" + Shown(file.bytes) + "'\nsaved '" + Shown(saved) + "'\nexpected '" +
+                   Shown(expected) + "'");
+}
+
+void LoadFrom(CEntryList& list, const std::string& bytes)
+{
+    if (bytes.empty())
+    {
+        list.Empty();
+        return;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
+        fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb"), std::fclose);
+    FUZZ_CHECK(stream != nullptr, "the file can be opened in memory", "");
+    FUZZ_CHECK(list.Load(stream.get()) == CEntryList::loaded, "the file loads", "input '" + Shown(bytes) + "'");
+}
+
+bool StartsWhite(const std::string& text)
+{
+    return !text.empty() && IsWhite(text[0]);
+}
+
+// One row at a time, on a freshly loaded file: commenting it changes its line
+// alone, by the mark where its text starts, and uncommenting it again gives
+// the file back (unless its text started with white space, which only the
+// first line's can: uncommenting drops that too).
+void CheckEachRowAlone(const CFileLines& file)
+{
+    const size_t nRows = file.ranges.size() < 32 ? file.ranges.size() : 32;
+    for (size_t n = 0; n < nRows; ++n)
+    {
+        CEntryList list;
+        LoadFrom(list, file.bytes);
+        const int nRow = static_cast<int>(n);
+        const size_t nStart = file.ranges[n].first;
+        const std::string text = file.bytes.substr(nStart, file.ranges[n].second);
+        const std::string where = "row " + std::to_string(n) + " '" + Shown(text) + "' of '" + Shown(file.bytes) + "'";
+        bool bChanged = false;
+        if (!ModelCommented(text))
+        {
+            list.Comment(nRow, &bChanged);
+            std::string expected = file.bytes;
+            expected.insert(nStart, kCommentMark);
+            FUZZ_CHECK(Saved(list) == expected, "commenting a row changes its line alone, by the mark", where);
+            list.Uncomment(nRow, &bChanged);
+            if (!StartsWhite(text))
+                FUZZ_CHECK(Saved(list) == file.bytes, "commenting and uncommenting a row gives the file back",
+                           where);
+        }
+        else
+        {
+            // Uncommenting drops the start of the text alone; commenting
+            // again puts the mark there.
+            list.Uncomment(nRow, &bChanged);
+            std::string expected = file.bytes;
+            expected.erase(nStart, text.size() - ModelUncommented(text).size());
+            FUZZ_CHECK(Saved(list) == expected, "uncommenting a row changes its line alone", where);
+            list.Comment(nRow, &bChanged);
+            if (!ModelCommented(ModelUncommented(text)))
+            {
+                expected.insert(nStart, kCommentMark);
+                FUZZ_CHECK(Saved(list) == expected, "and commenting it puts the mark where its text starts", where);
+            }
+        }
+    }
 }
 }
 
@@ -86,24 +215,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     size_t nFile = 0;
     while (nFile < nSize && pData[nFile] != 0xFF)
         ++nFile;
-    const std::string file(reinterpret_cast<const char*>(pData), nFile);
+    const CFileLines file(std::string(reinterpret_cast<const char*>(pData), nFile));
     CScript script(pData + nFile + (nFile < nSize ? 1 : 0), nSize - nFile - (nFile < nSize ? 1 : 0));
 
     Lines model;
-    ScanHostsText(file.data(), file.size(), [&](const CString& text) { model.push_back(Bytes(text)); });
+    ScanHostsText(file.bytes.data(), file.bytes.size(), [&](const CString& text) { model.push_back(Bytes(text)); });
     CEntryList list;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(
-        fmemopen(const_cast<char*>(file.empty() ? "" : file.data()), file.size(), "rb"), std::fclose);
-    if (!file.empty())
-    {
-        FUZZ_CHECK(stream != nullptr, "the file can be opened in memory", "");
-        FUZZ_CHECK(list.Load(stream.get()) == CEntryList::loaded, "the file loads", "input '" + Shown(file) + "'");
-    }
-    Compare(list, model, "after loading '" + Shown(file) + "'");
+    LoadFrom(list, file.bytes);
+    FUZZ_CHECK(Saved(list) == file.bytes, "saved unchanged, the file comes back byte for byte",
+               "input '" + Shown(file.bytes) + "'");
+    Compare(list, model, file, "after loading '" + Shown(file.bytes) + "'");
+    CheckEachRowAlone(file);
 
     for (int nStep = 0; script.More(); ++nStep)
     {
-        unsigned nOp = script.Byte() % 7;
+        unsigned nOp = script.Byte() % 5;
         int nRow = model.empty() ? 0 : static_cast<int>(script.Byte() % model.size());
         std::string where = "step " + std::to_string(nStep) + " op " + std::to_string(nOp);
         bool bChanged = false;
@@ -117,24 +243,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             break;
         }
         case 1:
-        {
-            if (model.empty())
-                break;
-            std::string text = script.Text();
-            FUZZ_CHECK(list.Replace(nRow, text.data(), text.size()), "a replacement succeeds", where);
-            model[static_cast<size_t>(nRow)] = text;
-            break;
-        }
         case 2:
-        case 3:
         {
             if (model.empty())
                 break;
             std::string& text = model[static_cast<size_t>(nRow)];
             bool bWasCommented = ModelCommented(text);
-            if (nOp == 2)
+            if (nOp == 1)
             {
-                FUZZ_CHECK(list.Comment(nRow, &bChanged), "commenting succeeds", where);
+                list.Comment(nRow, &bChanged);
                 if (!bWasCommented)
                     text = kCommentMark + text;
             }
@@ -144,32 +261,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                 if (bWasCommented)
                     text = ModelUncommented(text);
             }
-            FUZZ_CHECK(bChanged == (bWasCommented == (nOp == 3)), "a row changes when it is not yet as asked",
+            FUZZ_CHECK(bChanged == (bWasCommented == (nOp == 2)), "a row changes when it is not yet as asked",
                        where);
             break;
         }
-        case 6:
-            // Every row given a longer text, so that the old texts pile up
-            // unused and the store has to be packed.
-            for (int n = 0; n < list.GetCount(); ++n)
-            {
-                std::string& text = model[static_cast<size_t>(n)];
-                std::string longer = text + text + "+";
-                if (longer.size() > 3000)
-                    longer = "#" + longer.substr(longer.size() / 2);
-                FUZZ_CHECK(list.Replace(n, longer.data(), longer.size()), "a replacement succeeds", where);
-                text = longer;
-            }
-            break;
+        case 3:
         case 4:
-        case 5:
             // Every row, as "Comment Selected" with all rows selected does.
             for (int n = 0; n < list.GetCount(); ++n)
             {
                 std::string& text = model[static_cast<size_t>(n)];
-                if (nOp == 4)
+                if (nOp == 3)
                 {
-                    FUZZ_CHECK(list.Comment(n, &bChanged), "commenting succeeds", where);
+                    list.Comment(n, &bChanged);
                     if (!ModelCommented(text))
                         text = kCommentMark + text;
                 }
@@ -182,19 +286,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             }
             break;
         }
-        Compare(list, model, where);
+        Compare(list, model, file, where);
     }
 
-    // A row's own text appended and given to another row.
+    // A row's own text appended.
     if (!model.empty())
     {
-        size_t nLength;
-        const char* pch = list.GetText(0, &nLength);
-        FUZZ_CHECK(list.Append(pch, nLength), "appending a row's own text succeeds", "");
-        model.push_back(model[0]);
-        pch = list.GetText(list.GetCount() - 1, &nLength);
-        FUZZ_CHECK(list.Replace(0, pch, nLength), "replacing with a row's own text succeeds", "");
-        Compare(list, model, "after copying row 0");
+        CEntryList::Text text = list.GetText(0);
+        std::string own = std::string(text.pchMark, text.nMark) + std::string(text.pch, text.nLength);
+        FUZZ_CHECK(list.Append(text.pch, text.nLength), "appending a row's own text succeeds", "");
+        model.push_back(own.substr(text.nMark));
+        Compare(list, model, file, "after copying row 0");
     }
     return 0;
 }

@@ -29,9 +29,10 @@ Lines Scan(const std::string& bytes)
 // The reading rules written out the slow, obvious way.
 Lines Model(const std::string& bytes)
 {
+    // A UTF-8 byte-order mark at the start is no part of the first line.
     // Text mode: Ctrl-Z ends the input; CR LF becomes LF; any other CR stays.
     std::string text;
-    for (size_t i = 0; i < bytes.size(); ++i)
+    for (size_t i = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0; i < bytes.size(); ++i)
     {
         if (bytes[i] == '\x1A')
             break;
@@ -167,12 +168,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     }
     FUZZ_CHECK(written.size() == nExpectedSize, "each line is written as its text and CR LF",
                "input '" + Shown(input) + "'");
-    const Lines back = Scan(written);
-    FUZZ_CHECK(back == nonEmpty, "written lines read back the same",
-               "input '" + Shown(input) + "'\nwritten '" + Shown(written) + "'\nread back " + Shown(back) +
-                   "\nexpected " + Shown(nonEmpty));
-    FUZZ_CHECK(Write(back) == Write(nonEmpty) && Scan(Write(back)) == back, "a second round trip changes nothing",
-               "input '" + Shown(input) + "'");
+    // (A first line that itself starts like a byte-order mark loses it when
+    // read again: the writer adds no mark of its own before it.)
+    if (nonEmpty.empty() || nonEmpty[0].compare(0, 3, "\xEF\xBB\xBF") != 0)
+    {
+        const Lines back = Scan(written);
+        FUZZ_CHECK(back == nonEmpty, "written lines read back the same",
+                   "input '" + Shown(input) + "'\nwritten '" + Shown(written) + "'\nread back " + Shown(back) +
+                       "\nexpected " + Shown(nonEmpty));
+        FUZZ_CHECK(Write(back) == Write(nonEmpty) && Scan(Write(back)) == back,
+                   "a second round trip changes nothing", "input '" + Shown(input) + "'");
+    }
 
     // From a file, read in 64 KiB blocks, with the block end in the middle
     // of the input: after a first line that fills the rest of the block.

@@ -13,28 +13,37 @@
 
 namespace
 {
-// A line source handing out the given texts in order.
-HostsLineSource Source(std::vector<CString> lines)
+// A source handing out the given pieces in order, as they are.
+HostsByteSource Pieces(std::vector<std::string> pieces)
 {
-    size_t nNext = 0;
-    return [lines, nNext](const char** ppch, size_t* pnLength) mutable {
-        if (nNext == lines.size())
-            return false;
-        *ppch = lines[nNext].c_str();
-        *pnLength = static_cast<size_t>(lines[nNext++].GetLength());
-        return true;
+    return [pieces](const HostsByteSink& sink) {
+        for (const std::string& piece : pieces)
+            if (!sink(piece.data(), piece.size()))
+                return;
     };
+}
+
+// The same for line texts, each followed by CR LF.
+HostsByteSource Source(const std::vector<CString>& lines)
+{
+    std::vector<std::string> pieces;
+    for (const CString& line : lines)
+    {
+        pieces.emplace_back(line.c_str(), static_cast<size_t>(line.GetLength()));
+        pieces.emplace_back("\r\n");
+    }
+    return Pieces(pieces);
 }
 }
 
-TEST(WriteHostsLines, WritesEachLineFollowedByCrLf)
+TEST(WriteHostsLines, WritesThePiecesExactlyAsTheyAre)
 {
     CTempFolder folder;
     CString path = folder / "hosts";
     bool bOpened = false;
-    EXPECT_TRUE(WriteHostsLines(path, Source({"a", "b"}), &bOpened));
+    EXPECT_TRUE(WriteHostsLines(path, Pieces({"a\n", "", "\r", "b", "\x1A" "c"}), &bOpened));
     EXPECT_TRUE(bOpened);
-    EXPECT_EQ(std::string("a\r\nb\r\n"), ReadAll(path));
+    EXPECT_EQ(std::string("a\n\rb\x1A" "c"), ReadAll(path));
 }
 
 TEST(WriteHostsLines, KeepsTextsExactlyAndTruncatesWhatWasThere)
@@ -60,15 +69,14 @@ TEST(WriteHostsLines, ManyLinesSpanningManyBlocks)
 {
     CTempFolder folder;
     CString path = folder / "hosts";
-    int nNext = 0;
-    CString text;
-    auto source = [&](const char** ppch, size_t* pnLength) {
-        if (nNext == 200000)
-            return false;
-        text.Format("127.0.0.1 host%06d", nNext++);
-        *ppch = text.c_str();
-        *pnLength = static_cast<size_t>(text.GetLength());
-        return true;
+    auto source = [](const HostsByteSink& sink) {
+        CString text;
+        for (int n = 0; n < 200000; ++n)
+        {
+            text.Format("127.0.0.1 host%06d\r\n", n);
+            if (!sink(text.c_str(), static_cast<size_t>(text.GetLength())))
+                return;
+        }
     };
     EXPECT_TRUE(WriteHostsLines(path, source));
 
@@ -150,6 +158,15 @@ TEST(SaveHostsFile, WritesTheRowsAndGivesTheDigestOfWhatIsOnDisk)
     ASSERT_TRUE(DigestFile(hosts, onDisk));
     EXPECT_EQ(onDisk, result.written);
     EXPECT_EQ(30u, result.written.nSize);
+
+    // A piece longer than the writer's block goes out on its own, and the
+    // short pieces after it must still count whole.
+    std::string longLine = "0.0.0.0 " + std::string(70000 - 8, 'x');
+    result = SaveHostsFile(hosts, backup, Pieces({"# a\r\n", longLine, "\r", "\n", "# b"}));
+    EXPECT_TRUE(result.bSaved);
+    ASSERT_TRUE(DigestFile(hosts, onDisk));
+    EXPECT_EQ(onDisk, result.written);
+    EXPECT_EQ(70010u, result.written.nSize);
 }
 
 TEST(SaveHostsFile, NoMemoryPartWayPutsTheOldFileBack)
@@ -159,13 +176,9 @@ TEST(SaveHostsFile, NoMemoryPartWayPutsTheOldFileBack)
     CTempFolder folder;
     CString hosts = folder.AddFile("hosts", "127.0.0.1 old\r\n0.0.0.0 kept\r\n");
     CString backup = folder.AddFile("backup", "127.0.0.1 old\r\n0.0.0.0 kept\r\n");
-    int nCalls = 0;
-    CSaveResult result = SaveHostsFile(hosts, backup, [&](const char** ppch, size_t* pnLength) -> bool {
-        if (++nCalls == 2)
-            throw std::bad_alloc();
-        *ppch = "# 127.0.0.1 old";
-        *pnLength = 15;
-        return true;
+    CSaveResult result = SaveHostsFile(hosts, backup, [](const HostsByteSink& sink) {
+        sink("# 127.0.0.1 old\r\n", 17);
+        throw std::bad_alloc();
     });
     EXPECT_FALSE(result.bSaved);
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), result.dwError);

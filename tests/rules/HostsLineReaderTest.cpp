@@ -92,6 +92,16 @@ TEST(HostsLineReader, CtrlZEndsTheInput)
     ExpectLines("a\r\x1A", {"a\r"});
 }
 
+TEST(HostsLineReader, AByteOrderMarkAtTheStartIsNoPartOfTheFirstLine)
+{
+    ExpectLines("\xEF\xBB\xBF# note\r\na\r\n", {"# note", "a"});
+    ExpectLines("\xEF\xBB\xBF  a\r\n", {"  a"});
+    ExpectLines("\xEF\xBB\xBF\r\n\r\na", {"a"});
+    ExpectLines("\xEF\xBB\xBF", {});
+    ExpectLines("a\r\n\xEF\xBB\xBF" "b\r\n", {"a", "\xEF\xBB\xBF" "b"});
+    ExpectLines("\xEF\xBB" "a\r\n", {"\xEF\xBB" "a"});
+}
+
 TEST(HostsLineReader, NulByteEndsTheLinesText)
 {
     ExpectLines(std::string("ab\0cd\r\nef\r\n", 11), {"ab", "ef"});

@@ -7,7 +7,6 @@
 #include "WindowTest.h"
 
 #include "hosts/HostsLineReader.h"
-#include "hosts/HostsLineWriter.h"
 
 #include <random>
 
@@ -18,14 +17,6 @@ template <size_t N>
 std::string Literal(const char (&bytes)[N])
 {
     return std::string(bytes, N - 1);
-}
-
-std::vector<std::string> Texts(HWND hList)
-{
-    std::vector<std::string> texts;
-    for (int n = 0; n < UiDriver::RowCount(hList); ++n)
-        texts.push_back(UiDriver::Cell(hList, n, 1));
-    return texts;
 }
 
 // Where two large byte strings part, for a failure message that does not
@@ -108,20 +99,6 @@ private:
     HANDLE m_hReady = nullptr;
     HANDLE m_hRelease = nullptr;
 };
-
-// What the reading rules make of some bytes, written back: the rules' own
-// reference, for inputs too large to spell out.
-std::string RulesRoundTrip(const std::string& bytes, size_t* pnLines)
-{
-    std::string out;
-    size_t nLines = 0;
-    ScanHostsText(bytes.data(), bytes.size(), [&](const CString& text) {
-        AppendHostsLine(out, text);
-        ++nLines;
-    });
-    *pnLines = nLines;
-    return out;
-}
 }
 
 class FaultInjectionTest : public WindowTest
@@ -376,48 +353,48 @@ TEST_F(FaultInjectionTest, NulBytesEndALinesTextAndTheLinesAfterThemStillLoad)
 {
     LoadAndSaveBack(Literal("127.0.0.1 a.example\0 after a NUL\r\n\0hidden\r\n0.0.0.0 b.example\r\n"),
                     {"127.0.0.1 a.example", "", "0.0.0.0 b.example"}, {"Active", "Active", "Active"},
-                    "127.0.0.1 a.example\r\n\r\n0.0.0.0 b.example\r\n");
+                    Literal("127.0.0.1 a.example\0 after a NUL\r\n\0hidden\r\n0.0.0.0 b.example\r\n"));
 }
 
-TEST_F(FaultInjectionTest, EmptyRowFromANulLineIsSavedAsABlankLineThatTheNextLoadSkips)
+TEST_F(FaultInjectionTest, EmptyRowFromANulLineIsSavedAsItWasAndStaysARow)
 {
     SetHosts(Literal("# a\r\n\0x\r\n# b\r\n"));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ((std::vector<std::string>{"# a", "", "# b"}), Texts(hList));
+        UiDriver::Select(hList, {1});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
-        EXPECT_EQ("# a\r\n\r\n# b\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(Literal("# a\r\n# \0x\r\n# b\r\n"), ReadBytes(SystemHostsPath()));
         driver.Command(hMain, 32775);
         driver.Sync(hMain);
-        EXPECT_EQ((std::vector<std::string>{"# a", "# b"}), Texts(hList));
+        EXPECT_EQ((std::vector<std::string>{"# a", "# ", "# b"}), Texts(hList));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
-TEST_F(FaultInjectionTest, CtrlZInTheMiddleEndsWhatIsLoadedAndSaved)
+TEST_F(FaultInjectionTest, CtrlZInTheMiddleEndsWhatIsShownAndWhatFollowsIsSavedAsItWas)
 {
-    // What follows the Ctrl-Z is not read, so saving leaves it out; the
-    // backup made first still has it.
+    // What follows the Ctrl-Z is no row, but it stays in the file.
     LoadAndSaveBack("127.0.0.1 a.example\r\n0.0.0.0 b.example\x1A" "0.0.0.0 c.example\r\n# after\r\n",
                     {"127.0.0.1 a.example", "0.0.0.0 b.example"}, {"Active", "Active"},
-                    "127.0.0.1 a.example\r\n0.0.0.0 b.example\r\n");
+                    "127.0.0.1 a.example\r\n0.0.0.0 b.example\x1A" "0.0.0.0 c.example\r\n# after\r\n");
 }
 
 TEST_F(FaultInjectionTest, LoneCarriageReturnsDoNotEndLines)
 {
     LoadAndSaveBack("# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r",
                     {"# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r"}, {"Commented"},
-                    "# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r\r\n");
+                    "# old Mac file\r127.0.0.1 a.example\r0.0.0.0 b.example\r");
 }
 
-TEST_F(FaultInjectionTest, Utf8ByteOrderMarkStaysInTheFirstLine)
+TEST_F(FaultInjectionTest, Utf8ByteOrderMarkStaysAtTheStartAndIsNoPartOfTheFirstLine)
 {
-    // The mark is three bytes of the first line's text: that line no longer
-    // starts with '#' and shows as Active; saving puts the bytes back as
-    // they were.
-    LoadAndSaveBack("\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n", {"\xEF\xBB\xBF# comment", "127.0.0.1 a.example"},
-                    {"Active", "Active"}, "\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n");
+    // The first line is a comment; saving puts the mark back where it was.
+    LoadAndSaveBack("\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n", {"# comment", "127.0.0.1 a.example"},
+                    {"Commented", "Active"}, "\xEF\xBB\xBF# comment\r\n127.0.0.1 a.example\r\n");
 }
 
 TEST_F(FaultInjectionTest, LineOfAHundredThousandCharactersLoadsAndSavesWhole)
@@ -429,10 +406,10 @@ TEST_F(FaultInjectionTest, LineOfAHundredThousandCharactersLoadsAndSavesWhole)
     ASSERT_EQ(100000u, longLine.size());
     ASSERT_EQ("0.0.0.0 h0 h1 h2", longLine.substr(0, 16));
     LoadAndSaveBack(longLine + "\n127.0.0.1 after.example\n", {longLine, "127.0.0.1 after.example"},
-                    {"Active", "Active"}, longLine + "\r\n127.0.0.1 after.example\r\n");
+                    {"Active", "Active"}, longLine + "\n127.0.0.1 after.example\n");
 }
 
-TEST_F(FaultInjectionTest, RandomBytesLoadAndSaveAsTheReadingRulesDeliverThem)
+TEST_F(FaultInjectionTest, RandomBytesLoadAsTheReadingRulesDeliverThemAndSaveAsTheyWere)
 {
     // A quarter of a megabyte of random bytes from a fixed seed. Ctrl-Z bytes
     // become 0x1B so that the whole file is read (Ctrl-Z has its own test).
@@ -445,7 +422,7 @@ TEST_F(FaultInjectionTest, RandomBytesLoadAndSaveAsTheReadingRulesDeliverThem)
             ch = '\x1B';
     }
     size_t nLines = 0;
-    const std::string expected = RulesRoundTrip(bytes, &nLines);
+    ScanHostsText(bytes.data(), bytes.size(), [&](const CString&) { ++nLines; });
     ASSERT_GT(nLines, 500u);
 
     SetHosts(bytes);
@@ -454,18 +431,19 @@ TEST_F(FaultInjectionTest, RandomBytesLoadAndSaveAsTheReadingRulesDeliverThem)
         std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         std::string saved = ReadBytes(SystemHostsPath());
-        EXPECT_TRUE(saved == expected) << FirstDifference(saved, expected);
+        EXPECT_TRUE(saved == bytes) << FirstDifference(saved, bytes);
         EXPECT_TRUE(ReadBytes(backup) == bytes);
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
-TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryLine)
+TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryByte)
 {
     // Every tenth line indented, every tenth ended by LF alone, every tenth
-    // followed by a blank line, every tenth commented. Saved, each comes back
-    // without its indent, with CR LF, and the blank lines are gone.
+    // followed by a blank line, every tenth commented. The rows show each
+    // line without its indent; saved, every byte comes back as it was, but
+    // for the one line commented.
     std::string bytes;
     std::string expected;
     bytes.reserve(36 * 1000 * 1000);
@@ -473,29 +451,27 @@ TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryLine)
     for (int n = 0; n < 1000000; ++n)
     {
         std::string number = std::to_string(n);
+        std::string line;
         switch (n % 10)
         {
         case 0:
-            bytes += "# block list section " + number + "\r\n";
-            expected += "# block list section " + number + "\r\n";
+            line = "# block list section " + number + "\r\n";
             break;
         case 1:
-            bytes += "   127.0.0.1 indented" + number + ".example\r\n";
-            expected += "127.0.0.1 indented" + number + ".example\r\n";
+            line = "   127.0.0.1 indented" + number + ".example\r\n";
             break;
         case 2:
-            bytes += "0.0.0.0 unix" + number + ".example\n";
-            expected += "0.0.0.0 unix" + number + ".example\r\n";
+            line = "0.0.0.0 unix" + number + ".example\n";
             break;
         case 3:
-            bytes += "127.0.0.1 spaced" + number + ".example\r\n\r\n";
-            expected += "127.0.0.1 spaced" + number + ".example\r\n";
+            line = "127.0.0.1 spaced" + number + ".example\r\n\r\n";
             break;
         default:
-            bytes += "127.0.0.1 site" + number + ".example\r\n";
-            expected += "127.0.0.1 site" + number + ".example\r\n";
+            line = "127.0.0.1 site" + number + ".example\r\n";
             break;
         }
+        bytes += line;
+        expected += n == 500001 ? "   # 127.0.0.1 indented500001.example\r\n" : line;
     }
 
     SetHosts(bytes);
@@ -509,6 +485,9 @@ TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryLine)
         EXPECT_EQ("127.0.0.1 site999999.example", UiDriver::Cell(hList, 999999, 1));
         EXPECT_EQ("Active", UiDriver::Cell(hList, 999999, 2));
 
+        UiDriver::Select(hList, {500001});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
         std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         std::string saved = ReadBytes(SystemHostsPath());

@@ -47,3 +47,11 @@ void ExitAnsweringNo(UiDriver& driver, HWND hMain)
     ExpectBox(driver, kAskSave, "question", IDNO);
     EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
 }
+
+std::vector<std::string> Texts(HWND hList)
+{
+    std::vector<std::string> texts;
+    for (int n = 0; n < UiDriver::RowCount(hList); ++n)
+        texts.push_back(UiDriver::Cell(hList, n, 1));
+    return texts;
+}

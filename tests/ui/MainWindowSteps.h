@@ -5,6 +5,7 @@
 #include "UiDriver.h"
 
 #include <string>
+#include <vector>
 
 extern const char kAskSave[];  // the closing question
 extern const char kSaved[];    // the note after a successful save
@@ -21,6 +22,9 @@ std::string ConfirmBackup(UiDriver& driver, int nAnswer);
 
 // Presses "Save Changes" and answers the backup confirmation.
 std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer);
+
+// The "Data" cells of the main window's list, in order.
+std::vector<std::string> Texts(HWND hList);
 
 // File > Exit, No at the closing question, and the window closes.
 void ExitAnsweringNo(UiDriver& driver, HWND hMain);

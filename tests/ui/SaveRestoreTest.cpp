@@ -36,11 +36,14 @@ protected:
     }
 };
 
-TEST_F(SaveTest, SaveBacksUpThenWritesEveryRowWithCrLf)
+TEST_F(SaveTest, SaveBacksUpThenChangesOnlyTheLinesCommented)
 {
     SetHosts("127.0.0.1 a\n  127.0.0.1 b  \n\n0.0.0.0 c");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        CommentFirstRow(driver, hMain, hList);
+        UiDriver::Select(hList, {0, 1});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+        EXPECT_EQ("# 127.0.0.1 b  ", UiDriver::Cell(hList, 1, 1));
         std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ(0, m_pDlg->m_bModified);
@@ -50,10 +53,49 @@ TEST_F(SaveTest, SaveBacksUpThenWritesEveryRowWithCrLf)
         EXPECT_TRUE(StartsWith(names[0], "Hosts file backup on ")) << names[0];
         EXPECT_EQ(BackupFolderPath() + "\\" + names[0], backup);
         EXPECT_EQ("127.0.0.1 a\n  127.0.0.1 b  \n\n0.0.0.0 c", ReadBytes(backup)) << "the backup is the old file";
-        EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b  \r\n0.0.0.0 c\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ("# 127.0.0.1 a\n  # 127.0.0.1 b  \n\n0.0.0.0 c", ReadBytes(SystemHostsPath()));
 
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain)) << "a saved window closes without asking";
+    });
+}
+
+TEST_F(SaveTest, SavedUnchangedEveryByteStaysAndAddedRowsGoBeforeACtrlZ)
+{
+    // A byte-order mark, blank and all-white lines, indentation, LF and CR LF
+    // ends, a NUL and the rest of its line, a Ctrl-Z tail, no final line end.
+    const std::string odd("\xEF\xBB\xBF# note\n\n \t\r\n   127.0.0.1 a\r\n0.0.0.0 b\0 rest\n#c\x1A" "127.0.0.1 d", 61);
+    const std::string blocklist = ReadBytes(DosPath(TARNWICK_TEST_DATA "/real-blocklist-hosts.txt"));
+    ASSERT_EQ(77845u, blocklist.size());
+    for (const std::string& bytes : {odd, blocklist})
+    {
+        SetHosts(bytes);
+        EmptyFolder(BackupFolderPath());
+        RunMain([&](UiDriver& driver, HWND hMain, HWND) {
+            SaveAndConfirm(driver, hMain, IDYES);
+            ExpectBox(driver, kSaved, "information");
+            EXPECT_TRUE(ReadBytes(SystemHostsPath()) == bytes) << "saved unchanged, the file is as it was";
+            driver.Key(hMain, VK_ESCAPE);
+            EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+        });
+    }
+
+    SetHosts(odd);
+    EmptyFolder(BackupFolderPath());
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        EXPECT_EQ((std::vector<std::string>{"# note", "127.0.0.1 a", "0.0.0.0 b", "#c"}), Texts(hList));
+        EXPECT_EQ("Commented", UiDriver::Cell(hList, 0, 2));
+        UiDriver::Select(hList, {1});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+        ASSERT_TRUE(m_pDlg->AddEntry("new.example", "0.0.0.0"));
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ(std::string("\xEF\xBB\xBF# note\n\n \t\r\n   # 127.0.0.1 a\r\n0.0.0.0 b\0 rest\n#c\r\n"
+                              "0.0.0.0 new.example\r\n\x1A" "127.0.0.1 d", 86),
+                  ReadBytes(SystemHostsPath()));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
@@ -421,6 +463,57 @@ TEST_F(RestoreTest, EnterWithARowSelectedRestoresIt)
         EXPECT_EQ("127.0.0.1 second", UiDriver::Cell(hMainList, 0, 1));
         EXPECT_EQ(1, m_pDlg->m_bModified) << "edits made before the restore still count";
         ExitAnsweringNo(driver, hMain);
+    });
+}
+
+TEST_F(RestoreTest, ARestoredBackupSavedUnchangedMakesTheHostsFileThatBackup)
+{
+    const std::string old("\xEF\xBB\xBF  # old\n\n127.0.0.1 kept\r\n\t0.0.0.0 x\x1A" "0.0.0.0 after\n", 53);
+    SetHosts("127.0.0.1 current\r\n");
+    WriteBytes(BackupFolderPath() + "\\odd", old);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hMainList) {
+        HWND hList = nullptr;
+        HWND hRestore = OpenRestore(driver, hMain, &hList);
+        ASSERT_NE(nullptr, hRestore);
+        UiDriver::Select(hList, {RowNamed(hList, "odd")});
+        driver.Command(hRestore, 1012);
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        driver.Answer(box, IDOK);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"  # old", "127.0.0.1 kept", "0.0.0.0 x"}), Texts(hMainList));
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_TRUE(ReadBytes(SystemHostsPath()) == old) << "the hosts file is the backup, byte for byte";
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(RestoreTest, ABackupGoneBeforeItIsLoadedSaysSoAndLeavesTheList)
+{
+    SetHosts("127.0.0.1 current\r\n0.0.0.0 other\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hMainList) {
+        CommentFirstRow(driver, hMain, hMainList);
+        HWND hList = nullptr;
+        HWND hRestore = OpenRestore(driver, hMain, &hList);
+        ASSERT_NE(nullptr, hRestore);
+        UiDriver::Select(hList, {RowNamed(hList, "old\\x")});
+        ASSERT_TRUE(::DeleteFileA((BackupFolderPath() + "\\old\\x").c_str()));
+        driver.Command(hRestore, 1012);
+        ExpectBox(driver,
+                  "The Selected Old Hosts File will now be loaded into the main screen.\n"
+                  "You can complete the Restore by Pressing Save Changes Button on the main screen.",
+                  "information");
+        ExpectBox(driver, "Failed to Load the Selected Backup File.\nError : " + SystemText(ERROR_FILE_NOT_FOUND),
+                  "error");
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 current", "0.0.0.0 other"}), Texts(hMainList));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# 127.0.0.1 current\r\n0.0.0.0 other\r\n", ReadBytes(SystemHostsPath()));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
