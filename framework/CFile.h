@@ -25,6 +25,8 @@ public:
     };
 
     CFile() : m_hFile(INVALID_HANDLE_VALUE) {}
+    // Takes over a handle opened elsewhere; it is closed with the object.
+    explicit CFile(HANDLE hFile) : m_hFile(hFile) {}
     ~CFile() { Close(); }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;

@@ -80,6 +80,9 @@ BOOL CWnd::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     case AfxSig_lwl:
         *pResult = (this->*reinterpret_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(wParam, lParam);
         break;
+    case AfxSig_bwl:
+        *pResult = (this->*reinterpret_cast<BOOL (CCmdTarget::*)(WPARAM, LPARAM)>(pEntry->pfn))(wParam, lParam);
+        break;
     case AfxSig_end:
         break;
     }

@@ -60,3 +60,16 @@ HWND AfxFindText(FINDREPLACEA* pfr)
     }
     return s_pfnFindText ? s_pfnFindText(pfr) : nullptr;
 }
+
+BOOL AfxFlushDnsResolverCache()
+{
+    typedef BOOL(WINAPI * PFNDNSFLUSHRESOLVERCACHE)();
+    static PFNDNSFLUSHRESOLVERCACHE s_pfnFlush = nullptr;
+    if (!s_pfnFlush)
+    {
+        HMODULE hDns = LoadSystemLibrary("dnsapi.dll");
+        if (hDns)
+            s_pfnFlush = LookUp<PFNDNSFLUSHRESOLVERCACHE>(hDns, "DnsFlushResolverCache");
+    }
+    return s_pfnFlush ? s_pfnFlush() : FALSE;
+}

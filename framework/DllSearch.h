@@ -30,3 +30,10 @@ BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls);
 // program could restrict the search. Loaded later, it finds comctl32.dll
 // already loaded from the system folder.
 HWND AfxFindText(FINDREPLACEA* pfr);
+
+// DnsFlushResolverCache of dnsapi.dll from the system folder, bound at run
+// time (the first call loads the library): empties the system's cache of
+// name lookups, as "ipconfig /flushdns" does, so that a changed hosts file
+// takes effect at once. FALSE when the library, the function or the flush
+// fails.
+BOOL AfxFlushDnsResolverCache();

@@ -18,6 +18,7 @@ enum AfxSig
     AfxSig_notify,  // void Handler(NMHDR* pNMHDR, LRESULT* pResult)
     AfxSig_bv,      // BOOL Handler(); the result is the message's result
     AfxSig_lwl,     // LRESULT Handler(WPARAM wParam, LPARAM lParam); the result is the message's result
+    AfxSig_bwl,     // BOOL Handler(WPARAM wParam, LPARAM lParam); the result is the message's result
 };
 
 struct AFX_MSGMAP_ENTRY
@@ -73,9 +74,15 @@ protected:                                              \
 #define ON_WM_SYSCOMMAND()                                                               \
     {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                                    \
      AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnSysCommand), nullptr},
+// BOOL OnQueryEndSession(WPARAM, LPARAM nLogOff): nLogOff holds
+// ENDSESSION_CRITICAL when the session ends whatever the answer.
 #define ON_WM_QUERYENDSESSION()                                                          \
-    {WM_QUERYENDSESSION, 0, 0, AfxSig_bv,                                                \
-     AFX_PMSG_CAST(BOOL (CCmdTarget::*)(), &ThisClass::OnQueryEndSession), nullptr},
+    {WM_QUERYENDSESSION, 0, 0, AfxSig_bwl,                                               \
+     AFX_PMSG_CAST(BOOL (CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::OnQueryEndSession), nullptr},
+// void OnEndSession(UINT bEnding, LPARAM nLogOff).
+#define ON_WM_ENDSESSION()                                                               \
+    {WM_ENDSESSION, 0, 0, AfxSig_vwl,                                                    \
+     AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnEndSession), nullptr},
 #define ON_WM_QUERYDRAGICON()                                                            \
     {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                  \
      AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon), nullptr},

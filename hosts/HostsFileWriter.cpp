@@ -60,6 +60,36 @@ BOOL WritePieces(CFile& file, char* pBlock, const HostsByteSource& source, CCont
     });
     return bWritten && writer.Flush();
 }
+
+// Writes, ends the file where the pieces end and, with bFlush, flushes it;
+// never throws.
+BOOL WriteAll(CFile& file, char* pBlock, const HostsByteSource& source, CContentDigest* pWritten, bool bFlush)
+{
+    CContentHash hash;
+    BOOL bWritten = FALSE;
+    try
+    {
+        bWritten = WritePieces(file, pBlock, source, hash);
+    }
+    catch (const std::bad_alloc&)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    // TRUE promises the bytes are on disk, not only in the system's cache.
+    if (!bWritten || !::SetEndOfFile(file.m_hFile) || (bFlush && !file.Flush()))
+        return FALSE;
+    if (pWritten)
+        *pWritten = hash.Digest();
+    return TRUE;
+}
+
+std::unique_ptr<char[]> NewBlock()
+{
+    std::unique_ptr<char[]> pBlock(new (std::nothrow) char[kBlockSize]);
+    if (!pBlock)
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return pBlock;
+}
 }
 
 BOOL WriteHostsLines(const char* pszPath, const HostsByteSource& source, bool* pOpened, CContentDigest* pWritten)
@@ -68,37 +98,30 @@ BOOL WriteHostsLines(const char* pszPath, const HostsByteSource& source, bool* p
         *pOpened = false;
 
     // Everything the write needs is had before the file is truncated.
-    std::unique_ptr<char[]> pBlock(new (std::nothrow) char[kBlockSize]);
+    std::unique_ptr<char[]> pBlock = NewBlock();
     if (!pBlock)
-    {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
-    }
     CFile file;
     CFileException error;
     if (!file.Open(pszPath, CFile::modeCreate | CFile::modeWrite, &error))
         return FALSE;
     if (pOpened)
         *pOpened = true;
-
-    CContentHash hash;
-    BOOL bWritten = FALSE;
-    try
-    {
-        bWritten = WritePieces(file, pBlock.get(), source, hash);
-    }
-    catch (const std::bad_alloc&)
-    {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    }
-    // TRUE promises the lines are on disk, not only in the system's cache.
-    if (!bWritten || !file.Flush())
+    if (!WriteAll(file, pBlock.get(), source, pWritten, true))
         return FALSE;  // CFile's destructor closes and keeps the last error
-
     file.Close();
-    if (pWritten)
-        *pWritten = hash.Digest();
     return TRUE;
+}
+
+BOOL WriteHostsBytes(HANDLE hFile, const HostsByteSource& source, CContentDigest* pWritten)
+{
+    std::unique_ptr<char[]> pBlock = NewBlock();
+    if (!pBlock)
+        return FALSE;
+    CFile file(hFile);
+    BOOL bWritten = WriteAll(file, pBlock.get(), source, pWritten, false);
+    file.m_hFile = INVALID_HANDLE_VALUE;  // the caller's handle
+    return bWritten;
 }
 
 BOOL FlushFileToDisk(const char* pszPath)

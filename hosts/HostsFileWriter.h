@@ -27,6 +27,13 @@ using HostsByteSource = std::function<void(const HostsByteSink& sink)>;
 BOOL WriteHostsLines(const char* pszPath, const HostsByteSource& source, bool* pOpened = nullptr,
                      CContentDigest* pWritten = nullptr);
 
+// The same on a file already open for writing (hFile, which stays open):
+// the pieces go from its current position and the file then ends there. Not
+// flushed: the caller flushes when it chooses. TRUE, with pWritten, or FALSE
+// with GetLastError() (8 when there is no memory, in which case nothing was
+// written).
+BOOL WriteHostsBytes(HANDLE hFile, const HostsByteSource& source, CContentDigest* pWritten = nullptr);
+
 // Puts what the system still holds in its cache for an existing file on disk,
 // without changing the file. FALSE with GetLastError() when the file cannot
 // be opened for writing (a read-only file gives error 5) or the flush fails.

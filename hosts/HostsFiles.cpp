@@ -85,5 +85,14 @@ BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when,
     hostsPath.Replace("\\\\", "\\");
     backupPath.Replace("\\\\", "\\");
     // Fail if the name is taken: an earlier backup is never replaced.
-    return ::CopyFileA(hostsPath, backupPath, TRUE);
+    if (!::CopyFileA(hostsPath, backupPath, TRUE))
+        return FALSE;
+    // The copy takes the hosts file's attributes; a backup is an ordinary
+    // file, which a save can flush and a user can open and delete.
+    const DWORD dwUnwanted = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    DWORD dwAttributes = ::GetFileAttributesA(backupPath);
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & dwUnwanted))
+        return ::SetFileAttributesA(backupPath, (dwAttributes & ~dwUnwanted) ? dwAttributes & ~dwUnwanted
+                                                                            : FILE_ATTRIBUTE_NORMAL);
+    return TRUE;
 }

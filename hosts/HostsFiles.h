@@ -25,8 +25,9 @@ public:
     void GetBackupFolder(CString& folder);
 
     // Copies the hosts file as it is on disk to "<backup folder>\Hosts file
-    // backup on <date and time>", never replacing an existing file. backupPath
-    // is filled either way; after FALSE, GetLastError() tells why (80 when a
+    // backup on <date and time>", never replacing an existing file; the copy
+    // is an ordinary file, not read-only, hidden or system. backupPath is
+    // filled either way; after FALSE, GetLastError() tells why (80 when a
     // backup of the same second exists).
     BOOL BackupHostsFile(CString& backupPath);
     // The same with a given moment and locale instead of now and the user's

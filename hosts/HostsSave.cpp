@@ -1,21 +1,354 @@
 #include "hosts/HostsSave.h"
 
-CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source)
+#include "framework/CString.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+CSaveHookForTesting g_saveHookForTesting;
+const char kNewFilePattern[] = "~tarnwick-*.tmp";
+
+namespace
+{
+// The attributes a save keeps; the others (a reparse point, say) are not
+// for SetFileAttributes to set.
+const DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool IsOurFileName(const char* pszName)
+{
+    size_t nLength = std::strlen(pszName);
+    return nLength > 14 && std::strncmp(pszName, "~tarnwick-", 10) == 0 &&
+           std::strcmp(pszName + nLength - 4, ".tmp") == 0;
+}
+
+// Files of our own naming in the folder, which a killed save left behind.
+void RemoveLeftovers(const CString& folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA(folder + "\\" + kNewFilePattern, &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOurFileName(found.cFileName))
+        {
+            CString path = folder + "\\" + found.cFileName;
+            ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA(path);  // one still in use by another save stays
+        }
+    } while (::FindNextFileA(hFind, &found));
+    ::FindClose(hFind);
+}
+
+// A file whose replacement would cut it off from the other names it has or
+// from where it points.
+bool MustWriteInPlace(const char* pszPath)
+{
+    HANDLE hFile = ::CreateFileA(pszPath, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                 nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return true;  // the write in place says why it cannot be opened
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool bInPlace = !::GetFileInformationByHandle(hFile, &info) || info.nNumberOfLinks > 1 ||
+                    (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    ::CloseHandle(hFile);
+    return bInPlace;
+}
+
+// The whole file in memory and its digest; false with GetLastError().
+bool ReadWhole(const char* pszPath, std::unique_ptr<char[]>& pData, size_t& nSize, CContentDigest& digest)
+{
+    HANDLE hFile = ::CreateFileA(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size = {};
+    bool bRead = ::GetFileSizeEx(hFile, &size) != FALSE;
+    if (bRead && size.QuadPart > 0x7FFFFFFF)
+    {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        bRead = false;
+    }
+    nSize = 0;
+    if (bRead)
+    {
+        size_t nCapacity = static_cast<size_t>(size.QuadPart);
+        pData.reset(new (std::nothrow) char[nCapacity + 1]);
+        if (!pData)
+        {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            bRead = false;
+        }
+        DWORD dwRead = 1;
+        while (bRead && nSize < nCapacity && dwRead > 0)
+        {
+            DWORD dwWant = static_cast<DWORD>(std::min<size_t>(nCapacity - nSize, 1 << 20));
+            bRead = ::ReadFile(hFile, pData.get() + nSize, dwWant, &dwRead, nullptr) != FALSE;
+            nSize += dwRead;
+        }
+    }
+    DWORD dwError = ::GetLastError();
+    ::CloseHandle(hFile);
+    ::SetLastError(dwError);
+    if (!bRead)
+        return false;
+    CContentHash hash;
+    hash.Add(pData.get(), nSize);
+    digest = hash.Digest();
+    return true;
+}
+
+// A source that gives out only half of the first piece and then stops, as a
+// write cut off in the middle; the sink is told it failed.
+HostsByteSource CutShort(const HostsByteSource& source, DWORD dwError)
+{
+    return [&source, dwError](const HostsByteSink& sink) {
+        source([&sink, dwError](const char* pch, size_t nLength) {
+            if (nLength > 1)
+                sink(pch, nLength / 2);
+            ::SetLastError(dwError);
+            return false;
+        });
+    };
+}
+
+// One save, step by step. What it made and changed is undone when it ends,
+// unless a test stopped it as if killed.
+class CSave
+{
+public:
+    CSave(const char* pszHostsPath, const HostsByteSource& source, const CContentDigest& expected,
+          CSaveResult& result)
+        : m_hostsPath(pszHostsPath), m_source(source), m_expected(expected), m_result(result)
+    {
+        int nSlash = m_hostsPath.ReverseFind('\\');
+        m_folder = nSlash >= 0 ? m_hostsPath.Left(nSlash) : CString(".");
+        static LONG s_nSaves = 0;
+        CString stem;
+        stem.Format("%s\\~tarnwick-%lu-%ld", m_folder.c_str(), ::GetCurrentProcessId(),
+                    ::InterlockedIncrement(&s_nSaves));
+        m_newPath = stem + ".tmp";
+        m_oldPath = stem + "-old.tmp";
+    }
+
+    ~CSave()
+    {
+        DWORD dwError = ::GetLastError();
+        // A killed process's handles close; its files stay as they are.
+        if (m_hNew != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_hNew);
+        if (m_bKilled)
+            return;
+        ::DeleteFileA(m_newPath);
+        if (::GetFileAttributesA(m_hostsPath) != INVALID_FILE_ATTRIBUTES)
+            ::DeleteFileA(m_oldPath);
+        RestoreAttributes();
+        ::SetLastError(dwError);
+    }
+
+    void Run(const char* pszBackupPath)
+    {
+        // The copy is the way back should anything below go wrong, so it
+        // goes to disk before the hosts file is touched.
+        if (!FlushFileToDisk(pszBackupPath))
+            return Fail();
+        m_dwAttributes = ::GetFileAttributesA(m_hostsPath);
+        if (m_dwAttributes == INVALID_FILE_ATTRIBUTES)
+            return Fail();
+        RemoveLeftovers(m_folder);
+
+        bool bInPlace = MustWriteInPlace(m_hostsPath);
+        if (!bInPlace)
+        {
+            if (!WriteNewFile() || !StillExpected(nullptr))
+                return;
+            if (!Replace())
+            {
+                if (m_bKilled)
+                    return;
+                bInPlace = true;
+            }
+        }
+        if (bInPlace && !WriteInPlace())
+            return;
+        m_result.bSaved = true;
+        ReadBack();
+    }
+
+private:
+    // True when a test stops the save at this step: as if killed, or with
+    // the hook's error.
+    bool Stopped(SaveStep step)
+    {
+        if (g_saveHookForTesting.step != step)
+            return false;
+        if (g_saveHookForTesting.bKill)
+            m_bKilled = true;
+        ::SetLastError(g_saveHookForTesting.dwError);
+        return true;
+    }
+
+    void Fail() { m_result.dwError = ::GetLastError(); }
+
+    bool WriteNewFile()
+    {
+        if (Stopped(SaveStep::createNew))
+            return Fail(), false;
+        m_hNew = ::CreateFileA(m_newPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (m_hNew == INVALID_HANDLE_VALUE)
+            return Fail(), false;
+        bool bCut = Stopped(SaveStep::writeNew);
+        if (!WriteHostsBytes(m_hNew, bCut ? CutShort(m_source, ::GetLastError()) : m_source, &m_result.written) ||
+            bCut || Stopped(SaveStep::flushNew) || !::FlushFileBuffers(m_hNew))
+            return Fail(), false;
+        ::CloseHandle(m_hNew);
+        m_hNew = INVALID_HANDLE_VALUE;
+        return true;
+    }
+
+    // Whether the hosts file still holds what the user agreed to replace;
+    // with pData, its bytes are kept for putting back.
+    bool StillExpected(std::unique_ptr<char[]>* pData, size_t* pnSize = nullptr)
+    {
+        if (Stopped(SaveStep::check))
+            return Fail(), false;
+        std::unique_ptr<char[]> pBytes;
+        size_t nSize = 0;
+        CContentDigest now;
+        bool bRead = pData ? ReadWhole(m_hostsPath, pBytes, nSize, now) : DigestFile(m_hostsPath, now);
+        if (!bRead)
+            return Fail(), false;
+        if (now != m_expected)
+        {
+            m_result.bChangedMeanwhile = true;
+            m_result.found = now;
+            return false;
+        }
+        if (pData)
+        {
+            *pData = std::move(pBytes);
+            *pnSize = nSize;
+        }
+        return true;
+    }
+
+    // A read-only file cannot be replaced or written; the attribute goes back
+    // when the save ends.
+    void AllowWriting()
+    {
+        if (m_dwAttributes & FILE_ATTRIBUTE_READONLY)
+            ::SetFileAttributesA(m_hostsPath, (m_dwAttributes & kKeptAttributes & ~FILE_ATTRIBUTE_READONLY)
+                                                  ? m_dwAttributes & kKeptAttributes & ~FILE_ATTRIBUTE_READONLY
+                                                  : FILE_ATTRIBUTE_NORMAL);
+    }
+
+    void RestoreAttributes()
+    {
+        if (m_dwAttributes == INVALID_FILE_ATTRIBUTES)
+            return;
+        DWORD dwNow = ::GetFileAttributesA(m_hostsPath);
+        DWORD dwWanted = m_dwAttributes & kKeptAttributes;
+        if (dwNow != INVALID_FILE_ATTRIBUTES && (dwNow & kKeptAttributes) != dwWanted)
+            ::SetFileAttributesA(m_hostsPath, dwWanted ? dwWanted : FILE_ATTRIBUTE_NORMAL);
+    }
+
+    bool Replace()
+    {
+        if (Stopped(SaveStep::replace))
+            return false;
+        AllowWriting();
+        // The old file is kept under a name of ours until the new one is in
+        // its place, so that a replace that fails half-way can put it back.
+        if (::ReplaceFileA(m_hostsPath, m_newPath, m_oldPath, 0, nullptr, nullptr))
+            return true;
+        DWORD dwError = ::GetLastError();
+        if (::GetFileAttributesA(m_hostsPath) == INVALID_FILE_ATTRIBUTES &&
+            ::GetFileAttributesA(m_oldPath) != INVALID_FILE_ATTRIBUTES && !::MoveFileExA(m_oldPath, m_hostsPath, 0))
+        {
+            // Neither name holds the hosts file: the old bytes stay under
+            // the name of ours (and in the backup copy, which the message
+            // names).
+            m_result.dwError = dwError;
+            m_result.bPutBackFailed = true;
+            m_result.dwPutBackError = ::GetLastError();
+            return false;
+        }
+        ::SetLastError(dwError);
+        return false;
+    }
+
+    bool WriteInPlace()
+    {
+        if (m_result.bPutBackFailed)
+            return false;
+        // The bytes it holds now are what a failed write puts back.
+        std::unique_ptr<char[]> pOld;
+        size_t nOld = 0;
+        if (!StillExpected(&pOld, &nOld))
+            return false;
+        AllowWriting();
+        // Shared with the readers and writers that may be why the file could
+        // not be replaced.
+        HANDLE hFile = ::CreateFileA(m_hostsPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+            return Fail(), false;
+        bool bCut = Stopped(SaveStep::writeInPlace) || g_saveHookForTesting.step == SaveStep::putBack;
+        bool bWritten =
+            WriteHostsBytes(hFile, bCut ? CutShort(m_source, ::GetLastError()) : m_source, &m_result.written) &&
+            !bCut && ::FlushFileBuffers(hFile);
+        if (!bWritten)
+        {
+            Fail();
+            if (m_bKilled)
+                return false;
+            LARGE_INTEGER start = {};
+            const char* pchOld = pOld.get();
+            if (Stopped(SaveStep::putBack) || !::SetFilePointerEx(hFile, start, nullptr, FILE_BEGIN) ||
+                !WriteHostsBytes(hFile, [pchOld, nOld](const HostsByteSink& sink) { sink(pchOld, nOld); }) ||
+                !::FlushFileBuffers(hFile))
+            {
+                m_result.bPutBackFailed = true;
+                m_result.dwPutBackError = ::GetLastError();
+            }
+        }
+        ::CloseHandle(hFile);
+        return bWritten;
+    }
+
+    void ReadBack()
+    {
+        if (g_saveHookForTesting.afterWrite)
+            g_saveHookForTesting.afterWrite();
+        // A file that cannot be read back cannot be said to hold the save.
+        CContentDigest now;
+        m_result.bNotHeld = Stopped(SaveStep::readBack) || !DigestFile(m_hostsPath, now) || now != m_result.written;
+    }
+
+    CString m_hostsPath;
+    CString m_folder;
+    CString m_newPath;
+    CString m_oldPath;
+    const HostsByteSource& m_source;
+    const CContentDigest& m_expected;
+    CSaveResult& m_result;
+    DWORD m_dwAttributes = INVALID_FILE_ATTRIBUTES;
+    HANDLE m_hNew = INVALID_HANDLE_VALUE;
+    bool m_bKilled = false;
+};
+}
+
+CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source,
+                          const CContentDigest& expected)
 {
     CSaveResult result;
-    // The copy is the way back should the write fail or the machine stop in
-    // the middle of it, so it goes to disk before the hosts file is opened.
-    bool bOpened = false;
-    if (FlushFileToDisk(pszBackupPath) && WriteHostsLines(pszHostsPath, source, &bOpened, &result.written))
     {
-        result.bSaved = true;
-        return result;
-    }
-    result.dwError = ::GetLastError();
-    if (bOpened && (!::CopyFileA(pszBackupPath, pszHostsPath, FALSE) || !FlushFileToDisk(pszHostsPath)))
-    {
-        result.bPutBackFailed = true;
-        result.dwPutBackError = ::GetLastError();
+        CSave save(pszHostsPath, source, expected, result);
+        save.Run(pszBackupPath);
     }
     return result;
 }

@@ -1,8 +1,16 @@
-// The write at the heart of a save: the backup copy just made goes to disk,
-// then the rows go over the hosts file; should that fail once the file has
-// been opened, the backup is put back, so that a failed save never leaves a
-// truncated hosts file. The window asks its questions before and chooses its
-// messages after; this piece shows nothing.
+// The write at the heart of a save. The new bytes go to a new file in the
+// hosts file's own folder, go to disk, and then take the hosts file's place
+// in one step (ReplaceFile, which on Windows also keeps the hosts file's
+// owner, access rights, attributes and creation time), so that the hosts file
+// holds its old bytes or its new bytes, whole, whatever happens meanwhile.
+// Just before that step the hosts file is read once more: when it no longer
+// holds what the user agreed to replace, nothing is replaced and the caller
+// is told. Where the replace must not or cannot be used (a file with more
+// than one hard link, a symbolic link or other reparse point, a replace that
+// fails), the file is written in place instead, and a write that fails puts
+// back the bytes it held just before, from memory. Afterwards the file is
+// read back and compared with what was written. The window asks its
+// questions before and chooses its messages after; this piece shows nothing.
 #pragma once
 
 #include "hosts/ContentDigest.h"
@@ -10,15 +18,54 @@
 
 #include <windows.h>
 
+#include <functional>
+
 struct CSaveResult
 {
-    bool bSaved = false;
-    DWORD dwError = 0;            // why the write failed
-    bool bPutBackFailed = false;  // the hosts file may be incomplete...
-    DWORD dwPutBackError = 0;     // ...and this is why
-    CContentDigest written;       // what the hosts file holds after a save
+    bool bSaved = false;            // the new bytes took the hosts file's place
+    bool bChangedMeanwhile = false; // nothing written: the file held something else...
+    CContentDigest found;           // ...this
+    bool bNotHeld = false;          // saved, but read back the file holds other bytes
+    DWORD dwError = 0;              // why the save failed
+    bool bPutBackFailed = false;    // written in place, the hosts file may be incomplete...
+    DWORD dwPutBackError = 0;       // ...and this is why
+    CContentDigest written;         // what the save wrote
 };
 
-// Never throws. Both paths are the caller's, taken before anything is
-// written; the error codes are those GetLastError() gave.
-CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source);
+// Saves the bytes of source as the hosts file at pszHostsPath, whose bytes
+// must still be those of expected; pszBackupPath is the backup copy just
+// made, which goes to disk first. The file's attributes (read-only, hidden,
+// system) are the same afterwards, also after a failure. Never throws.
+CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source,
+                          const CContentDigest& expected);
+
+// The steps of a save, for tests that stop it at each of them.
+enum class SaveStep
+{
+    none,
+    createNew,     // the new file in the hosts file's folder
+    writeNew,      // half of the new bytes written to it
+    flushNew,      // all written, before the flush
+    check,         // before the hosts file is read once more
+    replace,       // before the new file takes the hosts file's place
+    writeInPlace,  // half of the new bytes written over the hosts file itself
+    putBack,       // the same, and the old bytes cannot go back over it
+    readBack       // after the write, before the file is read back
+};
+
+// Test hook: the save stops at step. With bKill it ends there at once, as if
+// the process had been killed (nothing after it runs, nothing is cleaned
+// up); otherwise the step fails with dwError and the save handles that like
+// any failure. afterWrite, when set, runs once the new bytes are in place.
+struct CSaveHookForTesting
+{
+    SaveStep step = SaveStep::none;
+    bool bKill = false;
+    DWORD dwError = ERROR_WRITE_FAULT;
+    std::function<void()> afterWrite;
+};
+extern CSaveHookForTesting g_saveHookForTesting;
+
+// The names of the new files a save makes in the hosts file's folder; a save
+// removes those that a killed save left behind.
+extern const char kNewFilePattern[];

@@ -1,6 +1,7 @@
 #include "ui/HostsSaver.h"
 
 #include "framework/CWaitCursor.h"
+#include "framework/DllSearch.h"
 #include "hosts/HostsFiles.h"
 #include "hosts/HostsSave.h"
 #include "ui/SystemError.h"
@@ -11,6 +12,10 @@ const char kChangedOnDisk[] =
     "The hosts file has been changed by another program since it was loaded.\n"
     "Saving now replaces those changes; the backup made before saving keeps them.\n"
     "Save anyway?";
+const char kReadOnly[] = "The hosts file is marked read-only.\nSave anyway? It stays read-only afterwards.";
+const char kNotHeld[] =
+    "The changes were saved, but the hosts file no longer holds them: another program, such as a security program, "
+    "has changed it.\nPress Refresh to see what it holds now.";
 const char kBackedUpAskSave[] =
     "Current Hosts File Backed Up Successfully as [%s].\nPlease Press Yes to continue start Saving the Changes made.";
 const char kSaved[] = "Changes have been saved successfully.";
@@ -36,44 +41,84 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     // since: its lines are not in the list, and saving would drop them. A
     // file that cannot be read now is left to the backup, which reports it.
     CContentDigest now;
-    if (DigestFile(hostsPath, now) && now != known &&
-        m_owner.MessageBox(kChangedOnDisk, nullptr, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    if (DigestFile(hostsPath, now) && now != known && !AskToReplaceChanges())
         return Kept;
 
-    CString backupPath;
-    if (!files.BackupHostsFile(backupPath))
-    {
-        m_owner.MessageBox(WithSystemText(kSaveBackupFailed, ::GetLastError()), nullptr, MB_ICONERROR);
-        return Failed;
-    }
-    CString question;
-    question.Format(kBackedUpAskSave, backupPath.c_str());
-    if (m_owner.MessageBox(question, nullptr, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+    // A read-only hosts file is often a deliberate hardening step.
+    DWORD dwAttributes = ::GetFileAttributesA(hostsPath);
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) &&
+        m_owner.MessageBox(kReadOnly, nullptr, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return Declined;
 
-    CSaveResult result;
+    for (bool bAgain = false;; bAgain = true)
     {
-        CWaitCursor wait;
-        result = SaveHostsFile(hostsPath, backupPath, [this](const HostsByteSink& sink) { m_rows.ForEachPiece(sink); });
-    }
-    if (result.bSaved)
-    {
-        known = result.written;
-        m_owner.MessageBox(kSaved, nullptr, MB_ICONINFORMATION);
-        return Saved;
-    }
+        CString backupPath;
+        BOOL bBackedUp = files.BackupHostsFile(backupPath);
+        if (!bBackedUp && bAgain && ::GetLastError() == ERROR_FILE_EXISTS)
+        {
+            // The copy of this same save a moment ago has this second's
+            // name: the next second gives another.
+            SYSTEMTIME clock;
+            ::GetLocalTime(&clock);
+            ::Sleep(1000 - clock.wMilliseconds + 10);
+            bBackedUp = files.BackupHostsFile(backupPath);
+        }
+        if (!bBackedUp)
+        {
+            m_owner.MessageBox(WithSystemText(kSaveBackupFailed, ::GetLastError()), nullptr, MB_ICONERROR);
+            return Failed;
+        }
+        CString question;
+        question.Format(kBackedUpAskSave, backupPath.c_str());
+        if (m_owner.MessageBox(question, nullptr, MB_YESNO | MB_ICONINFORMATION) != IDYES)
+            return Declined;
 
-    // The hosts file has been put back (or could not be) before any of this.
-    CString message =
-        WithSystemText(result.dwError == ERROR_ACCESS_DENIED ? kSaveFailedAccess : kSaveFailed, result.dwError);
-    if (result.bPutBackFailed)
-    {
-        CString restoreFrom;
-        restoreFrom.Format(kRestoreFrom, backupPath.c_str());
-        message += WithSystemText(kPutBackFailed, result.dwPutBackError) + restoreFrom;
+        CSaveResult result;
+        {
+            CWaitCursor wait;
+            result = SaveHostsFile(
+                hostsPath, backupPath, [this](const HostsByteSink& sink) { m_rows.ForEachPiece(sink); }, now);
+        }
+        if (result.bChangedMeanwhile)
+        {
+            // Written while the question was open: the backup just made does
+            // not hold those bytes, so going on makes another one.
+            now = result.found;
+            if (!AskToReplaceChanges())
+                return Kept;
+            continue;
+        }
+        if (result.bSaved)
+        {
+            known = result.written;
+            // The resolver would answer from what it read before for a while.
+            AfxFlushDnsResolverCache();
+            if (result.bNotHeld)
+            {
+                m_owner.MessageBox(kNotHeld, nullptr, MB_ICONWARNING);
+                return NotHeld;
+            }
+            m_owner.MessageBox(kSaved, nullptr, MB_ICONINFORMATION);
+            return Saved;
+        }
+
+        // The hosts file has been put back (or could not be) before any of this.
+        CString message = WithSystemText(result.dwError == ERROR_ACCESS_DENIED ? kSaveFailedAccess : kSaveFailed,
+                                         result.dwError);
+        if (result.bPutBackFailed)
+        {
+            CString restoreFrom;
+            restoreFrom.Format(kRestoreFrom, backupPath.c_str());
+            message += WithSystemText(kPutBackFailed, result.dwPutBackError) + restoreFrom;
+        }
+        m_owner.MessageBox(message, nullptr, MB_ICONERROR);
+        return Failed;
     }
-    m_owner.MessageBox(message, nullptr, MB_ICONERROR);
-    return Failed;
+}
+
+bool CHostsSaver::AskToReplaceChanges()
+{
+    return m_owner.MessageBox(kChangedOnDisk, nullptr, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void CHostsSaver::Backup()

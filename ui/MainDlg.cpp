@@ -54,6 +54,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_WM_CLOSE()
     ON_WM_DESTROY()
     ON_WM_QUERYENDSESSION()
+    ON_WM_ENDSESSION()
     ON_COMMAND(IDC_ADD_NEW_ENTRY, OnAddNewEntry)
     ON_COMMAND(IDC_COMMENT_SELECTED, OnCommentSelected)
     ON_COMMAND(IDC_UNCOMMENT_SELECTED, OnUncommentSelected)
@@ -323,16 +324,28 @@ void CMainDlg::OnClose()
     OnCancel();
 }
 
-BOOL CMainDlg::OnQueryEndSession()
+BOOL CMainDlg::OnQueryEndSession(WPARAM, LPARAM nLogOff)
 {
     // Logging off or shutting down asks about unsaved rows as closing does;
     // the session waits, with a reason to show, until the user has answered.
-    if (!m_bModified)
+    // A session that must end (ENDSESSION_CRITICAL) ends whatever is
+    // answered: a question would only start a save that is then cut off.
+    if (!m_bModified || (nLogOff & ENDSESSION_CRITICAL))
         return TRUE;
     ::ShutdownBlockReasonCreate(m_hWnd, L"Tarnwick has unsaved changes to the hosts file.");
     bool bMayEnd = AskSaveIfModified();
     ::ShutdownBlockReasonDestroy(m_hWnd);
     return bMayEnd ? TRUE : FALSE;
+}
+
+void CMainDlg::OnEndSession(UINT bEnding, LPARAM)
+{
+    // The process ends without the window being destroyed.
+    if (bEnding)
+    {
+        CAppSettings settings;
+        settings.MarkStopped();
+    }
 }
 
 void CMainDlg::OnDestroy()

@@ -58,7 +58,8 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnClose();
     void OnDestroy();
-    BOOL OnQueryEndSession();
+    BOOL OnQueryEndSession(WPARAM wParam, LPARAM nLogOff);
+    void OnEndSession(UINT bEnding, LPARAM nLogOff);
     void OnRefresh();
     void OnCommentSelected();
     void OnUncommentSelected();

@@ -1,5 +1,4 @@
 #include "hosts/HostsFileWriter.h"
-#include "hosts/HostsSave.h"
 
 #include "hosts/HostsLineReader.h"
 
@@ -144,44 +143,4 @@ TEST(WriteHostsLines, WriteFailureAfterOpenIsReportedWithTheSystemError)
     EXPECT_FALSE(WriteHostsLines("Z:\\dev\\full", Source({}), &bOpened));
     EXPECT_NE(0u, ::GetLastError());
     EXPECT_TRUE(bOpened);
-}
-
-TEST(SaveHostsFile, WritesTheRowsAndGivesTheDigestOfWhatIsOnDisk)
-{
-    CTempFolder folder;
-    CString hosts = folder.AddFile("hosts", "127.0.0.1 old\r\n");
-    CString backup = folder.AddFile("backup", "127.0.0.1 old\r\n");
-    CSaveResult result = SaveHostsFile(hosts, backup, Source({"# 127.0.0.1 old", "0.0.0.0 new"}));
-    EXPECT_TRUE(result.bSaved);
-    EXPECT_EQ(std::string("# 127.0.0.1 old\r\n0.0.0.0 new\r\n"), ReadAll(hosts));
-    CContentDigest onDisk;
-    ASSERT_TRUE(DigestFile(hosts, onDisk));
-    EXPECT_EQ(onDisk, result.written);
-    EXPECT_EQ(30u, result.written.nSize);
-
-    // A piece longer than the writer's block goes out on its own, and the
-    // short pieces after it must still count whole.
-    std::string longLine = "0.0.0.0 " + std::string(70000 - 8, 'x');
-    result = SaveHostsFile(hosts, backup, Pieces({"# a\r\n", longLine, "\r", "\n", "# b"}));
-    EXPECT_TRUE(result.bSaved);
-    ASSERT_TRUE(DigestFile(hosts, onDisk));
-    EXPECT_EQ(onDisk, result.written);
-    EXPECT_EQ(70010u, result.written.nSize);
-}
-
-TEST(SaveHostsFile, NoMemoryPartWayPutsTheOldFileBack)
-{
-    // The lines run out of memory once the file is open and truncated: the
-    // copy made before saving goes back over it.
-    CTempFolder folder;
-    CString hosts = folder.AddFile("hosts", "127.0.0.1 old\r\n0.0.0.0 kept\r\n");
-    CString backup = folder.AddFile("backup", "127.0.0.1 old\r\n0.0.0.0 kept\r\n");
-    CSaveResult result = SaveHostsFile(hosts, backup, [](const HostsByteSink& sink) {
-        sink("# 127.0.0.1 old\r\n", 17);
-        throw std::bad_alloc();
-    });
-    EXPECT_FALSE(result.bSaved);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY), result.dwError);
-    EXPECT_FALSE(result.bPutBackFailed);
-    EXPECT_EQ(std::string("127.0.0.1 old\r\n0.0.0.0 kept\r\n"), ReadAll(hosts));
 }

@@ -1,6 +1,6 @@
 // What another program wrote into the hosts file since it was loaded is never
-// replaced without a question, and logging off asks about unsaved rows as
-// closing does.
+// replaced without a question, also when it writes while the save's own
+// question is open, and logging off asks about unsaved rows as closing does.
 #include "MainWindowSteps.h"
 #include "WindowTest.h"
 
@@ -9,24 +9,6 @@
 
 namespace
 {
-const char kChanged[] =
-    "The hosts file has been changed by another program since it was loaded.\n"
-    "Saving now replaces those changes; the backup made before saving keeps them.\n"
-    "Save anyway?";
-
-// The changed-file question: a warning with Yes and No, No the default.
-void ExpectChangedQuestion(UiDriver& driver, int nAnswer)
-{
-    MessageBoxSeen box = driver.WaitForMessageBox();
-    LONG nNoStyle = ::GetWindowLongA(::GetDlgItem(box.hWnd, IDNO), GWL_STYLE);
-    EXPECT_EQ(BS_DEFPUSHBUTTON, nNoStyle & BS_TYPEMASK) << "No is the default button";
-    EXPECT_EQ("Tarnwick", box.caption);
-    EXPECT_EQ(kChanged, box.text);
-    EXPECT_EQ("warning", box.icon);
-    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
-    driver.Answer(box, nAnswer);
-}
-
 void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
 {
     UiDriver::Select(hList, {0});
@@ -39,9 +21,9 @@ void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
 class CEndSession
 {
 public:
-    explicit CEndSession(HWND hMain)
-        : m_thread([this, hMain] {
-              m_nAnswer = ::SendMessageA(hMain, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    explicit CEndSession(HWND hMain, LPARAM nLogOff = ENDSESSION_LOGOFF)
+        : m_thread([this, hMain, nLogOff] {
+              m_nAnswer = ::SendMessageA(hMain, WM_QUERYENDSESSION, 0, nLogOff);
               m_bDone = true;
           })
     {
@@ -171,5 +153,67 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
         EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n0.0.0.0 x\r\n", ReadBytes(SystemHostsPath()));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(ChangedElsewhereTest, AChangeWrittenWhileTheBackupQuestionIsOpenIsNotReplacedWithoutAQuestion)
+{
+    const std::string original = "127.0.0.1 a\r\n";
+    const std::string theirs = original + "10.0.0.5 their.vpn.example\r\n";
+    const std::string theirsAgain = theirs + "10.0.0.6 more.vpn.example\r\n";
+    SetHosts(original);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        CommentFirstRow(driver, hMain, hList);
+        driver.Command(hMain, 1010);
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        SetHosts(theirs);
+        driver.Answer(box, IDYES);
+        ExpectChangedQuestion(driver, IDNO);
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(theirs, ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ(1u, BackupFileNames().size()) << "the one made before their change";
+
+        // Yes to replacing it: a new backup keeps their bytes, and the save
+        // asks to go on again. (That backup is made within the second of
+        // the one before it: the save waits for the next second's name.)
+        ::Sleep(1100);  // this save's first backup needs a name of a later second
+        driver.Command(hMain, 1010);
+        ExpectChangedQuestion(driver, IDYES);
+        box = driver.WaitForMessageBox();
+        SetHosts(theirsAgain);
+        driver.Answer(box, IDYES);
+        ExpectChangedQuestion(driver, IDYES);
+        std::string backup = ConfirmBackup(driver, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ(theirsAgain, ReadBytes(backup));
+        EXPECT_EQ("# 127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+        EXPECT_EQ(3u, BackupFileNames().size());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(ChangedElsewhereTest, ASessionThatMustEndAsksNothingAndItsEndMarksTheProgramStopped)
+{
+    SetHosts("127.0.0.1 a\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        CommentFirstRow(driver, hMain, hList);
+        {
+            CEndSession endSession(hMain, ENDSESSION_CRITICAL | ENDSESSION_LOGOFF);
+            EXPECT_EQ(TRUE, endSession.Answer());
+        }
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox()) << "no question, no save";
+        EXPECT_TRUE(BackupFileNames().empty());
+        EXPECT_EQ(1u, ReadRunValue());
+        ::SendMessageA(hMain, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(1u, ReadRunValue()) << "a log-off called off changes nothing";
+        ::SendMessageA(hMain, WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL | ENDSESSION_LOGOFF);
+        EXPECT_EQ(0u, ReadRunValue());
+        EXPECT_EQ("127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
+        ExitAnsweringNo(driver, hMain);
     });
 }

@@ -20,6 +20,21 @@ void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, i
     driver.Answer(box, nAnswer);
 }
 
+void ExpectChangedQuestion(UiDriver& driver, int nAnswer)
+{
+    MessageBoxSeen box = driver.WaitForMessageBox();
+    LONG nNoStyle = ::GetWindowLongA(::GetDlgItem(box.hWnd, IDNO), GWL_STYLE);
+    EXPECT_EQ(BS_DEFPUSHBUTTON, nNoStyle & BS_TYPEMASK) << "No is the default button";
+    EXPECT_EQ("Tarnwick", box.caption);
+    EXPECT_EQ("The hosts file has been changed by another program since it was loaded.\n"
+              "Saving now replaces those changes; the backup made before saving keeps them.\n"
+              "Save anyway?",
+              box.text);
+    EXPECT_EQ("warning", box.icon);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
+    driver.Answer(box, nAnswer);
+}
+
 std::string ConfirmBackup(UiDriver& driver, int nAnswer)
 {
     MessageBoxSeen box = driver.WaitForMessageBox();

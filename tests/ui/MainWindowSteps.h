@@ -16,6 +16,10 @@ bool StartsWith(const std::string& text, const std::string& prefix);
 // Yes and No when answering either), and answers it.
 void ExpectBox(UiDriver& driver, const std::string& text, const char* pszIcon, int nAnswer = IDOK);
 
+// The question before replacing what another program wrote: a warning with
+// Yes and No, No the default.
+void ExpectChangedQuestion(UiDriver& driver, int nAnswer);
+
 // Answers the backup confirmation of a save; returns the backup path quoted
 // in it ("" when no confirmation came).
 std::string ConfirmBackup(UiDriver& driver, int nAnswer);
