@@ -83,6 +83,9 @@ void CEntryList::Empty()
     std::vector<uintptr_t>().swap(m_slots);
     m_nRows = 0;
     m_nFileRows = 0;
+    m_nSavedRows = 0;
+    m_bSavedAsRead = true;
+    std::vector<std::unique_ptr<Row[]>>().swap(m_savedPages);
     m_nFileSize = 0;
     m_nTextStart = 0;
     m_nTextEnd = 0;
@@ -179,20 +182,58 @@ bool CEntryList::Append(const char* pch, size_t nLength)
     return AddRow(row);  // without a row, the bytes stay behind unused
 }
 
-void CEntryList::Comment(int nRow, bool* pbChanged)
+void CEntryList::Swap(CEntryList& other)
 {
-    Row& row = RowAt(nRow);
-    *pbChanged = !row.Commented();
-    if (*pbChanged)
-        row.Set(row.nPosition, row.Length(), row.Trimmed(), true, true);
+    m_pages.swap(other.m_pages);
+    m_blocks.swap(other.m_blocks);
+    m_slots.swap(other.m_slots);
+    std::swap(m_nRows, other.m_nRows);
+    std::swap(m_nFileRows, other.m_nFileRows);
+    std::swap(m_nSavedRows, other.m_nSavedRows);
+    std::swap(m_bSavedAsRead, other.m_bSavedAsRead);
+    m_savedPages.swap(other.m_savedPages);
+    std::swap(m_nFileSize, other.m_nFileSize);
+    std::swap(m_nTextStart, other.m_nTextStart);
+    std::swap(m_nTextEnd, other.m_nTextEnd);
+    std::swap(m_nStored, other.m_nStored);
 }
 
-void CEntryList::Uncomment(int nRow, bool* pbChanged)
+bool CEntryList::KeepSaved(int nRow)
+{
+    if (m_bSavedAsRead || nRow >= m_nSavedRows)
+        return true;
+    size_t nPage = static_cast<size_t>(nRow) >> kPageShift;
+    if (m_savedPages[nPage])
+        return true;
+    m_savedPages[nPage].reset(new (std::nothrow) Row[kPageRows]);
+    if (!m_savedPages[nPage])
+        return false;
+    std::memcpy(m_savedPages[nPage].get(), m_pages[nPage].get(), sizeof(Row) * kPageRows);
+    return true;
+}
+
+bool CEntryList::Comment(int nRow, bool* pbChanged)
 {
     Row& row = RowAt(nRow);
-    *pbChanged = row.Commented();
-    if (!*pbChanged)
-        return;
+    *pbChanged = false;
+    if (row.Commented())
+        return true;
+    if (!KeepSaved(nRow))
+        return false;
+    row.Set(row.nPosition, row.Length(), row.Trimmed(), true, true);
+    *pbChanged = true;
+    return true;
+}
+
+bool CEntryList::Uncomment(int nRow, bool* pbChanged)
+{
+    Row& row = RowAt(nRow);
+    *pbChanged = false;
+    if (!row.Commented())
+        return true;
+    if (!KeepSaved(nRow))
+        return false;
+    *pbChanged = true;
     // Without its first character, then without the white space after it.
     // For a row commented here that first character is the mark's "#", and
     // the white space its " " and whatever the text starts with.
@@ -206,6 +247,112 @@ void CEntryList::Uncomment(int nRow, bool* pbChanged)
     size_t nLength = row.Length() - nSkip;
     row.Set(row.nPosition + nSkip, nLength, row.Trimmed() || nSkip > 0, false,
             ::IsCommented(pText + nSkip, nLength));
+    return true;
+}
+
+void CEntryList::MarkSaved()
+{
+    m_bSavedAsRead = false;
+    m_nSavedRows = m_nRows;
+    m_savedPages.clear();
+    m_savedPages.resize(m_pages.size());
+}
+
+CEntryList::Row CEntryList::SavedRow(int nRow) const
+{
+    if (m_bSavedAsRead)
+    {
+        const Row& row = RowAt(nRow);
+        if (!row.Marked() && !row.Trimmed())
+            return row;
+        size_t nStart = LineStart(nRow);
+        size_t nLength = row.End() - nStart;
+        Row saved;
+        saved.Set(nStart, nLength, false, false, ::IsCommented(At(nStart), nLength));
+        return saved;
+    }
+    const std::unique_ptr<Row[]>& pPage = m_savedPages[static_cast<size_t>(nRow) >> kPageShift];
+    return pPage ? pPage[nRow & (kPageRows - 1)] : RowAt(nRow);
+}
+
+CEntryList::Text CEntryList::GetSavedText(int nRow) const
+{
+    Row saved = SavedRow(nRow);
+    return Text{kCommentMark, saved.Marked() ? kCommentMarkLength : 0, TextOf(saved), saved.Length()};
+}
+
+bool CEntryList::IsChanged(int nRow) const
+{
+    if (nRow >= m_nSavedRows)
+        return true;
+    const Row& row = RowAt(nRow);
+    if (m_bSavedAsRead && !row.Marked() && !row.Trimmed())
+        return false;
+    Row saved = SavedRow(nRow);
+    if (saved.nPosition == row.nPosition && saved.nBits == row.nBits)
+        return false;
+    // Commented and uncommented again, a row may hold its old text anew:
+    // "# a" uncommented and commented is "# a" once more.
+    size_t nSavedMark = saved.Marked() ? kCommentMarkLength : 0;
+    size_t nMark = row.Marked() ? kCommentMarkLength : 0;
+    if (saved.Length() + nSavedMark != row.Length() + nMark)
+        return true;
+    // Both end where the line's text ended; only their starts can differ.
+    const char* pSaved = TextOf(saved);
+    size_t nSavedBytes = saved.Length();
+    if (nMark > nSavedMark)
+    {
+        // The mark now stands where the saved text had bytes of its own.
+        return std::memcmp(pSaved, kCommentMark, kCommentMarkLength) != 0 ||
+               std::memcmp(pSaved + kCommentMarkLength, TextOf(row), row.Length()) != 0;
+    }
+    if (nSavedMark > nMark)
+        return std::memcmp(TextOf(row), kCommentMark, kCommentMarkLength) != 0 ||
+               std::memcmp(TextOf(row) + kCommentMarkLength, pSaved, nSavedBytes) != 0;
+    return std::memcmp(pSaved, TextOf(row), nSavedBytes) != 0;
+}
+
+bool CEntryList::HasChanges() const
+{
+    if (m_nRows > m_nSavedRows)
+        return true;
+    for (int nRow = 0; nRow < m_nRows; ++nRow)
+        if (IsChanged(nRow))
+            return true;
+    return false;
+}
+
+CEntryList::Change CEntryList::GetChange(int nRow) const
+{
+    // What is left of the saved text ends where it ended.
+    Row saved = SavedRow(nRow);
+    const Row& row = RowAt(nRow);
+    size_t nSaved = saved.Length() + (saved.Marked() ? kCommentMarkLength : 0);
+    return Change{nSaved - row.Length(), row.Marked()};
+}
+
+void CEntryList::ApplyChange(int nRow, const Change& change)
+{
+    // A row as loaded is its line's text, unmarked.
+    Row& row = RowAt(nRow);
+    size_t nDrop = change.nDrop < row.Length() ? change.nDrop : row.Length();
+    size_t nLength = row.Length() - nDrop;
+    const char* pText = TextOf(row) + nDrop;
+    row.Set(row.nPosition + nDrop, nLength, row.Trimmed() || nDrop > 0, change.bMarked,
+            change.bMarked || ::IsCommented(pText, nLength));
+}
+
+bool CEntryList::AppendCopy(const CEntryList& other, int nRow)
+{
+    Text text = other.GetText(nRow);
+    if (!Append(text.pch, text.nLength))
+        return false;
+    if (text.nMark)
+    {
+        Row& row = RowAt(m_nRows - 1);
+        row.Set(row.nPosition, row.Length(), false, true, true);
+    }
+    return true;
 }
 
 CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDigest)
@@ -297,6 +444,7 @@ bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
         bStored = nLength <= kMaxLength && AddRow(row);
     });
     m_nFileRows = m_nRows;
+    m_nSavedRows = m_nRows;
     return bStored;
 }
 

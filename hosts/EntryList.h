@@ -56,12 +56,15 @@ public:
     bool Append(const char* pch, size_t nLength);
     bool Append(const CString& text) { return Append(text.c_str(), static_cast<size_t>(text.GetLength())); }
     // "# " in front of a row that is not commented. *pbChanged tells whether
-    // the row was changed. Neither needs memory.
-    void Comment(int nRow, bool* pbChanged);
+    // the row was changed. Neither moves any text; false, with the row
+    // unchanged, only when there is no memory to remember what a row saved
+    // a moment ago held.
+    bool Comment(int nRow, bool* pbChanged);
     // A commented row without its first character and the white space after
     // it.
-    void Uncomment(int nRow, bool* pbChanged);
+    bool Uncomment(int nRow, bool* pbChanged);
     void Empty();
+    void Swap(CEntryList& other);
     // Bytes held for texts: the loaded file's and the added rows'.
     size_t GetStoreSize() const { return m_nStored; }
 
@@ -86,6 +89,34 @@ public:
     // last line and the blank lines after it (with a CR LF first when that
     // line had none), before a Ctrl-Z and whatever follows it.
     void ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const;
+
+    // What the file held when the rows were last loaded or saved, and what
+    // the user has changed since: rows commented or uncommented, and rows
+    // added after the first GetSavedCount().
+    //
+    // The rows are what the file now holds (after a save).
+    void MarkSaved();
+    int GetSavedCount() const { return m_nSavedRows; }
+    // A row's text as the file held it (nRow < GetSavedCount()).
+    Text GetSavedText(int nRow) const;
+    // Whether a row's text differs from that, or the row was added.
+    bool IsChanged(int nRow) const;
+    // Whether any row is changed or added: false when the rows are exactly
+    // what the file holds.
+    bool HasChanges() const;
+    // A change is always the saved text without its first nDrop bytes, with
+    // or without the comment mark in front.
+    struct Change
+    {
+        size_t nDrop;
+        bool bMarked;
+    };
+    Change GetChange(int nRow) const;
+    // Makes the same change to a row as loaded, whose text is what the
+    // change was made on.
+    void ApplyChange(int nRow, const Change& change);
+    // Appends a row with another list's row's text; false without memory.
+    bool AppendCopy(const CEntryList& other, int nRow);
 
     // The first row from nStart whose number ("Sr No") is the wanted digits
     // (bPartial: begins with them), then with bWrap the rows before nStart;
@@ -158,6 +189,11 @@ private:
     // Where the text of file row nRow started in the file, before any
     // uncommenting dropped part of it.
     size_t LineStart(int nRow) const;
+    // The row as the file held it when last loaded or saved.
+    Row SavedRow(int nRow) const;
+    // Keeps what the row's page held at the last save before it changes;
+    // false without memory.
+    bool KeepSaved(int nRow);
     bool AddRow(const Row& row);
     // Adds a block of nSize bytes after the others; false without memory or
     // positions.
@@ -173,6 +209,11 @@ private:
     std::vector<uintptr_t> m_slots;  // per slot: its block's address less the block's position
     int m_nRows = 0;
     int m_nFileRows = 0;       // the rows read from the file come first
+    int m_nSavedRows = 0;      // rows the file held when last loaded or saved
+    // Until the first save the file holds the rows as read; after it, the
+    // rows as saved: those of a page changed since are kept here.
+    bool m_bSavedAsRead = true;
+    std::vector<std::unique_ptr<Row[]>> m_savedPages;
     size_t m_nFileSize = 0;    // the loaded file's bytes, the first block
     size_t m_nTextStart = 0;   // where its lines start (after a byte-order mark)
     size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)

@@ -23,6 +23,7 @@ const char kLoadReadFailed[] =
     "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
 const char kLoadBackupFailed[] = "Failed to Load the Selected Backup File.\nError : %s";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
+const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
 const char kRestoreLoading[] =
     "The Selected Old Hosts File will now be loaded into the main screen.\n"
@@ -238,20 +239,22 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
     // repaints once at the end.
     const int nRows = GetRowCount();
     const bool bAll = nRows > 0 && m_list.GetSelectedCount() == nRows;
+    bool bStored = true;
     int nRow = bAll ? 0 : m_list.GetNextItem(-1, LVNI_SELECTED);
     while (nRow >= 0 && nRow < nRows)
     {
         int nNext = bAll ? (nRow + 1 < nRows ? nRow + 1 : -1) : m_list.GetNextItem(nRow, LVNI_SELECTED);
         bool bChanged = false;
-        if (bCommented)
-            m_entries.Comment(nRow, &bChanged);
-        else
-            m_entries.Uncomment(nRow, &bChanged);
+        bStored = bCommented ? m_entries.Comment(nRow, &bChanged) : m_entries.Uncomment(nRow, &bChanged);
+        if (!bStored)
+            break;
         if (bChanged)
             m_bModified = 1;
         nRow = nNext;
     }
     ShowRows();
+    if (!bStored)
+        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
 }
 
 void CMainDlg::OnCommentSelected()
