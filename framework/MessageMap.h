@@ -86,6 +86,19 @@ protected:                                              \
 #define ON_WM_QUERYDRAGICON()                                                            \
     {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                  \
      AFX_PMSG_CAST(HCURSOR (CCmdTarget::*)(), &ThisClass::OnQueryDragIcon), nullptr},
+// void OnTimer(UINT nIDEvent, LPARAM).
+#define ON_WM_TIMER()                                                                    \
+    {WM_TIMER, 0, 0, AfxSig_vwl, AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnTimer), nullptr},
+// void OnActivate(UINT nState, LPARAM hWndOther); nState in the low word.
+#define ON_WM_ACTIVATE()                                                                 \
+    {WM_ACTIVATE, 0, 0, AfxSig_vwl, AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnActivate), nullptr},
+// void OnEnable(UINT bEnable, LPARAM).
+#define ON_WM_ENABLE()                                                                   \
+    {WM_ENABLE, 0, 0, AfxSig_vwl, AFX_PMSG_CAST(void (CCmdTarget::*)(UINT, LPARAM), &ThisClass::OnEnable), nullptr},
+// LRESULT memberFxn(WPARAM, LPARAM) for a message of the program's own.
+#define ON_MESSAGE(message, memberFxn)                                                   \
+    {static_cast<UINT>(message), 0, 0, AfxSig_lwl,                                       \
+     AFX_PMSG_CAST(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), nullptr},
 // nMessageVariable: a UINT that holds the number RegisterWindowMessage gave.
 #define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                               \
     {0xC000, 0, 0, AfxSig_lwl,                                                           \

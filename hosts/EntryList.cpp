@@ -355,15 +355,15 @@ bool CEntryList::AppendCopy(const CEntryList& other, int nRow)
     return true;
 }
 
-CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDigest)
+CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDigest, const CContentDigest* pUnless)
 {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pszPath, "rb"), std::fclose);
     if (!file)
         return notOpened;
-    return Load(file.get(), pDigest);
+    return Load(file.get(), pDigest, pUnless);
 }
 
-CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDigest)
+CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDigest, const CContentDigest* pUnless)
 {
     // The old rows go first, so that only one file's lines are ever held.
     Empty();
@@ -412,6 +412,12 @@ CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDiges
 
     CContentHash hash;
     hash.Add(pData.get(), nSize);
+    if (pUnless && hash.Digest() == *pUnless)
+    {
+        if (pDigest)
+            *pDigest = *pUnless;
+        return unchanged;
+    }
     if (!BuildFromBuffer(std::move(pData), nSize))
     {
         Empty();

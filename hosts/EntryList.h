@@ -73,13 +73,15 @@ public:
         loaded,
         notOpened,   // the file could not be opened: the rows are left as they were
         readFailed,  // a read error part-way: no rows
-        noMemory     // not enough memory for every line: no rows
+        noMemory,    // not enough memory for every line: no rows
+        unchanged    // the file holds what pUnless says: no rows
     };
     // Replaces the rows with the lines of a file, read by the hosts file
     // reading rules; whole or not at all. pDigest gets the digest of the
-    // bytes read (left alone when the file could not be opened).
-    LoadResult Load(const char* pszPath, CContentDigest* pDigest = nullptr);
-    LoadResult Load(std::FILE* pFile, CContentDigest* pDigest = nullptr);
+    // bytes read (left alone when the file could not be opened). With
+    // pUnless, a file whose bytes have that digest is only read.
+    LoadResult Load(const char* pszPath, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
+    LoadResult Load(std::FILE* pFile, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
 
     // The bytes of the file as a save writes it, in order and in pieces,
     // until the sink returns false. Each row the user did not change comes

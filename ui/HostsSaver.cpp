@@ -41,8 +41,17 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     // since: its lines are not in the list, and saving would drop them. A
     // file that cannot be read now is left to the backup, which reports it.
     CContentDigest now;
-    if (DigestFile(hostsPath, now) && now != known && !AskToReplaceChanges())
+    if (DigestFile(hostsPath, now))
+    {
+        if (now != known && !FollowOrAsk(now, known))
+            return Kept;
+    }
+    else if (known.bPresent && ::GetFileAttributesA(hostsPath) == INVALID_FILE_ATTRIBUTES &&
+             !AskToReplaceChanges())
+    {
+        // Gone since it was loaded: the backup that follows reports it.
         return Kept;
+    }
 
     // A read-only hosts file is often a deliberate hardening step.
     DWORD dwAttributes = ::GetFileAttributesA(hostsPath);
@@ -84,7 +93,7 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
             // Written while the question was open: the backup just made does
             // not hold those bytes, so going on makes another one.
             now = result.found;
-            if (!AskToReplaceChanges())
+            if (!FollowOrAsk(now, known))
                 return Kept;
             continue;
         }
@@ -114,6 +123,21 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
         m_owner.MessageBox(message, nullptr, MB_ICONERROR);
         return Failed;
     }
+}
+
+bool CHostsSaver::FollowOrAsk(CContentDigest& now, const CContentDigest& known)
+{
+    switch (m_follow ? m_follow() : notFollowed)
+    {
+    case followedAll:
+        now = known;  // what the rows were brought up to
+        return true;
+    case followedSome:
+        return false;  // the user sees the list before saving again
+    case notFollowed:
+        break;
+    }
+    return AskToReplaceChanges();
 }
 
 bool CHostsSaver::AskToReplaceChanges()

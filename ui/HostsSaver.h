@@ -7,10 +7,26 @@
 #include "hosts/ContentDigest.h"
 #include "hosts/EntryList.h"
 
+#include <functional>
+
 class CHostsSaver
 {
 public:
-    CHostsSaver(const CWnd& owner, const CEntryList& rows) : m_owner(owner), m_rows(rows) {}
+    // How the window brought its rows up to what another program wrote.
+    enum Followed
+    {
+        notFollowed,   // not at all: a restored backup, or a file gone or unreadable
+        followedAll,   // every unsaved change carried onto the new lines
+        followedSome   // some could not be, and the user has been told
+    };
+    using Follower = std::function<Followed()>;
+
+    // follow, when given, brings the rows up to what the hosts file holds
+    // now, updating what the save knows it holds.
+    CHostsSaver(const CWnd& owner, const CEntryList& rows, Follower follow = nullptr)
+        : m_owner(owner), m_rows(rows), m_follow(std::move(follow))
+    {
+    }
     virtual ~CHostsSaver() = default;
 
     enum Result
@@ -24,7 +40,10 @@ public:
     // Backs up the hosts file, asks to go on and writes the rows over it.
     // known is what the hosts file held when it was last loaded or saved:
     // when it holds something else now, or comes to hold something else
-    // while the user is asked to go on, the user is asked first. No to the
+    // while the user is asked to go on, the rows are brought up to it first
+    // and the save goes on only when none of the user's changes was lost;
+    // where the rows cannot follow it (a restored backup, a file that is
+    // gone), the user is asked first. No to the
     // question about a read-only hosts file declines the save. After a save,
     // known is what was written.
     Result Save(CContentDigest& known);
@@ -35,6 +54,11 @@ private:
     // Whether to replace what another program wrote; No is the default.
     bool AskToReplaceChanges();
 
+    // Follows another program's change; whether the save may go on, with
+    // now what the file holds.
+    bool FollowOrAsk(CContentDigest& now, const CContentDigest& known);
+
     const CWnd& m_owner;
     const CEntryList& m_rows;
+    Follower m_follow;
 };

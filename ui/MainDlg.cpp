@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
+#include "hosts/CarryChanges.h"
 #include "hosts/CommentRules.h"
 #include "hosts/HostsFiles.h"
 #include "res/resource.h"
@@ -22,6 +23,9 @@ const char kLoadOutOfMemory[] = "Not enough memory to load the hosts file.";
 const char kLoadReadFailed[] =
     "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
 const char kLoadBackupFailed[] = "Failed to Load the Selected Backup File.\nError : %s";
+const char kChangesLost[] =
+    "The hosts file has been changed by another program; the list now shows its lines.\n"
+    "%d of your changes could not be kept: the lines they were made on have been changed or removed there.";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
 const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
@@ -46,6 +50,15 @@ CString OneLine(CString text)
 // LVFI_SUBSTRING, the same as LVFI_PARTIAL since Windows Vista; not in every
 // SDK's headers.
 const UINT kFindSubstring = 0x0004;
+
+// The watcher's message: something in the hosts file's folder changed.
+const UINT kHostsFolderChanged = WM_APP + 1;
+// A program may write the file in several pieces: it is followed once it has
+// stayed unchanged this long; one that cannot be read is tried again after
+// the longer wait.
+const UINT_PTR kFollowTimer = 1;
+const UINT kQuietMilliseconds = 300;
+const UINT kRetryMilliseconds = 1000;
 }
 
 size_t& CMainDlg::s_nRowLimitForTesting = CEntryList::s_nRowLimitForTesting;
@@ -56,6 +69,10 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_WM_DESTROY()
     ON_WM_QUERYENDSESSION()
     ON_WM_ENDSESSION()
+    ON_WM_TIMER()
+    ON_WM_ACTIVATE()
+    ON_WM_ENABLE()
+    ON_MESSAGE(kHostsFolderChanged, OnHostsFolderChanged)
     ON_COMMAND(IDC_ADD_NEW_ENTRY, OnAddNewEntry)
     ON_COMMAND(IDC_COMMENT_SELECTED, OnCommentSelected)
     ON_COMMAND(IDC_UNCOMMENT_SELECTED, OnUncommentSelected)
@@ -113,10 +130,18 @@ BOOL CMainDlg::OnInitDialog()
     settings.MarkRunning();
 
     LoadHostsFile(CString());
+
+    // Other programs write the hosts file too; the list follows them.
+    CHostsFiles files;
+    CString hostsPath;
+    files.GetHostsFilePath(hostsPath);
+    int nSlash = hostsPath.ReverseFind('\\');
+    if (nSlash > 0)
+        m_watcher.Start(hostsPath.Left(nSlash), m_hWnd, kHostsFolderChanged);
     return TRUE;
 }
 
-void CMainDlg::LoadHostsFile(const CString& path)
+bool CMainDlg::LoadHostsFile(const CString& path)
 {
     // A file is loaded whole or not at all: a list missing some lines would
     // save a shortened hosts file.
@@ -124,30 +149,36 @@ void CMainDlg::LoadHostsFile(const CString& path)
     DWORD dwOpenError = 0;
     {
         CWaitCursor wait;
-        CString file = path;
-        if (file.IsEmpty())
+        if (path.IsEmpty())
         {
+            // The old rows go first, so that only one file's lines are ever
+            // held. A hosts file that cannot be read shows as an empty list.
             CHostsFiles files;
-            files.GetHostsFilePath(file);
-        }
-        // Loading a backup to restore it leaves what the hosts file held alone.
-        CContentDigest digest;
-        result = m_entries.Load(file, &digest);
-        if (result == CEntryList::notOpened)
-        {
-            // A hosts file that cannot be read shows as an empty list; a
-            // backup that cannot be read leaves the list as it was, so that
-            // a save cannot empty the hosts file by mistake.
-            dwOpenError = ::GetLastError();
-            if (path.IsEmpty())
-                ClearRows();
+            CString hostsPath;
+            files.GetHostsFilePath(hostsPath);
+            CContentDigest digest;
+            result = m_entries.Load(hostsPath, &digest);
+            if (result == CEntryList::notOpened)
+                m_entries.Empty();
+            m_hostsDigest = digest;
+            m_bListFromBackup = false;
+            m_list.DeleteAllItems();
         }
         else
         {
-            m_list.DeleteAllItems();
+            // A backup that cannot be read whole leaves the list as it was,
+            // so that a save cannot empty or shorten the hosts file by
+            // mistake. Loading it leaves what the hosts file held alone.
+            CEntryList backup;
+            result = backup.Load(path);
+            dwOpenError = ::GetLastError();
+            if (result == CEntryList::loaded)
+            {
+                m_entries.Swap(backup);
+                m_bListFromBackup = true;
+                m_list.DeleteAllItems();
+            }
         }
-        if (path.IsEmpty())
-            m_hostsDigest = digest;
         ShowRows();
     }
     if (result == CEntryList::notOpened && !path.IsEmpty())
@@ -156,6 +187,7 @@ void CMainDlg::LoadHostsFile(const CString& path)
         MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
     else if (result == CEntryList::readFailed)
         MessageBox(kLoadReadFailed, nullptr, MB_ERROR);
+    return result == CEntryList::loaded;
 }
 
 int CMainDlg::AddLine(const CString& text)
@@ -172,12 +204,6 @@ void CMainDlg::UpdateStatus(int nRow)
 {
     if (nRow >= 0)
         m_list.RedrawItems(nRow, nRow);
-}
-
-void CMainDlg::ClearRows()
-{
-    m_list.DeleteAllItems();
-    m_entries.Empty();
 }
 
 void CMainDlg::ShowRows()
@@ -341,6 +367,104 @@ BOOL CMainDlg::OnQueryEndSession(WPARAM, LPARAM nLogOff)
     return bMayEnd ? TRUE : FALSE;
 }
 
+LRESULT CMainDlg::OnHostsFolderChanged(WPARAM, LPARAM)
+{
+    // Once the folder has been quiet for a moment.
+    m_bFollowPending = true;
+    FollowLater(kQuietMilliseconds);
+    return 0;
+}
+
+void CMainDlg::OnTimer(UINT nIDEvent, LPARAM)
+{
+    if (nIDEvent == kFollowTimer)
+        FollowWhenIdle();
+}
+
+void CMainDlg::OnActivate(UINT nState, LPARAM)
+{
+    Default();
+    // Back from the editor, say: what it wrote shows at once.
+    if (LOWORD(nState) != WA_INACTIVE && m_bFollowPending)
+        FollowLater(0);
+}
+
+void CMainDlg::OnEnable(UINT bEnable, LPARAM)
+{
+    Default();
+    if (bEnable && m_bFollowPending)
+        FollowLater(0);
+}
+
+void CMainDlg::FollowLater(UINT nDelay)
+{
+    ::SetTimer(m_hWnd, kFollowTimer, nDelay, nullptr);
+}
+
+void CMainDlg::FollowWhenIdle()
+{
+    ::KillTimer(m_hWnd, kFollowTimer);
+    // Not in the middle of a save, nor under a dialog or message box, which
+    // may be about the rows as they are.
+    if (m_nSaving > 0 || !::IsWindowEnabled(m_hWnd))
+    {
+        m_bFollowPending = true;
+        return;
+    }
+    m_bFollowPending = false;
+    FollowHostsFile();
+}
+
+CHostsSaver::Followed CMainDlg::FollowHostsFile()
+{
+    if (m_bListFromBackup)
+        return CHostsSaver::notFollowed;
+    CHostsFiles files;
+    CString path;
+    files.GetHostsFilePath(path);
+    CEntryList theirs;
+    CContentDigest digest;
+    CEntryList::LoadResult result;
+    int nLost = 0;
+    {
+        CWaitCursor wait;
+        result = theirs.Load(path, &digest, &m_hostsDigest);
+        if (result == CEntryList::loaded && m_entries.HasChanges())
+            nLost = CarryChanges(m_entries, theirs);
+    }
+    if (result == CEntryList::unchanged)
+        return CHostsSaver::followedAll;  // the same bytes again, or Tarnwick's own save
+    if (result != CEntryList::loaded)
+    {
+        // Held by a program that shares it with no one, say: tried again.
+        // A file that is gone leaves the list as it is.
+        if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        {
+            m_bFollowPending = true;
+            FollowLater(kRetryMilliseconds);
+        }
+        return CHostsSaver::notFollowed;
+    }
+    if (nLost < 0)
+    {
+        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
+        return CHostsSaver::notFollowed;
+    }
+    // The list control keeps the first visible, focused and selected rows
+    // by their numbers.
+    m_entries.Swap(theirs);
+    m_hostsDigest = digest;
+    m_bModified = m_entries.HasChanges() ? 1 : 0;
+    ++m_nFollowed;
+    ShowRows();
+    if (nLost == 0)
+        return CHostsSaver::followedAll;
+    CString message;
+    message.Format(kChangesLost, nLost);
+    MessageBox(message, nullptr, MB_ICONWARNING);
+    return CHostsSaver::followedSome;
+}
+
 void CMainDlg::OnEndSession(UINT bEnding, LPARAM)
 {
     // The process ends without the window being destroyed.
@@ -356,6 +480,8 @@ void CMainDlg::OnDestroy()
     CAppSettings settings;
     settings.MarkStopped();
     m_find.Stop();
+    m_watcher.Stop();
+    ::KillTimer(m_hWnd, kFollowTimer);
     Default();
 }
 
@@ -368,10 +494,19 @@ CHostsSaver::Result CMainDlg::SaveChanges()
 {
     // The modified mark is cleared only once the rows are on disk, so that a
     // failed or declined save still asks on exit.
-    CHostsSaver saver(*this, m_entries);
+    CHostsSaver saver(*this, m_entries, [this] { return FollowHostsFile(); });
+    ++m_nSaving;
     CHostsSaver::Result result = saver.Save(m_hostsDigest);
+    --m_nSaving;
     if (result == CHostsSaver::Saved)
+    {
+        // The file now holds the rows: what changes from here on is new.
         m_bModified = 0;
+        m_entries.MarkSaved();
+        m_bListFromBackup = false;
+    }
+    if (m_bFollowPending)
+        FollowLater(0);
     return result;
 }
 
@@ -387,7 +522,10 @@ void CMainDlg::OnRestore()
     if (dlg.DoModal() == IDOK)
     {
         MessageBox(kRestoreLoading, nullptr, MB_NOTE);
-        LoadHostsFile(dlg.m_strSelectedPath);
+        // The rows differ from the hosts file until they are saved: closing
+        // asks before the restore is dropped.
+        if (LoadHostsFile(dlg.m_strSelectedPath))
+            m_bModified = 1;
     }
 }
 

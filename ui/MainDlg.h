@@ -12,6 +12,7 @@
 #include "hosts/EntryList.h"
 #include "ui/FindController.h"
 #include "ui/HostsSaver.h"
+#include "ui/HostsWatcher.h"
 #include "ui/IconDialog.h"
 
 class CMainDlg : public CIconDialog
@@ -23,11 +24,12 @@ public:
     void OnOK() override;      // Enter does nothing
     void OnCancel() override;  // every way out comes here
 
-    // Empties the list and fills it from a file; an empty path means the
-    // system hosts file. The modified mark is left as it is. A file that
-    // cannot be loaded whole (no memory for every line) leaves the list
-    // empty, with a message.
-    void LoadHostsFile(const CString& path);
+    // Fills the list from a file; an empty path means the system hosts
+    // file. The modified mark is left as it is. A hosts file that cannot be
+    // loaded whole (no memory for every line) leaves the list empty, with a
+    // message; a backup that cannot leaves the list as it was, with a
+    // message. True when the file was loaded.
+    bool LoadHostsFile(const CString& path);
     // Appends a row; its index, or -1 when it could not be stored.
     int AddLine(const CString& text);
     // The list shows the row's text and status anew.
@@ -43,10 +45,20 @@ public:
 
     CHostsSaver::Result SaveChanges();
 
+    // Brings the list up to what the hosts file holds now, when another
+    // program has changed it: without unsaved changes the list simply shows
+    // it; with them, they are carried onto its lines, and the user is told
+    // how many could not be. A list loaded from a backup is not followed,
+    // nor is a file that is gone or cannot be read now (it is tried again
+    // once it can be).
+    CHostsSaver::Followed FollowHostsFile();
+
     int GetRowCount() const { return m_entries.GetCount(); }
 
     int m_bModified;
     CListCtrl m_list;
+    // How often the list has taken in another program's version of the file.
+    int m_nFollowed = 0;
 
     // Test hook: rows beyond this many cannot be stored, as when memory runs
     // out (the entry list's own).
@@ -60,6 +72,10 @@ protected:
     void OnDestroy();
     BOOL OnQueryEndSession(WPARAM wParam, LPARAM nLogOff);
     void OnEndSession(UINT bEnding, LPARAM nLogOff);
+    void OnTimer(UINT nIDEvent, LPARAM);
+    void OnActivate(UINT nState, LPARAM);
+    void OnEnable(UINT bEnable, LPARAM);
+    LRESULT OnHostsFolderChanged(WPARAM, LPARAM);
     void OnRefresh();
     void OnCommentSelected();
     void OnUncommentSelected();
@@ -87,14 +103,26 @@ protected:
 private:
     // Comments (true) or uncomments (false) every selected row that needs it.
     void SetSelectedRowsCommented(bool bCommented);
-    void ClearRows();
     // The list shows what the entry list holds.
     void ShowRows();
 
+    // Follows the hosts file now, or, while a save runs or a dialog or
+    // message box is open, as soon as it is over.
+    void FollowWhenIdle();
+    // Runs FollowWhenIdle from the message loop after nDelay milliseconds.
+    void FollowLater(UINT nDelay);
+
     CEntryList m_entries;
-    // What the system hosts file held when it was last loaded or saved; a
-    // save asks first when it holds something else.
+    // What the system hosts file held when it was last loaded, followed or
+    // saved; a save asks first when it holds something else.
     CContentDigest m_hostsDigest;
+    // The rows came from a backup: the user chose to replace the file with
+    // them, so they do not follow it.
+    bool m_bListFromBackup = false;
+    // Changes in the hosts file's folder, and one not yet followed.
+    CHostsWatcher m_watcher;
+    bool m_bFollowPending = false;
+    int m_nSaving = 0;
     // The Find dialog and the window's keys.
     CFindController m_find{*this, m_list, m_entries};
 };

@@ -1,6 +1,8 @@
 // What another program wrote into the hosts file since it was loaded is never
-// replaced without a question, also when it writes while the save's own
-// question is open, and logging off asks about unsaved rows as closing does.
+// replaced: a save takes it in first and carries the user's changes onto it,
+// also when it was written while the save's own question was open, and
+// writes nothing when a change cannot be kept. Logging off asks about unsaved
+// rows as closing does.
 #include "MainWindowSteps.h"
 #include "WindowTest.h"
 
@@ -44,60 +46,23 @@ private:
 
 using ChangedElsewhereTest = WindowTest;
 
-TEST_F(ChangedElsewhereTest, ASaveAsksBeforeReplacingWhatAnotherProgramWrote)
+TEST_F(ChangedElsewhereTest, ASaveCarriesTheUsersChangesOntoWhatAnotherProgramWroteFirst)
 {
-    const std::string original = "127.0.0.1 a\r\n";
+    const std::string original = "127.0.0.1 a\r\n127.0.0.1 b\r\n";
     const std::string theirs = original + "10.0.0.5 their.vpn.example\r\n";
     SetHosts(original);
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        // The same bytes written again (a new time stamp only): no question.
+        // Saved at once, before the list has followed: the save follows it
+        // first, and the backup holds their bytes.
         CommentFirstRow(driver, hMain, hList);
-        SetHosts(original);
-        SaveAndConfirm(driver, hMain, IDNO);
-        EmptyFolder(BackupFolderPath());
-
-        // A line added from outside: asked before any backup; No writes
-        // nothing, makes no backup and keeps the rows unsaved.
         SetHosts(theirs);
-        driver.Command(hMain, 1010);
-        ExpectChangedQuestion(driver, IDNO);
-        driver.Sync(hMain);
-        EXPECT_TRUE(driver.NoMessageBox());
-        EXPECT_EQ(theirs, ReadBytes(SystemHostsPath()));
-        EXPECT_TRUE(BackupFileNames().empty());
-        EXPECT_EQ(1, m_pDlg->m_bModified);
-
-        // Yes: the backup keeps their bytes, the rows are written.
-        driver.Command(hMain, 1010);
-        ExpectChangedQuestion(driver, IDYES);
-        std::string backup = ConfirmBackup(driver, IDYES);
+        std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ(theirs, ReadBytes(backup));
-        EXPECT_EQ("# 127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
-        EmptyFolder(BackupFolderPath());
-
-        // After a successful save, and after a Refresh that loaded their
-        // change, a save asks nothing.
-        SaveAndConfirm(driver, hMain, IDNO);
-        EmptyFolder(BackupFolderPath());
-        SetHosts("127.0.0.1 b\r\n");
-        driver.Command(hMain, 32775);
-        driver.Sync(hMain);
-        SaveAndConfirm(driver, hMain, IDNO);
-        EmptyFolder(BackupFolderPath());
-
-        // Also a rewrite of one line with another of the same length asks;
-        // No when the save came from closing keeps the window and its rows.
-        CommentFirstRow(driver, hMain, hList);
-        SetHosts("127.0.0.1 c\r\n");
+        EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n10.0.0.5 their.vpn.example\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(0, m_pDlg->m_bModified);
         driver.Key(hMain, VK_ESCAPE);
-        ExpectBox(driver, kAskSave, "question", IDYES);
-        ExpectChangedQuestion(driver, IDNO);
-        driver.Sync(hMain);
-        EXPECT_TRUE(::IsWindowVisible(hMain)) << "the window stays open";
-        EXPECT_EQ("# 127.0.0.1 b", UiDriver::Cell(hList, 0, 1));
-        EXPECT_EQ("127.0.0.1 c\r\n", ReadBytes(SystemHostsPath()));
-        ExitAnsweringNo(driver, hMain);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
@@ -118,13 +83,17 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
             EXPECT_EQ(TRUE, endSession.Answer()) << "No: the session may end";
         }
         {
-            // Another program's change, and No to replacing it: the session
-            // must not end, the rows stay.
-            SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n0.0.0.0 x\r\n");
-            CEndSession endSession(hMain);
-            ExpectBox(driver, kAskSave, "question", IDYES);
-            ExpectChangedQuestion(driver, IDNO);
-            EXPECT_EQ(FALSE, endSession.Answer());
+            // Another program changed the line the user changed: that change
+            // is gone, the other one is carried onto their lines.
+            UiDriver::Select(hList, {1});
+            driver.Command(hMain, 1005);
+            driver.Sync(hMain);
+            SetHosts("127.0.0.1 a2\r\n127.0.0.1 b\r\n");
+            MessageBoxSeen box = driver.WaitForMessageBox();
+            EXPECT_TRUE(StartsWith(box.text, "The hosts file has been changed by another program;")) << box.text;
+            driver.Answer(box, IDOK);
+            driver.Sync(hMain);
+            EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a2", "# 127.0.0.1 b"}), Texts(hList));
             EXPECT_EQ(1, m_pDlg->m_bModified);
         }
         {
@@ -132,7 +101,6 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
             TakeBackupNamesFor(5);
             CEndSession endSession(hMain);
             ExpectBox(driver, kAskSave, "question", IDYES);
-            ExpectChangedQuestion(driver, IDYES);
             MessageBoxSeen box = driver.WaitForMessageBox();
             EXPECT_TRUE(StartsWith(box.text, "Failed to Backup Current Hosts File.")) << box.text;
             driver.Answer(box, IDOK);
@@ -141,8 +109,6 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
         }
         {
             // Saved: the session may end.
-            driver.Command(hMain, 32775);  // their line is loaded now
-            CommentFirstRow(driver, hMain, hList);
             CEndSession endSession(hMain);
             ExpectBox(driver, kAskSave, "question", IDYES);
             ConfirmBackup(driver, IDYES);
@@ -150,49 +116,54 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
             EXPECT_EQ(TRUE, endSession.Answer());
             EXPECT_EQ(0, m_pDlg->m_bModified);
         }
-        EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n0.0.0.0 x\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ("127.0.0.1 a2\r\n# 127.0.0.1 b\r\n", ReadBytes(SystemHostsPath()));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
-TEST_F(ChangedElsewhereTest, AChangeWrittenWhileTheBackupQuestionIsOpenIsNotReplacedWithoutAQuestion)
+TEST_F(ChangedElsewhereTest, AChangeWrittenWhileTheBackupQuestionIsOpenIsNeverReplaced)
 {
-    const std::string original = "127.0.0.1 a\r\n";
+    const std::string original = "127.0.0.1 a\r\n127.0.0.1 b\r\n";
     const std::string theirs = original + "10.0.0.5 their.vpn.example\r\n";
-    const std::string theirsAgain = theirs + "10.0.0.6 more.vpn.example\r\n";
     SetHosts(original);
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // Their line is taken in, and the user's change carried onto it: the
+        // save makes a new backup, which holds their bytes, and asks again.
+        // (That backup is made within the second of the one before it: the
+        // save waits for the next second's name.)
         CommentFirstRow(driver, hMain, hList);
         driver.Command(hMain, 1010);
         MessageBoxSeen box = driver.WaitForMessageBox();
         SetHosts(theirs);
         driver.Answer(box, IDYES);
-        ExpectChangedQuestion(driver, IDNO);
-        driver.Sync(hMain);
-        EXPECT_TRUE(driver.NoMessageBox());
-        EXPECT_EQ(theirs, ReadBytes(SystemHostsPath()));
-        EXPECT_EQ(1, m_pDlg->m_bModified);
-        EXPECT_EQ(1u, BackupFileNames().size()) << "the one made before their change";
-
-        // Yes to replacing it: a new backup keeps their bytes, and the save
-        // asks to go on again. (That backup is made within the second of
-        // the one before it: the save waits for the next second's name.)
-        ::Sleep(1100);  // this save's first backup needs a name of a later second
-        driver.Command(hMain, 1010);
-        ExpectChangedQuestion(driver, IDYES);
-        box = driver.WaitForMessageBox();
-        SetHosts(theirsAgain);
-        driver.Answer(box, IDYES);
-        ExpectChangedQuestion(driver, IDYES);
         std::string backup = ConfirmBackup(driver, IDYES);
         ExpectBox(driver, kSaved, "information");
-        EXPECT_EQ(theirsAgain, ReadBytes(backup));
-        EXPECT_EQ("# 127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(theirs, ReadBytes(backup));
+        EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n10.0.0.5 their.vpn.example\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(2u, BackupFileNames().size());
         EXPECT_EQ(0, m_pDlg->m_bModified);
-        EXPECT_EQ(3u, BackupFileNames().size());
+
+        // Their change is on the line the user changed: nothing is written.
+        ::Sleep(1100);
+        UiDriver::Select(hList, {1});
+        driver.Command(hMain, 1005);
+        driver.Sync(hMain);
+        driver.Command(hMain, 1010);
+        box = driver.WaitForMessageBox();
+        const std::string conflicting = "# 127.0.0.1 a\r\n0.0.0.0 b\r\n10.0.0.5 their.vpn.example\r\n";
+        SetHosts(conflicting);
+        driver.Answer(box, IDYES);
+        box = driver.WaitForMessageBox();
+        EXPECT_TRUE(StartsWith(box.text, "The hosts file has been changed by another program;")) << box.text;
+        EXPECT_EQ("warning", box.icon);
+        driver.Answer(box, IDOK);
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(conflicting, ReadBytes(SystemHostsPath()));
+        EXPECT_EQ("0.0.0.0 b", UiDriver::Cell(hList, 1, 1));
         driver.Key(hMain, VK_ESCAPE);
-        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain)) << "the list is what the file holds";
     });
 }
 

@@ -1,0 +1,210 @@
+// The list follows the hosts file when another program writes it: a clean
+// list simply shows the new lines, keeping its selection and scroll
+// position; unsaved changes are carried onto them, and the user is told how
+// many could not be; a restored list is the user's choice and stays as it
+// is; Tarnwick's own save and a rewrite of the same bytes change nothing.
+#include "MainWindowSteps.h"
+#include "OtherProcessHolding.h"
+#include "WindowTest.h"
+
+#include <commctrl.h>
+
+#include <chrono>
+#include <thread>
+
+namespace
+{
+const char kLost[] =
+    "The hosts file has been changed by another program; the list now shows its lines.\n"
+    "%d of your changes could not be kept: the lines they were made on have been changed or removed there.";
+
+std::string Lost(int nCount)
+{
+    char szText[512];
+    std::snprintf(szText, sizeof szText, kLost, nCount);
+    return szText;
+}
+
+void Select(UiDriver& driver, HWND hMain, HWND hList, std::initializer_list<int> rows, int nCommand)
+{
+    UiDriver::Select(hList, rows);
+    driver.Command(hMain, nCommand);
+    driver.Sync(hMain);
+}
+
+// Writes the hosts file from a Linux process, as another program would.
+void WriteFromOutside(const std::string& bytes)
+{
+    std::string source = UnixPath(SystemHostsPath()) + ".outside";
+    WriteBytes(DosPath(source), bytes);
+    ASSERT_EQ(0, RunUnixCommand("cat '" + source + "' > '" + UnixPath(SystemHostsPath()) + "' && rm '" + source + "'"));
+}
+
+// Waits up to two seconds, from now, for the list to show the texts.
+::testing::AssertionResult ShowsWithinTwoSeconds(UiDriver& driver, HWND hList, const std::vector<std::string>& texts)
+{
+    auto start = std::chrono::steady_clock::now();
+    std::vector<std::string> seen;
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+    {
+        seen = Texts(hList);
+        if (seen == texts)
+            return ::testing::AssertionSuccess();
+        ::Sleep(20);
+    }
+    std::string shown;
+    for (const std::string& text : seen)
+        shown += "'" + text + "' ";
+    return ::testing::AssertionFailure() << "after two seconds the list shows " << shown;
+}
+
+int NextSelected(HWND hList, int nFrom)
+{
+    return static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(nFrom), LVNI_SELECTED));
+}
+}
+
+using FollowTest = WindowTest;
+
+TEST_F(FollowTest, ACleanListShowsWhatAnotherProgramWroteWithinTwoSeconds)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        UiDriver::Select(hList, {1, 2});
+        ::SendMessageA(hList, WM_KEYDOWN, VK_DOWN, 0);  // the focus, on row 3
+        UiDriver::Select(hList, {1, 2});
+        int nFocused = static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+
+        WriteFromOutside("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList,
+                                          {"127.0.0.1 a", "127.0.0.1 b", "127.0.0.1 c", "0.0.0.0 appended.example"}));
+        WriteFromOutside("0.0.0.0 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList,
+                                          {"0.0.0.0 a", "127.0.0.1 b", "127.0.0.1 c", "0.0.0.0 appended.example"}));
+        WriteFromOutside("0.0.0.0 a\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"0.0.0.0 a", "127.0.0.1 c", "0.0.0.0 appended.example"}));
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+
+        // The rows selected and focused keep their numbers.
+        EXPECT_EQ(1, NextSelected(hList, -1));
+        EXPECT_EQ(2, NextSelected(hList, 1));
+        EXPECT_EQ(nFocused, static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+
+        // The same bytes written again, and Tarnwick's own save, change nothing.
+        int nFollowed = m_pDlg->m_nFollowed;
+        WriteFromOutside("0.0.0.0 a\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
+        Select(driver, hMain, hList, {0}, 1005);
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        ::Sleep(1000);
+        driver.Sync(hMain);
+        EXPECT_EQ(nFollowed, m_pDlg->m_nFollowed);
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+        EXPECT_EQ("# 0.0.0.0 a", UiDriver::Cell(hList, 0, 1));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n127.0.0.1 d\r\n127.0.0.1 e\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // a: left alone there; b: changed there; c: removed there; d: the
+        // same change made there.
+        Select(driver, hMain, hList, {0, 1, 2, 3}, 1005);
+        ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
+        WriteFromOutside("10.0.0.1 vpn.example\n127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n127.0.0.1 e\n");
+        ExpectBox(driver, Lost(2), "warning");
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"10.0.0.1 vpn.example", "# 127.0.0.1 a", "127.0.0.1 b2", "# 127.0.0.1 d",
+                                            "127.0.0.1 e", "0.0.0.0 added.example"}),
+                  Texts(hList));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ("10.0.0.1 vpn.example\n127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n127.0.0.1 e\n",
+                  ReadBytes(SystemHostsPath()))
+            << "following writes nothing";
+
+        // A save writes the carried changes over their lines.
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("10.0.0.1 vpn.example\n# 127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n127.0.0.1 e\n"
+                  "0.0.0.0 added.example\r\n",
+                  ReadBytes(SystemHostsPath()));
+
+        // When the other program made every change of the user's, nothing
+        // is lost and the list is the file again.
+        Select(driver, hMain, hList, {4}, 1005);
+        WriteFromOutside("# 127.0.0.1 e\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"# 127.0.0.1 e"}));
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(0, m_pDlg->m_bModified);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FollowTest, ARestoredListStaysAsItIsAndTheSaveAsksBeforeReplacingTheFile)
+{
+    SetHosts("127.0.0.1 current\r\n");
+    ::CreateDirectoryA(BackupFolderPath().c_str(), nullptr);
+    WriteBytes(BackupFolderPath() + "\\old", "127.0.0.1 old\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        driver.Command(hMain, 32780);
+        HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
+        ASSERT_NE(nullptr, hRestore);
+        UiDriver::Select(::GetDlgItem(hRestore, 1011), {0});
+        driver.Command(hRestore, 1012);
+        driver.Answer(driver.WaitForMessageBox(), IDOK);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 old"}), Texts(hList));
+        EXPECT_EQ(1, m_pDlg->m_bModified) << "closing asks before the restore is dropped";
+
+        WriteFromOutside("127.0.0.1 current\r\n10.0.0.1 vpn.example\r\n");
+        ::Sleep(1000);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 old"}), Texts(hList));
+        EXPECT_TRUE(driver.NoMessageBox());
+
+        driver.Command(hMain, 1010);
+        ExpectChangedQuestion(driver, IDYES);
+        std::string backup = ConfirmBackup(driver, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("127.0.0.1 current\r\n10.0.0.1 vpn.example\r\n", ReadBytes(backup));
+        EXPECT_EQ("127.0.0.1 old\r\n", ReadBytes(SystemHostsPath()));
+
+        // Saved, the list follows the file again.
+        WriteFromOutside("127.0.0.1 old\r\n10.0.0.2 again.example\r\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"127.0.0.1 old", "10.0.0.2 again.example"}));
+
+        // A hosts file that is gone leaves the list as it is.
+        ASSERT_EQ(0, RunUnixCommand("rm '" + UnixPath(SystemHostsPath()) + "'"));
+        ::Sleep(1000);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 old", "10.0.0.2 again.example"}), Texts(hList));
+        EXPECT_TRUE(driver.NoMessageBox());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FollowTest, AFileThatCannotBeReadIsFollowedOnceItCanBe)
+{
+    SetHosts("127.0.0.1 a\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        COtherProcessHolding holder;
+        WriteFromOutside("127.0.0.1 a\r\n0.0.0.0 locked.example\r\n");
+        ASSERT_TRUE(holder.Hold(SystemHostsPath(), "none"));
+        ::Sleep(1500);
+        driver.Sync(hMain);
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a"}), Texts(hList)) << "it cannot be read yet";
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(0u, holder.Release());
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"127.0.0.1 a", "0.0.0.0 locked.example"}));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
