@@ -162,39 +162,36 @@ private:
     // matches what lies between them.
     void Split(size_t a0, size_t a1, size_t b0, size_t b1, int nDepth)
     {
-        struct Entry
-        {
-            uint64_t nHash;
-            uint32_t nIndex;
-        };
+        // One sort serves both steps: (hash, index), then (index in a,
+        // index in b).
+        using Entry = std::pair<uint64_t, uint32_t>;
         auto uniques = [](const std::vector<uint64_t>& hashes, size_t n0, size_t n1) {
             std::vector<Entry> entries;
             entries.reserve(n1 - n0);
             for (size_t n = n0; n < n1; ++n)
-                entries.push_back(Entry{hashes[n], static_cast<uint32_t>(n)});
-            std::sort(entries.begin(), entries.end(),
-                      [](const Entry& x, const Entry& y) { return x.nHash < y.nHash; });
+                entries.emplace_back(hashes[n], static_cast<uint32_t>(n));
+            std::sort(entries.begin(), entries.end());
             std::vector<Entry> once;
             for (size_t n = 0; n < entries.size(); ++n)
-                if ((n == 0 || entries[n - 1].nHash != entries[n].nHash) &&
-                    (n + 1 == entries.size() || entries[n + 1].nHash != entries[n].nHash))
+                if ((n == 0 || entries[n - 1].first != entries[n].first) &&
+                    (n + 1 == entries.size() || entries[n + 1].first != entries[n].first))
                     once.push_back(entries[n]);
             return once;
         };
         std::vector<Entry> onceA = uniques(m_hashA, a0, a1);
         std::vector<Entry> onceB = uniques(m_hashB, b0, b1);
         // Pairs of the same unique line, in the order of a.
-        std::vector<std::pair<uint32_t, uint32_t>> pairs;
+        std::vector<Entry> pairs;
         for (size_t x = 0, y = 0; x < onceA.size() && y < onceB.size();)
         {
-            if (onceA[x].nHash < onceB[y].nHash)
+            if (onceA[x].first < onceB[y].first)
                 ++x;
-            else if (onceB[y].nHash < onceA[x].nHash)
+            else if (onceB[y].first < onceA[x].first)
                 ++y;
             else
             {
-                if (Same(onceA[x].nIndex, onceB[y].nIndex))
-                    pairs.emplace_back(onceA[x].nIndex, onceB[y].nIndex);
+                if (Same(onceA[x].second, onceB[y].second))
+                    pairs.emplace_back(onceA[x].second, onceB[y].second);
                 ++x;
                 ++y;
             }
@@ -216,19 +213,20 @@ private:
             else
                 *pos = n;
         }
-        std::vector<std::pair<uint32_t, uint32_t>> anchors;
+        std::vector<Entry> anchors;
         for (size_t n = tops.back(); n != SIZE_MAX; n = back[n])
             anchors.push_back(pairs[n]);
         std::reverse(anchors.begin(), anchors.end());
-        std::vector<std::pair<uint32_t, uint32_t>>().swap(pairs);
+        std::vector<Entry>().swap(pairs);
         std::vector<size_t>().swap(back);
 
         size_t i = a0, j = b0;
-        for (const auto& anchor : anchors)
+        for (const Entry& anchor : anchors)
         {
-            Region(i, anchor.first, j, anchor.second, nDepth + 1);
-            AddMiddle(anchor.first, anchor.second, 1);
-            i = anchor.first + 1;
+            size_t nAnchorA = static_cast<size_t>(anchor.first);
+            Region(i, nAnchorA, j, anchor.second, nDepth + 1);
+            AddMiddle(nAnchorA, anchor.second, 1);
+            i = nAnchorA + 1;
             j = anchor.second + 1;
         }
         Region(i, a1, j, b1, nDepth + 1);
