@@ -357,6 +357,20 @@ std::string ReadStart(const std::string& path, size_t nBytes)
     return bytes;
 }
 
+// Writes one byte over the file, as another program's small edit would.
+bool WriteByteAt(const std::string& path, LONG nOffset, char ch)
+{
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD dwWritten = 0;
+    bool bWritten = ::SetFilePointer(hFile, nOffset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                    ::WriteFile(hFile, &ch, 1, &dwWritten, nullptr) && dwWritten == 1;
+    ::CloseHandle(hFile);
+    return bWritten;
+}
+
 struct CSession
 {
     int nRows;       // rows the file gives
@@ -414,6 +428,28 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     SampleMemory();
     Check(UiDriver::RowCount(hList) == nRows && UiDriver::Cell(hList, nRows - 1, 0) == std::to_string(nRows),
           "rows after Refresh");
+
+    // Another program changes one line (a letter of the first one): from
+    // the end of its write until the list shows the new line. This includes
+    // the moment the window waits for the file to stay unchanged.
+    std::string start = ReadStart(SystemHostsPath(), 3);
+    std::string firstRow = UiDriver::Cell(hList, 0, 1);
+    if (start.size() == 3 && firstRow.size() >= 3 && firstRow[2] == start[2])
+    {
+        const char chNew = start[2] == 'T' ? 't' : 'T';
+        firstRow[2] = chNew;
+        if (!Check(WriteByteAt(SystemHostsPath(), 2, chNew), "the hosts file could not be changed"))
+            return false;
+        dStart = Seconds();
+        if (!Check(WaitUntil([&] { return UiDriver::Cell(hList, 0, 1) == firstRow; }),
+                   "the list never showed another program's change"))
+            return false;
+        Paint(hMain);
+        g_results.Add("follow", "Follow another program's one-line change (its write to the row shown)",
+                      Seconds() - dStart);
+        SampleMemory();
+        Check(UiDriver::RowCount(hList) == nRows, "rows after following a change");
+    }
 
     // Find a text that no row holds: one full round of the rows, from the
     // Find dialog's Find Next to the not-found box.
