@@ -129,15 +129,16 @@ BOOL CMainDlg::OnInitDialog()
     CAppSettings settings;
     settings.MarkRunning();
 
-    LoadHostsFile(CString());
-
-    // Other programs write the hosts file too; the list follows them.
+    // Other programs write the hosts file too; the list follows them. The
+    // watch starts first, so that no change after the load is missed.
     CHostsFiles files;
     CString hostsPath;
     files.GetHostsFilePath(hostsPath);
     int nSlash = hostsPath.ReverseFind('\\');
     if (nSlash > 0)
         m_watcher.Start(hostsPath.Left(nSlash), m_hWnd, kHostsFolderChanged);
+
+    LoadHostsFile(CString());
     return TRUE;
 }
 
@@ -422,8 +423,13 @@ CHostsSaver::Followed CMainDlg::FollowHostsFile()
     CHostsFiles files;
     CString path;
     files.GetHostsFilePath(path);
-    CEntryList theirs;
+    // Most changes in the folder leave the file's bytes as they were (other
+    // files, Tarnwick's own save): a digest read in small pieces tells,
+    // without taking the memory of a whole copy.
     CContentDigest digest;
+    if (DigestFile(path, digest) && digest == m_hostsDigest)
+        return CHostsSaver::followedAll;
+    CEntryList theirs;
     CEntryList::LoadResult result;
     int nLost = 0;
     {
