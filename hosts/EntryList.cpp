@@ -182,22 +182,6 @@ bool CEntryList::Append(const char* pch, size_t nLength)
     return AddRow(row);  // without a row, the bytes stay behind unused
 }
 
-void CEntryList::Swap(CEntryList& other)
-{
-    m_pages.swap(other.m_pages);
-    m_blocks.swap(other.m_blocks);
-    m_slots.swap(other.m_slots);
-    std::swap(m_nRows, other.m_nRows);
-    std::swap(m_nFileRows, other.m_nFileRows);
-    std::swap(m_nSavedRows, other.m_nSavedRows);
-    std::swap(m_bSavedAsRead, other.m_bSavedAsRead);
-    m_savedPages.swap(other.m_savedPages);
-    std::swap(m_nFileSize, other.m_nFileSize);
-    std::swap(m_nTextStart, other.m_nTextStart);
-    std::swap(m_nTextEnd, other.m_nTextEnd);
-    std::swap(m_nStored, other.m_nStored);
-}
-
 bool CEntryList::KeepSaved(int nRow)
 {
     if (m_bSavedAsRead || nRow >= m_nSavedRows)

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CEntryList
@@ -35,6 +36,8 @@ public:
     ~CEntryList();
     CEntryList(const CEntryList&) = delete;
     CEntryList& operator=(const CEntryList&) = delete;
+    CEntryList(CEntryList&&) = default;
+    CEntryList& operator=(CEntryList&&) = default;
 
     // A row's text in two pieces: the comment mark put in front of it here
     // (nMark bytes, none when it was not), then nLength bytes at pch. Valid
@@ -64,7 +67,7 @@ public:
     // it.
     bool Uncomment(int nRow, bool* pbChanged);
     void Empty();
-    void Swap(CEntryList& other);
+    void Swap(CEntryList& other) { std::swap(*this, other); }
     // Bytes held for texts: the loaded file's and the added rows'.
     size_t GetStoreSize() const { return m_nStored; }
 
