@@ -22,8 +22,11 @@ INT_PTR CDialog::DoModal()
         hOwner = m_pParentWnd->m_hWnd;
     else if (CWinApp* pApp = AfxGetApp(); pApp && pApp->m_pMainWnd && pApp->m_pMainWnd != this)
         hOwner = pApp->m_pMainWnd->m_hWnd;
-    INT_PTR nResult = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
-                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    INT_PTR nResult =
+        m_bUnicode ? ::DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this))
+                   : ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
     return nResult;
 }

@@ -23,6 +23,9 @@ protected:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
+    // The dialog and its controls are Unicode windows: they take every
+    // character typed, also one that the ANSI code page cannot spell.
+    bool m_bUnicode = false;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);

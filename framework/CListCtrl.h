@@ -49,14 +49,20 @@ public:
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     CString GetItemText(int nItem, int nSubItem) const;
 
+    // Notifications in their Unicode form (LVN_GETDISPINFOW and the like),
+    // whatever form the parent window has.
+    BOOL SetUnicodeFormat(BOOL bUnicode) { return static_cast<BOOL>(SendMessage(CCM_SETUNICODEFORMAT, bUnicode)); }
+
     // Answers a list that asks its parent for cells (LVN_GETDISPINFOA or W):
-    // the cell's text, nLength bytes in the ANSI code page, cut to the
-    // control's buffer; or a text in two pieces, nHead bytes then nLength.
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength)
+    // the cell's text, nLength bytes in nCodePage (the ANSI code page or
+    // UTF-8), cut to the control's buffer; or a text in two pieces, nHead
+    // bytes then nLength. The head is whole characters.
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength, UINT nCodePage = CP_ACP)
     {
-        SetDispInfoText(pNMHDR, "", 0, pch, nLength);
+        SetDispInfoText(pNMHDR, "", 0, pch, nLength, nCodePage);
     }
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength);
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength,
+                                UINT nCodePage = CP_ACP);
 
     // What an LVN_ODFINDITEMA or W notification looks for: its text in the
     // form it came in (the other pointer null), its flags and start row.

@@ -3,8 +3,9 @@
 #include "framework/CWinApp.h"
 #include "res/resource.h"
 
-CEntryDlg::CEntryDlg() : CDialog(IDD_ENTRY), m_hIcon(nullptr), m_strTarget("127.0.0.1")
+CEntryDlg::CEntryDlg() : CDialog(IDD_ENTRY), m_hIcon(nullptr), m_strTarget("127.0.0.1"), m_nCodePage(CP_ACP)
 {
+    m_bUnicode = true;
 }
 
 BOOL CEntryDlg::OnInitDialog()
@@ -19,6 +20,6 @@ BOOL CEntryDlg::OnInitDialog()
 void CEntryDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_ENTRY, m_strEntry);
-    DDX_Text(pDX, IDC_TARGET, m_strTarget);
+    DDX_Text(pDX, IDC_ENTRY, m_strEntry, m_nCodePage);
+    DDX_Text(pDX, IDC_TARGET, m_strTarget, m_nCodePage);
 }

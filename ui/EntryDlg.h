@@ -13,6 +13,9 @@ public:
     HICON m_hIcon;
     CString m_strEntry;   // host name
     CString m_strTarget;  // address, "127.0.0.1" to begin with
+    // The code page of both texts: the ANSI code page, or UTF-8 for a file
+    // shown as UTF-8. The fields themselves take any character.
+    UINT m_nCodePage;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -101,6 +101,7 @@ BOOL CMainDlg::OnInitDialog()
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    m_list.SetUnicodeFormat(TRUE);
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
     m_list.InsertColumn(1, "Data", LVCFMT_LEFT, 350);
@@ -211,7 +212,7 @@ void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     default:
         break;
     }
-    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength);
+    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength, RowsCodePage());
 }
 
 void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
@@ -265,7 +266,10 @@ void CMainDlg::OnUncommentSelected()
 
 void CMainDlg::OnAddNewEntry()
 {
+    // In a file shown as UTF-8, the new line is UTF-8 too: the file stays in
+    // one encoding.
     CEntryDlg dlg;
+    dlg.m_nCodePage = RowsCodePage();
     if (dlg.DoModal() == IDOK && AddEntry(dlg.m_strEntry, dlg.m_strTarget))
         m_bModified = 1;
 }

@@ -33,7 +33,8 @@ public:
     // The list shows the row's text and status anew.
     void UpdateStatus(int nRow);
     // Appends "<target> <entry>" and shows it; false, with a message, when the
-    // row could not be stored.
+    // row could not be stored. Both texts are in the rows' encoding: UTF-8
+    // in a file shown as UTF-8, the ANSI code page otherwise.
     bool AddEntry(CString entry, CString target);
 
     // Asks about unsaved changes; false when the window must stay open
@@ -77,7 +78,8 @@ protected:
     void OnSelectAll() { m_list.SetAllSelected(true); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
-    // (type-ahead, LVM_FINDITEM) which row's number matches a text.
+    // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list
+    // asks in the W form, so that a UTF-8 file's texts show as they are.
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
     void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
 
@@ -89,6 +91,8 @@ private:
     void ClearRows();
     // The list shows what the entry list holds.
     void ShowRows();
+    // The code page of the rows' texts.
+    UINT RowsCodePage() const { return m_entries.IsUtf8() ? CP_UTF8 : CP_ACP; }
 
     CEntryList m_entries;
     // What the system hosts file held when it was last loaded or saved; a
