@@ -1,5 +1,6 @@
 #include "framework/CListCtrl.h"
 
+#include "framework/Dpi.h"
 #include "framework/WideText.h"
 
 #include <cstring>
@@ -13,6 +14,14 @@ int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int n
     column.pszText = const_cast<char*>(pszHeading);
     column.iSubItem = nCol;
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
+}
+
+void CListCtrl::RescaleColumns(UINT nOldDpi, UINT nNewDpi)
+{
+    HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    int nColumns = hHeader ? static_cast<int>(::SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int nCol = 0; nCol < nColumns; ++nCol)
+        SetColumnWidth(nCol, AfxRescaleForDpi(GetColumnWidth(nCol), nOldDpi, nNewDpi));
 }
 
 int CListCtrl::InsertItem(int nItem, const char* pszText)

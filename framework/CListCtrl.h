@@ -45,6 +45,14 @@ public:
     void SelectOnly(int nItem);
 
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth);
+    int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol))); }
+    BOOL SetColumnWidth(int nCol, int nWidth)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(nWidth, 0)));
+    }
+    // Every column's width, as it is now (the user may have dragged it),
+    // taken from one DPI to another.
+    void RescaleColumns(UINT nOldDpi, UINT nNewDpi);
     int InsertItem(int nItem, const char* pszText);
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     CString GetItemText(int nItem, int nSubItem) const;

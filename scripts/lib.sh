@@ -46,12 +46,13 @@ configure_build() {  # dir arch
     fi
 }
 
-# Starts a private Xvfb and exports DISPLAY; stopped by stop_display.
-start_display() {
+# Starts a private Xvfb (1280x1024 unless a size is given) and exports
+# DISPLAY; stopped by stop_display.
+start_display() {  # [WIDTHxHEIGHT]
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
     XVFB_PID=$!
     local num
     read -r num <"$fifo"

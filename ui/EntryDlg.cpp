@@ -2,6 +2,7 @@
 
 #include "framework/CWinApp.h"
 #include "res/resource.h"
+#include "ui/AppIcons.h"
 
 CEntryDlg::CEntryDlg() : CDialog(IDD_ENTRY), m_hIcon(nullptr), m_strTarget("127.0.0.1"), m_nCodePage(CP_ACP)
 {
@@ -11,10 +12,13 @@ CEntryDlg::CEntryDlg() : CDialog(IDD_ENTRY), m_hIcon(nullptr), m_strTarget("127.
 BOOL CEntryDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    m_hIcon = SetAppIcons(m_hWnd, m_nDpi);
     return TRUE;
+}
+
+void CEntryDlg::OnDpiChanged(UINT, UINT nNewDpi)
+{
+    m_hIcon = SetAppIcons(m_hWnd, nNewDpi);
 }
 
 void CEntryDlg::DoDataExchange(CDataExchange* pDX)

@@ -19,4 +19,5 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
 };

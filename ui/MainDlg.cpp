@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
+#include "framework/Dpi.h"
 #include "hosts/CommentRules.h"
 #include "hosts/HostsFiles.h"
 #include "res/resource.h"
@@ -103,9 +104,10 @@ BOOL CMainDlg::OnInitDialog()
     }
     m_list.SetUnicodeFormat(TRUE);
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
-    m_list.InsertColumn(1, "Data", LVCFMT_LEFT, 350);
-    m_list.InsertColumn(2, "Status", LVCFMT_LEFT, 100);
+    // Widths in pixels at 100 %, at the window's DPI.
+    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, AfxScaleForDpi(70, m_nDpi));
+    m_list.InsertColumn(1, "Data", LVCFMT_LEFT, AfxScaleForDpi(350, m_nDpi));
+    m_list.InsertColumn(2, "Status", LVCFMT_LEFT, AfxScaleForDpi(100, m_nDpi));
     m_find.Start();
 
     CAppSettings settings;
@@ -113,6 +115,12 @@ BOOL CMainDlg::OnInitDialog()
 
     LoadHostsFile(CString());
     return TRUE;
+}
+
+void CMainDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
+{
+    CIconDialog::OnDpiChanged(nOldDpi, nNewDpi);
+    m_list.RescaleColumns(nOldDpi, nNewDpi);
 }
 
 void CMainDlg::LoadHostsFile(const CString& path)

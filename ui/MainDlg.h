@@ -55,6 +55,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnClose();
