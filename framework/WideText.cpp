@@ -41,14 +41,16 @@ CString FromWide(const wchar_t* pwch, int nLength, UINT nCodePage, bool* pbLost)
     return text;
 }
 
-CString GetWindowTextIn(HWND hWnd, UINT nCodePage)
+CString GetWindowTextIn(HWND hWnd, UINT nCodePage, bool* pbLost)
 {
+    if (pbLost)
+        *pbLost = false;
     int nLength = ::GetWindowTextLengthW(hWnd);
     if (nLength <= 0)
         return CString();
     std::vector<wchar_t> wide(static_cast<size_t>(nLength) + 1);
     int nCopied = ::GetWindowTextW(hWnd, wide.data(), nLength + 1);
-    return FromWide(wide.data(), nCopied, nCodePage);
+    return FromWide(wide.data(), nCopied, nCodePage, pbLost);
 }
 
 BOOL SetWindowTextIn(HWND hWnd, const char* psz, UINT nCodePage)

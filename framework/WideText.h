@@ -19,6 +19,6 @@ std::vector<wchar_t> ToWide(const char* pch, int nLength, UINT nCodePage);
 CString FromWide(const wchar_t* pwch, int nLength, UINT nCodePage, bool* pbLost = nullptr);
 
 // A window's text in nCodePage, read in UTF-16 so that nothing the window
-// holds is lost on the way; and the other way.
-CString GetWindowTextIn(HWND hWnd, UINT nCodePage);
+// holds is lost on the way (*pbLost as for FromWide); and the other way.
+CString GetWindowTextIn(HWND hWnd, UINT nCodePage, bool* pbLost = nullptr);
 BOOL SetWindowTextIn(HWND hWnd, const char* psz, UINT nCodePage);

@@ -9,6 +9,9 @@ public:
     CEntryDlg();
 
     BOOL OnInitDialog() override;
+    // Ends the dialog only when the file's encoding can hold both texts:
+    // the fields take any character, a file in the ANSI code page does not.
+    void OnOK() override;
 
     HICON m_hIcon;
     CString m_strEntry;   // host name

@@ -34,12 +34,19 @@ const UINT MB_ERROR = MB_ICONERROR;
 
 // A new entry is one line of the file: a line feed or carriage return would
 // split it, a Ctrl-Z would end the file for the next load. Every control
-// character but tab becomes a space.
+// character but tab becomes a space. Byte by byte: no byte below 0x20 is
+// ever part of a longer character, in UTF-8 or in an ANSI code page (the
+// second bytes of double-byte characters are 0x40 and above), whereas
+// stepping through UTF-8 text by the ANSI code page's characters would take
+// a line feed after a byte like 0x81 for the second half of a character.
 CString OneLine(CString text)
 {
-    for (char ch = 1; ch < 0x20; ++ch)
-        if (ch != '\t')
-            text.Replace(ch, ' ');
+    const int nLength = text.GetLength();
+    char* p = text.GetBuffer(nLength);
+    for (int n = 0; n < nLength; ++n)
+        if (p[n] > 0 && p[n] < 0x20 && p[n] != '\t')
+            p[n] = ' ';
+    text.ReleaseBuffer(nLength);
     return text;
 }
 

@@ -28,10 +28,20 @@ TEST_F(EncodingTest, ACodePage1252FileStaysInItAndAUtf8FileInUtf8)
         driver.Key(hFind, VK_ESCAPE);
         EXPECT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hFind); }));
 
+        // An entry that the code page cannot hold (пример, Cyrillic) is not
+        // stored as question marks: the dialog says so and stays.
         driver.Command(hMain, 1008);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        UiDriver::Type(::GetDlgItem(hEntry, 1009), L"\u00E9.example");
+        HWND hField = ::GetDlgItem(hEntry, 1009);
+        UiDriver::Type(hField, L"\u043F\u0440\u0438\u043C\u0435\u0440.example");
+        driver.Command(hEntry, IDOK);
+        ExpectBox(driver, "The hosts file is not in UTF-8, and its code page (1252) cannot hold every character of the entry.",
+                  "error");
+        EXPECT_TRUE(::IsWindowVisible(hEntry));
+        EXPECT_EQ(1, UiDriver::RowCount(hList));
+        ::SendMessageW(hField, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+        UiDriver::Type(hField, L"\u00E9.example");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         SaveAndConfirm(driver, hMain, IDYES);

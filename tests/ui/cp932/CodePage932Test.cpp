@@ -149,9 +149,19 @@ TEST_F(CodePage932Test, AUtf8FileShowsItsCommentsFindsTheirWordsAndStaysUtf8)
         AddEntryTyped(driver, hMain, L"caf\u00E9.example");
         ASSERT_EQ(5, UiDriver::RowCount(hList));
         EXPECT_EQ(L"127.0.0.1 caf\u00E9.example", UiDriver::CellW(hList, 4, 1));
+        // A line feed pasted into an entry becomes a space, also after ぁ
+        // (E3 81 81), whose last byte is a lead byte of code page 932.
+        driver.Command(hMain, 1008);
+        HWND hEntry = driver.WaitForDialog("Hosts File Entry");
+        ASSERT_NE(nullptr, hEntry);
+        ::SendMessageW(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u3041\n\u3041.example"));
+        driver.Command(hEntry, IDOK);
+        driver.Sync(hMain);
+        ASSERT_EQ(6, UiDriver::RowCount(hList));
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
-        EXPECT_EQ(utf8 + "127.0.0.1 caf\xC3\xA9.example\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ(utf8 + "127.0.0.1 caf\xC3\xA9.example\r\n127.0.0.1 \xE3\x81\x81 \xE3\x81\x81.example\r\n",
+                  ReadBytes(SystemHostsPath()));
 
         // Decided anew at every load: a file in the code page is shown in it.
         SetHosts("# \x83\x41\r\n");
