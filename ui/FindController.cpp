@@ -15,8 +15,8 @@ namespace
 // "Cannot find "<text>"", the text as typed.
 std::vector<wchar_t> NotFoundText(const wchar_t* pszText)
 {
-    std::vector<wchar_t> text = ToWide("Cannot find \"", -1, CP_ACP);
-    text.pop_back();
+    const wchar_t kNotFound[] = L"Cannot find \"";
+    std::vector<wchar_t> text(kNotFound, kNotFound + wcslen(kNotFound));
     text.insert(text.end(), pszText, pszText + wcslen(pszText));
     text.push_back(L'"');
     text.push_back(L'\0');
@@ -149,9 +149,11 @@ LRESULT CALLBACK CFindController::FilterProc(int nCode, WPARAM wParam, LPARAM lP
 
 bool CFindController::Filter(MSG& msg)
 {
-    // The dialog manager's loop takes messages in their Unicode form, and
-    // the Find dialog is a Unicode window: a typed character goes on as it
-    // came.
+    // The dialog manager's loop takes messages in their Unicode form (Wine's
+    // PeekMessageW): they go on in that form, so that a typed character
+    // arrives as it was typed, whichever form the Find dialog's window has
+    // (Windows' FindTextW dialog is a Unicode window; Wine's is not, and
+    // takes only what the ANSI code page can spell).
     if (m_hFindDlg && (msg.hwnd == m_hFindDlg || ::IsChild(m_hFindDlg, msg.hwnd)))
         return ::IsDialogMessageW(m_hFindDlg, &msg) != FALSE;
     HWND hMain = m_owner.m_hWnd;
