@@ -1,6 +1,7 @@
 #include "framework/CDataExchange.h"
 
 #include "framework/CWnd.h"
+#include "framework/WideText.h"
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
 {
@@ -26,4 +27,13 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
     {
         ::SetWindowTextA(hControl, value);
     }
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value, UINT nCodePage)
+{
+    HWND hControl = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    if (pDX->m_bSaveAndValidate)
+        value = GetWindowTextIn(hControl, nCodePage);
+    else
+        SetWindowTextIn(hControl, value, nCodePage);
 }

@@ -21,3 +21,6 @@ public:
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 // Exchanges a string member with a control's window text.
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+// The same with the member's text in nCodePage (CP_ACP or CP_UTF8), the
+// control's read and written in UTF-16.
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value, UINT nCodePage);

@@ -2,6 +2,7 @@
 
 #include "framework/AppName.h"
 #include "framework/CWinApp.h"
+#include "framework/Dpi.h"
 
 #include <new>
 
@@ -22,9 +23,15 @@ INT_PTR CDialog::DoModal()
         hOwner = m_pParentWnd->m_hWnd;
     else if (CWinApp* pApp = AfxGetApp(); pApp && pApp->m_pMainWnd && pApp->m_pMainWnd != this)
         hOwner = pApp->m_pMainWnd->m_hWnd;
-    INT_PTR nResult = ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
-                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    INT_PTR nResult =
+        m_bUnicode ? ::DialogBoxParamW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this))
+                   : ::DialogBoxParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), hOwner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = nullptr;
+    if (m_hScaledFont)
+        ::DeleteObject(m_hScaledFont);
+    m_hScaledFont = nullptr;
     return nResult;
 }
 
@@ -93,10 +100,19 @@ INT_PTR CDialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     if (nMsg == WM_INITDIALOG)
     {
+        m_nDpi = AfxGetWindowDpi(m_hWnd);
         BOOL bSetFocus = OnInitDialog();
         // Templates place dialogs at 0, 0: centre them over their owner.
         CenterWindow();
         return bSetFocus;
+    }
+
+    if (nMsg == WM_DPICHANGED)
+    {
+        // Then the default processing: for a per-monitor v2 window that is
+        // where the dialog manager lays the dialog out anew.
+        HandleDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return FALSE;
     }
 
     LRESULT lResult = 0;
@@ -126,5 +142,57 @@ INT_PTR CDialog::HandleMessage(UINT nMsg, WPARAM wParam, LPARAM lParam)
     default:
         ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
         return TRUE;
+    }
+}
+
+void CDialog::HandleDpiChanged(UINT nNewDpi, const RECT& suggested)
+{
+    const UINT nOldDpi = m_nDpi;
+    if (nNewDpi == 0)
+        return;
+    m_nDpi = nNewDpi;
+    if (!AfxSystemScalesDialogs(m_hWnd))
+    {
+        // The rectangle Windows suggests keeps the window where it was on
+        // the screen it moved to, at the new size.
+        ScaleControls(nOldDpi, nNewDpi);
+        ::SetWindowPos(m_hWnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                       suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    OnDpiChanged(nOldDpi, nNewDpi);
+}
+
+void CDialog::ScaleControls(UINT nOldDpi, UINT nNewDpi)
+{
+    // The font the controls have, at the new size: the template's font at
+    // first (which the dialog keeps and deletes), then the last one made here.
+    HFONT hFont = m_hScaledFont ? m_hScaledFont : reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
+    HFONT hNewFont = nullptr;
+    LOGFONTA font;
+    if (hFont && ::GetObjectA(hFont, sizeof(font), &font) == sizeof(font))
+    {
+        font.lfHeight = AfxRescaleForDpi(font.lfHeight, nOldDpi, nNewDpi);
+        font.lfWidth = AfxRescaleForDpi(font.lfWidth, nOldDpi, nNewDpi);
+        hNewFont = ::CreateFontIndirectA(&font);
+    }
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        RECT rc;
+        ::GetWindowRect(hChild, &rc);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rc), 2);
+        // Sizes are rounded on their own, so that a control of one line's
+        // height keeps room for the line.
+        ::SetWindowPos(hChild, nullptr, AfxRescaleForDpi(rc.left, nOldDpi, nNewDpi),
+                       AfxRescaleForDpi(rc.top, nOldDpi, nNewDpi),
+                       AfxRescaleForDpi(rc.right - rc.left, nOldDpi, nNewDpi),
+                       AfxRescaleForDpi(rc.bottom - rc.top, nOldDpi, nNewDpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        if (hNewFont)
+            ::SendMessageA(hChild, WM_SETFONT, reinterpret_cast<WPARAM>(hNewFont), TRUE);
+    }
+    if (hNewFont)
+    {
+        if (m_hScaledFont)
+            ::DeleteObject(m_hScaledFont);
+        m_hScaledFont = hNewFont;
     }
 }

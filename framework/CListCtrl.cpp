@@ -1,5 +1,8 @@
 #include "framework/CListCtrl.h"
 
+#include "framework/Dpi.h"
+#include "framework/WideText.h"
+
 #include <cstring>
 
 int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth)
@@ -11,6 +14,14 @@ int CListCtrl::InsertColumn(int nCol, const char* pszHeading, int nFormat, int n
     column.pszText = const_cast<char*>(pszHeading);
     column.iSubItem = nCol;
     return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
+}
+
+void CListCtrl::RescaleColumns(UINT nOldDpi, UINT nNewDpi)
+{
+    HWND hHeader = reinterpret_cast<HWND>(SendMessage(LVM_GETHEADER));
+    int nColumns = hHeader ? static_cast<int>(::SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    for (int nCol = 0; nCol < nColumns; ++nCol)
+        SetColumnWidth(nCol, AfxRescaleForDpi(GetColumnWidth(nCol), nOldDpi, nNewDpi));
 }
 
 int CListCtrl::InsertItem(int nItem, const char* pszText)
@@ -75,7 +86,8 @@ CString CListCtrl::GetItemText(int nItem, int nSubItem) const
     }
 }
 
-void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength)
+void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength,
+                                UINT nCodePage)
 {
     // The A and W items differ only in the type of the text they point to.
     LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
@@ -85,20 +97,39 @@ void CListCtrl::SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead
     if (nHead > nMax)
         nHead = nMax;
     if (nLength > nMax - nHead)
+    {
         nLength = nMax - nHead;
+        // A UTF-8 text is cut before a character, not inside one.
+        if (nCodePage == CP_UTF8)
+            while (nLength > 0 && (static_cast<unsigned char>(pch[nLength]) & 0xC0) == 0x80)
+                --nLength;
+    }
     if (pNMHDR->code == LVN_GETDISPINFOW)
     {
-        // At most one UTF-16 unit per byte in every ANSI code page, so the
-        // conversion of nMax bytes fits. A head is whole characters.
+        // At most one UTF-16 unit per byte in every ANSI code page and in
+        // UTF-8, so the conversion of nMax bytes fits.
         wchar_t* pszText = reinterpret_cast<NMLVDISPINFOW*>(pNMHDR)->item.pszText;
         int nWritten = 0;
         if (nHead)
-            nWritten = ::MultiByteToWideChar(CP_ACP, 0, pchHead, static_cast<int>(nHead), pszText,
+            nWritten = ::MultiByteToWideChar(nCodePage, 0, pchHead, static_cast<int>(nHead), pszText,
                                              static_cast<int>(nMax));
         if (nLength)
-            nWritten += ::MultiByteToWideChar(CP_ACP, 0, pch, static_cast<int>(nLength), pszText + nWritten,
+            nWritten += ::MultiByteToWideChar(nCodePage, 0, pch, static_cast<int>(nLength), pszText + nWritten,
                                               static_cast<int>(nMax) - nWritten);
         pszText[nWritten] = L'\0';
+        return;
+    }
+    if (nCodePage != CP_ACP)
+    {
+        // Asked in the ANSI form for a text in another code page: what the
+        // ANSI code page can spell of it.
+        CString text = FromWide(ToWide(pchHead, static_cast<int>(nHead), nCodePage).data(), -1, CP_ACP) +
+                       FromWide(ToWide(pch, static_cast<int>(nLength), nCodePage).data(), -1, CP_ACP);
+        size_t nText = static_cast<size_t>(text.GetLength());
+        if (nText > nMax)
+            nText = nMax;
+        std::memcpy(item.pszText, text.c_str(), nText);
+        item.pszText[nText] = '\0';
         return;
     }
     std::memcpy(item.pszText, pchHead, nHead);

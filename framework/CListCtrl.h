@@ -45,18 +45,32 @@ public:
     void SelectOnly(int nItem);
 
     int InsertColumn(int nCol, const char* pszHeading, int nFormat, int nWidth);
+    int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol))); }
+    BOOL SetColumnWidth(int nCol, int nWidth)
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(nWidth, 0)));
+    }
+    // Every column's width, as it is now (the user may have dragged it),
+    // taken from one DPI to another.
+    void RescaleColumns(UINT nOldDpi, UINT nNewDpi);
     int InsertItem(int nItem, const char* pszText);
     BOOL SetItemText(int nItem, int nSubItem, const char* pszText);
     CString GetItemText(int nItem, int nSubItem) const;
 
+    // Notifications in their Unicode form (LVN_GETDISPINFOW and the like),
+    // whatever form the parent window has.
+    BOOL SetUnicodeFormat(BOOL bUnicode) { return static_cast<BOOL>(SendMessage(CCM_SETUNICODEFORMAT, bUnicode)); }
+
     // Answers a list that asks its parent for cells (LVN_GETDISPINFOA or W):
-    // the cell's text, nLength bytes in the ANSI code page, cut to the
-    // control's buffer; or a text in two pieces, nHead bytes then nLength.
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength)
+    // the cell's text, nLength bytes in nCodePage (the ANSI code page or
+    // UTF-8), cut to the control's buffer; or a text in two pieces, nHead
+    // bytes then nLength. The head is whole characters.
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength, UINT nCodePage = CP_ACP)
     {
-        SetDispInfoText(pNMHDR, "", 0, pch, nLength);
+        SetDispInfoText(pNMHDR, "", 0, pch, nLength, nCodePage);
     }
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength);
+    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength,
+                                UINT nCodePage = CP_ACP);
 
     // What an LVN_ODFINDITEMA or W notification looks for: its text in the
     // form it came in (the other pointer null), its flags and start row.

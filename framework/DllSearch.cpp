@@ -48,15 +48,15 @@ BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls)
     return pfnInit ? pfnInit(pControls) : FALSE;
 }
 
-HWND AfxFindText(FINDREPLACEA* pfr)
+HWND AfxFindText(FINDREPLACEW* pfr)
 {
-    typedef HWND(WINAPI * PFNFINDTEXTA)(FINDREPLACEA*);
-    static PFNFINDTEXTA s_pfnFindText = nullptr;
+    typedef HWND(WINAPI * PFNFINDTEXTW)(FINDREPLACEW*);
+    static PFNFINDTEXTW s_pfnFindText = nullptr;
     if (!s_pfnFindText)
     {
         HMODULE hDialogs = LoadSystemLibrary("comdlg32.dll");
         if (hDialogs)
-            s_pfnFindText = LookUp<PFNFINDTEXTA>(hDialogs, "FindTextA");
+            s_pfnFindText = LookUp<PFNFINDTEXTW>(hDialogs, "FindTextW");
     }
     return s_pfnFindText ? s_pfnFindText(pfr) : nullptr;
 }

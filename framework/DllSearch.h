@@ -22,14 +22,15 @@ void AfxRestrictDllSearch();
 // loaded: the window classes it registers live in it.
 BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls);
 
-// FindTextA of comdlg32.dll from the system folder, bound at run time (the
+// FindTextW of comdlg32.dll from the system folder, bound at run time (the
 // first call loads the library); nullptr when the library or the function
 // cannot be had. comdlg32.dll is a known DLL, and Windows takes the libraries
 // it imports from the system folder too; Wine does not, and a load-time
 // import of it would load comctl32.dll from the program's folder before the
 // program could restrict the search. Loaded later, it finds comctl32.dll
-// already loaded from the system folder.
-HWND AfxFindText(FINDREPLACEA* pfr);
+// already loaded from the system folder. The Unicode form, so that the Find
+// dialog takes any character typed.
+HWND AfxFindText(FINDREPLACEW* pfr);
 
 // DnsFlushResolverCache of dnsapi.dll from the system folder, bound at run
 // time (the first call loads the library): empties the system's cache of

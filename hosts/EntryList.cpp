@@ -3,6 +3,8 @@
 #include "hosts/CommentRules.h"
 #include "hosts/HostsLineReader.h"
 #include "hosts/HostsLineWriter.h"
+#include "hosts/TextMatch.h"
+#include "hosts/Utf8Text.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,58 +20,6 @@ namespace
 const size_t kBlock = 256 * 1024;
 // Positions are 32-bit.
 const uint64_t kPositions = uint64_t(1) << 32;
-
-char FoldCase(char ch)
-{
-    return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch;
-}
-
-bool Holds(const char* pText, size_t nText, const char* pWanted, size_t nWanted, bool bMatchCase)
-{
-    if (nWanted > nText)
-        return false;
-    const char* pLast = pText + (nText - nWanted);
-    if (bMatchCase)
-    {
-        for (const char* p = pText; p <= pLast; ++p)
-        {
-            p = static_cast<const char*>(std::memchr(p, pWanted[0], static_cast<size_t>(pLast - p) + 1));
-            if (!p)
-                return false;
-            if (std::memcmp(p + 1, pWanted + 1, nWanted - 1) == 0)
-                return true;
-        }
-        return false;
-    }
-    const char chFirst = FoldCase(pWanted[0]);
-    for (const char* p = pText; p <= pLast; ++p)
-    {
-        if (FoldCase(*p) != chFirst)
-            continue;
-        size_t n = 1;
-        while (n < nWanted && FoldCase(p[n]) == FoldCase(pWanted[n]))
-            ++n;
-        if (n == nWanted)
-            return true;
-    }
-    return false;
-}
-
-// The same for a row's text in its two pieces: a match may begin in the mark.
-bool Holds(const CEntryList::Text& text, const char* pWanted, size_t nWanted, bool bMatchCase)
-{
-    auto at = [&text](size_t n) { return n < text.nMark ? text.pchMark[n] : text.pch[n - text.nMark]; };
-    auto same = [bMatchCase](char a, char b) { return bMatchCase ? a == b : FoldCase(a) == FoldCase(b); };
-    for (size_t nStart = 0; nStart < text.nMark && nStart + nWanted <= text.nMark + text.nLength; ++nStart)
-    {
-        size_t n = 0;
-        while (n < nWanted && same(at(nStart + n), pWanted[n]))
-            ++n;
-        if (n == nWanted)
-            return true;
-    }
-    return Holds(text.pch, text.nLength, pWanted, nWanted, bMatchCase);
-}
 }
 
 CEntryList::CEntryList() = default;
@@ -90,6 +40,7 @@ void CEntryList::Empty()
     m_nTextStart = 0;
     m_nTextEnd = 0;
     m_nStored = 0;
+    m_bUtf8 = false;
 }
 
 CEntryList::Text CEntryList::GetText(int nRow) const
@@ -423,6 +374,7 @@ bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
             return false;
         m_nFileSize = nSize;
     }
+    m_bUtf8 = ClassifyText(pBase, nSize) == TextEncoding::utf8;
     m_nTextStart = HostsTextStart(pBase, nSize);
     m_nTextEnd = HostsTextEnd(pBase, nSize);
     bool bStored = true;
@@ -489,8 +441,8 @@ void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& si
 
 int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const
 {
-    const size_t nWanted = pszText ? std::strlen(pszText) : 0;
-    if (nWanted == 0 || m_nRows == 0)
+    const CTextMatch match(pszText, bMatchCase, m_bUtf8);
+    if (match.IsEmpty() || m_nRows == 0)
         return -1;
     if (nFrom < -1 || nFrom >= m_nRows)
         nFrom = -1;
@@ -501,7 +453,8 @@ int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, 
             nRow = nRow + 1 == m_nRows ? 0 : nRow + 1;
         else
             nRow = nRow <= 0 ? m_nRows - 1 : nRow - 1;
-        if (Holds(GetText(nRow), pszText, nWanted, bMatchCase))
+        Text text = GetText(nRow);
+        if (match.FoundIn(text.pchMark, text.nMark, text.pch, text.nLength))
             return nRow;
     }
     return -1;

@@ -14,6 +14,10 @@
 // sets a flag, uncommenting moves the start of the run, so neither moves or
 // copies any text. Added rows keep their texts in blocks of their own.
 //
+// Texts are in the loaded file's encoding (IsUtf8): UTF-8 when the file's
+// bytes are UTF-8 (hosts/Utf8Text.h), the ANSI code page otherwise. Added
+// texts must be in that encoding too, so that the file stays in one.
+//
 // No windows.h: this builds natively too. Failures to get memory come back as
 // false; nothing here throws.
 #pragma once
@@ -51,6 +55,9 @@ public:
     };
 
     int GetCount() const { return m_nRows; }
+    // Whether the loaded file is UTF-8 text (and so every row's text), as
+    // decided when it was loaded; false for an empty list.
+    bool IsUtf8() const { return m_bUtf8; }
     Text GetText(int nRow) const;
     CString GetTextString(int nRow) const;
     bool IsCommented(int nRow) const { return RowAt(nRow).Commented(); }
@@ -133,8 +140,9 @@ public:
     // row after (before) nFrom, or from the first (last) row when nFrom is
     // -1, round the list once, so that nFrom itself is tried last. Without
     // bMatchCase the letters A-Z match either case; other bytes as they are.
-    // -1 when no row holds it or the text is empty. (Not named FindText,
-    // which windows.h turns into FindTextA.)
+    // pszText is in the rows' encoding, and matches whole characters only
+    // (hosts/TextMatch.h). -1 when no row holds it or the text is empty.
+    // (Not named FindText, which windows.h turns into FindTextA.)
     int FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const;
 
     // Test hooks: rows beyond this many cannot be stored, as when memory runs
@@ -223,6 +231,7 @@ private:
     size_t m_nTextStart = 0;   // where its lines start (after a byte-order mark)
     size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)
     size_t m_nStored = 0;      // bytes of every block
+    bool m_bUtf8 = false;      // the loaded file is UTF-8 text
 };
 
 template <typename Char>

@@ -46,12 +46,13 @@ configure_build() {  # dir arch
     fi
 }
 
-# Starts a private Xvfb and exports DISPLAY; stopped by stop_display.
-start_display() {
+# Starts a private Xvfb (1280x1024 unless a size is given) and exports
+# DISPLAY; stopped by stop_display.
+start_display() {  # [WIDTHxHEIGHT]
     local fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
+    Xvfb -displayfd 3 -screen 0 "${1:-1280x1024}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 </dev/null &
     XVFB_PID=$!
     local num
     read -r num <"$fifo"
@@ -64,16 +65,41 @@ stop_display() {
     XVFB_PID=
 }
 
-# A persistent Wine server for the test prefix, started with no pipe attached
-# so that Wine's background services never hold CTest's output open.
-start_wine() {  # build dir
-    mkdir -p "$1/wineprefix"
-    WINEPREFIX="$1/wineprefix" /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
-    "$1/run-wine" wineboot >/dev/null 2>&1 </dev/null
+# A persistent Wine server for each prefix of a build, started with no pipe
+# attached so that Wine's background services never hold CTest's output open.
+# A prefix is named by the build's script that runs programs in it: run-wine
+# (the default), run-wine-cp932, run-wine-dpi144.
+prefix_of() {  # build dir, runner
+    sed -n 's/^export WINEPREFIX="\(.*\)"$/\1/p' "$1/$2"
 }
 
-stop_wine() {  # build dir
-    WINEPREFIX="$1/wineprefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 </dev/null || true
+start_wine() {  # build dir [runner...]
+    local dir=$1 runner prefix
+    shift
+    for runner in "${@:-run-wine}"; do
+        prefix=$(prefix_of "$dir" "$runner")
+        mkdir -p "$prefix"
+        WINEPREFIX="$prefix" /usr/lib/wine/wineserver -p >/dev/null 2>&1 </dev/null || true
+        "$dir/$runner" wineboot >/dev/null 2>&1 </dev/null
+    done
+}
+
+stop_wine() {  # build dir [runner...]
+    local dir=$1 runner
+    shift
+    for runner in "${@:-run-wine}"; do
+        WINEPREFIX="$(prefix_of "$dir" "$runner")" /usr/lib/wine/wineserver -k >/dev/null 2>&1 </dev/null || true
+    done
+}
+
+# The Unix locale of the code page 932 prefix: Wine takes a program's code
+# page from it, and falls back to 1252 where it is missing.
+need_japanese_locale() {
+    need_packages locales
+    if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+        echo "== making the locale ja_JP.UTF-8"
+        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    fi
 }
 
 # The shipped program as it is released: 32-bit, Release (optimised, stripped).

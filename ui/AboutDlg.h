@@ -8,6 +8,16 @@ class CAboutDlg : public CDialog
 {
 public:
     CAboutDlg();
+
+    // The icon at its size for the box's DPI, in place of the one the
+    // template loads at the system's.
+    BOOL OnInitDialog() override;
+
+protected:
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
+
+private:
+    void ShowIcon();
 };
 
 // Puts "About Tarnwick..." (the string table's text) at the end of a

@@ -3,14 +3,25 @@
 #include "framework/AppName.h"
 #include "framework/CWinApp.h"
 #include "framework/DllSearch.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 
 #include <cstring>
 #include <dlgs.h>
+#include <vector>
 
 namespace
 {
-const char kNotFound[] = "Cannot find \"%s\"";
+// "Cannot find "<text>"", the text as typed.
+std::vector<wchar_t> NotFoundText(const wchar_t* pszText)
+{
+    const wchar_t kNotFound[] = L"Cannot find \"";
+    std::vector<wchar_t> text(kNotFound, kNotFound + wcslen(kNotFound));
+    text.insert(text.end(), pszText, pszText + wcslen(pszText));
+    text.push_back(L'"');
+    text.push_back(L'\0');
+    return text;
+}
 }
 
 const UINT CFindController::s_nFindMessage = ::RegisterWindowMessageA(FINDMSGSTRINGA);
@@ -58,22 +69,22 @@ void CFindController::OnFind()
     // The dialog shows the last text searched, with its direction and case
     // (down at first).
     std::memcpy(m_szFindWhat, m_szLast, sizeof(m_szFindWhat));
-    m_fr = FINDREPLACEA();
+    m_fr = FINDREPLACEW();
     m_fr.lStructSize = sizeof(m_fr);
     m_fr.hwndOwner = m_owner.m_hWnd;
     m_fr.Flags = m_dwLastFlags | FR_HIDEWHOLEWORD;
     m_fr.lpstrFindWhat = m_szFindWhat;
-    m_fr.wFindWhatLen = sizeof(m_szFindWhat);
+    m_fr.wFindWhatLen = sizeof(m_szFindWhat) / sizeof(m_szFindWhat[0]);
     m_hFindDlg = AfxFindText(&m_fr);
     // Room for the text and its terminating zero: no character typed is
     // left out of the search. (Wine's dialog would take one more.)
     if (m_hFindDlg)
-        ::SendMessageA(::GetDlgItem(m_hFindDlg, edt1), EM_LIMITTEXT, sizeof(m_szFindWhat) - 1, 0);
+        ::SendMessageA(::GetDlgItem(m_hFindDlg, edt1), EM_LIMITTEXT, m_fr.wFindWhatLen - 1, 0);
 }
 
 LRESULT CFindController::OnFindMessage(WPARAM, LPARAM lParam)
 {
-    if (reinterpret_cast<const FINDREPLACEA*>(lParam) != &m_fr)
+    if (reinterpret_cast<const FINDREPLACEW*>(lParam) != &m_fr)
         return 0;
     if (m_fr.Flags & FR_DIALOGTERM)
     {
@@ -82,7 +93,7 @@ LRESULT CFindController::OnFindMessage(WPARAM, LPARAM lParam)
     else if (m_fr.Flags & FR_FINDNEXT)
     {
         std::memcpy(m_szLast, m_szFindWhat, sizeof(m_szLast));
-        m_szLast[sizeof(m_szLast) - 1] = '\0';
+        m_szLast[sizeof(m_szLast) / sizeof(m_szLast[0]) - 1] = L'\0';
         m_dwLastFlags = m_fr.Flags & (FR_DOWN | FR_MATCHCASE);
         m_bSearched = true;
         Search((m_fr.Flags & FR_DOWN) != 0);
@@ -102,17 +113,18 @@ void CFindController::Search(bool bDown)
     if (m_bShowingNotFound)
         return;
     bool bMatchCase = (m_dwLastFlags & FR_MATCHCASE) != 0;
-    int nRow = m_entries.FindRowByText(m_szLast, bMatchCase, bDown, m_list.GetNextItem(-1, LVNI_FOCUSED));
+    bool bLost = false;
+    CString wanted = FromWide(m_szLast, -1, m_entries.IsUtf8() ? CP_UTF8 : CP_ACP, &bLost);
+    int nRow = bLost ? -1 : m_entries.FindRowByText(wanted, bMatchCase, bDown, m_list.GetNextItem(-1, LVNI_FOCUSED));
     if (nRow >= 0)
     {
         // The keyboard focus stays where it is, in the Find dialog when it is open.
         m_list.SelectOnly(nRow);
         return;
     }
-    CString text;
-    text.Format(kNotFound, m_szLast);
     m_bShowingNotFound = true;
-    ::MessageBoxA(m_hFindDlg ? m_hFindDlg : m_owner.m_hWnd, text, AfxGetAppName(), MB_OK | MB_ICONINFORMATION);
+    ::MessageBoxW(m_hFindDlg ? m_hFindDlg : m_owner.m_hWnd, NotFoundText(m_szLast).data(),
+                  ToWide(AfxGetAppName(), -1, CP_ACP).data(), MB_OK | MB_ICONINFORMATION);
     m_bShowingNotFound = false;
 }
 
@@ -137,8 +149,13 @@ LRESULT CALLBACK CFindController::FilterProc(int nCode, WPARAM wParam, LPARAM lP
 
 bool CFindController::Filter(MSG& msg)
 {
+    // The dialog manager's loop takes messages in their Unicode form (Wine's
+    // PeekMessageW): they go on in that form, so that a typed character
+    // arrives as it was typed, whichever form the Find dialog's window has
+    // (Windows' FindTextW dialog is a Unicode window; Wine's is not, and
+    // takes only what the ANSI code page can spell).
     if (m_hFindDlg && (msg.hwnd == m_hFindDlg || ::IsChild(m_hFindDlg, msg.hwnd)))
-        return ::IsDialogMessageA(m_hFindDlg, &msg) != FALSE;
+        return ::IsDialogMessageW(m_hFindDlg, &msg) != FALSE;
     HWND hMain = m_owner.m_hWnd;
     if (!m_hAccel || !hMain || (msg.hwnd != hMain && !::IsChild(hMain, msg.hwnd)))
         return false;

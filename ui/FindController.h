@@ -36,6 +36,9 @@ public:
     void OnFind();
     // Searches down (or up) from the focused row for the last text searched,
     // with its "Match case"; opens the Find dialog when nothing was searched.
+    // The text is looked for in the rows' encoding: UTF-8 in a file shown as
+    // UTF-8, the ANSI code page otherwise, where a text with a character
+    // that the code page cannot spell is in no row.
     void Search(bool bDown);
     // The Find dialog's message (s_nFindMessage) to its owner.
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam);
@@ -51,9 +54,11 @@ private:
     CListCtrl& m_list;
     const CEntryList& m_entries;
 
-    FINDREPLACEA m_fr;
-    char m_szFindWhat[256];  // the Find dialog's text, up to 255 characters
-    char m_szLast[256];      // the last text searched
+    // The Find dialog is a Unicode window: it takes every character typed,
+    // whatever the ANSI code page.
+    FINDREPLACEW m_fr;
+    wchar_t m_szFindWhat[256];  // the Find dialog's text, up to 255 characters
+    wchar_t m_szLast[256];      // the last text searched
     DWORD m_dwLastFlags = FR_DOWN;  // and its direction and "Match case"
     bool m_bSearched = false;
     bool m_bShowingNotFound = false;

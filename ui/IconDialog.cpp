@@ -3,6 +3,7 @@
 #include "framework/CPaintDC.h"
 #include "framework/CWinApp.h"
 #include "res/resource.h"
+#include "ui/AppIcons.h"
 
 BEGIN_MESSAGE_MAP(CIconDialog, CDialog)
     ON_WM_PAINT()
@@ -17,9 +18,13 @@ CIconDialog::CIconDialog(UINT nIDTemplate) : CDialog(nIDTemplate)
 BOOL CIconDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    m_hIcon = SetAppIcons(m_hWnd, m_nDpi);
     return TRUE;
+}
+
+void CIconDialog::OnDpiChanged(UINT, UINT nNewDpi)
+{
+    m_hIcon = SetAppIcons(m_hWnd, nNewDpi);
 }
 
 int CenteredIconOffset(int nClientExtent, int nIconExtent)

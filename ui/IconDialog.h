@@ -1,7 +1,7 @@
 // A dialog that shows the program's icon (icon resource 128): as its big and
-// small window icons, drawn in the middle of its client area while it is
-// minimised (a dialog's window class has no icon of its own), and as the
-// icon dragged for it.
+// small window icons, each at its size for the window's DPI, drawn in the
+// middle of its client area while it is minimised (a dialog's window class
+// has no icon of its own), and as the icon dragged for it.
 #pragma once
 
 #include "framework/CDialog.h"
@@ -13,9 +13,11 @@ public:
 
     BOOL OnInitDialog() override;
 
-    HICON m_hIcon;
+    HICON m_hIcon;  // the big icon
 
 protected:
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
+
     void OnPaint();
     HCURSOR OnQueryDragIcon();
 

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
+#include "framework/Dpi.h"
 #include "hosts/CarryChanges.h"
 #include "hosts/CommentRules.h"
 #include "hosts/HostsFiles.h"
@@ -38,12 +39,19 @@ const UINT MB_ERROR = MB_ICONERROR;
 
 // A new entry is one line of the file: a line feed or carriage return would
 // split it, a Ctrl-Z would end the file for the next load. Every control
-// character but tab becomes a space.
+// character but tab becomes a space. Byte by byte: no byte below 0x20 is
+// ever part of a longer character, in UTF-8 or in an ANSI code page (the
+// second bytes of double-byte characters are 0x40 and above), whereas
+// stepping through UTF-8 text by the ANSI code page's characters would take
+// a line feed after a byte like 0x81 for the second half of a character.
 CString OneLine(CString text)
 {
-    for (char ch = 1; ch < 0x20; ++ch)
-        if (ch != '\t')
-            text.Replace(ch, ' ');
+    const int nLength = text.GetLength();
+    char* p = text.GetBuffer(nLength);
+    for (int n = 0; n < nLength; ++n)
+        if (p[n] > 0 && p[n] < 0x20 && p[n] != '\t')
+            p[n] = ' ';
+    text.ReleaseBuffer(nLength);
     return text;
 }
 
@@ -120,10 +128,12 @@ BOOL CMainDlg::OnInitDialog()
         EndDialog(IDCANCEL);
         return TRUE;
     }
+    m_list.SetUnicodeFormat(TRUE);
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
-    m_list.InsertColumn(1, "Data", LVCFMT_LEFT, 350);
-    m_list.InsertColumn(2, "Status", LVCFMT_LEFT, 100);
+    // Widths in pixels at 100 %, at the window's DPI.
+    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, AfxScaleForDpi(70, m_nDpi));
+    m_list.InsertColumn(1, "Data", LVCFMT_LEFT, AfxScaleForDpi(350, m_nDpi));
+    m_list.InsertColumn(2, "Status", LVCFMT_LEFT, AfxScaleForDpi(100, m_nDpi));
     m_find.Start();
 
     CAppSettings settings;
@@ -140,6 +150,12 @@ BOOL CMainDlg::OnInitDialog()
 
     LoadHostsFile(CString());
     return TRUE;
+}
+
+void CMainDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
+{
+    CIconDialog::OnDpiChanged(nOldDpi, nNewDpi);
+    m_list.RescaleColumns(nOldDpi, nNewDpi);
 }
 
 bool CMainDlg::LoadHostsFile(const CString& path)
@@ -240,7 +256,7 @@ void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     default:
         break;
     }
-    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength);
+    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength, RowsCodePage());
 }
 
 void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)
@@ -296,7 +312,10 @@ void CMainDlg::OnUncommentSelected()
 
 void CMainDlg::OnAddNewEntry()
 {
+    // In a file shown as UTF-8, the new line is UTF-8 too: the file stays in
+    // one encoding.
     CEntryDlg dlg;
+    dlg.m_nCodePage = RowsCodePage();
     if (dlg.DoModal() == IDOK && AddEntry(dlg.m_strEntry, dlg.m_strTarget))
         m_bModified = 1;
 }

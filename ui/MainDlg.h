@@ -35,7 +35,8 @@ public:
     // The list shows the row's text and status anew.
     void UpdateStatus(int nRow);
     // Appends "<target> <entry>" and shows it; false, with a message, when the
-    // row could not be stored.
+    // row could not be stored. Both texts are in the rows' encoding: UTF-8
+    // in a file shown as UTF-8, the ANSI code page otherwise.
     bool AddEntry(CString entry, CString target);
 
     // Asks about unsaved changes; false when the window must stay open
@@ -66,6 +67,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnClose();
@@ -94,7 +96,8 @@ protected:
     void OnSelectAll() { m_list.SetAllSelected(true); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
-    // (type-ahead, LVM_FINDITEM) which row's number matches a text.
+    // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list
+    // asks in the W form, so that a UTF-8 file's texts show as they are.
     void OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult);
     void OnFindItem(NMHDR* pNMHDR, LRESULT* pResult);
 
@@ -105,6 +108,8 @@ private:
     void SetSelectedRowsCommented(bool bCommented);
     // The list shows what the entry list holds.
     void ShowRows();
+    // The code page of the rows' texts.
+    UINT RowsCodePage() const { return m_entries.IsUtf8() ? CP_UTF8 : CP_ACP; }
 
     // Follows the hosts file now, or, while a save runs or a dialog or
     // message box is open, as soon as it is over.

@@ -1,5 +1,6 @@
 #include "ui/RestoreDlg.h"
 
+#include "framework/Dpi.h"
 #include "hosts/HostsFiles.h"
 #include "res/resource.h"
 #include "ui/ShellHandoff.h"
@@ -30,8 +31,9 @@ BOOL CRestoreDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, 70);
-    m_list.InsertColumn(1, "File Name", LVCFMT_LEFT, 400);
+    // Widths in pixels at 100 %, at the dialog's DPI.
+    m_list.InsertColumn(0, "Sr No", LVCFMT_LEFT, AfxScaleForDpi(70, m_nDpi));
+    m_list.InsertColumn(1, "File Name", LVCFMT_LEFT, AfxScaleForDpi(400, m_nDpi));
 
     CHostsFiles files;
     files.GetBackupFolder(m_strBackupFolder);
@@ -39,6 +41,11 @@ BOOL CRestoreDlg::OnInitDialog()
     Walk(m_strBackupFolder, "*.*", true);
     m_list.SetRedraw(TRUE);
     return TRUE;
+}
+
+void CRestoreDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
+{
+    m_list.RescaleColumns(nOldDpi, nNewDpi);
 }
 
 void CRestoreDlg::OnFile(const CString& path)

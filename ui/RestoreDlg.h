@@ -22,6 +22,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    void OnDpiChanged(UINT nOldDpi, UINT nNewDpi) override;
     void OnRestore();
     void OnViewFile();
 

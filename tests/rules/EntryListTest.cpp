@@ -1,5 +1,6 @@
 #include "hosts/EntryList.h"
 
+#include "CodePage.h"
 #include "TempFile.h"
 
 #include <gtest/gtest.h>
@@ -367,4 +368,87 @@ TEST(EntryList, FindsRowsByNumberAndByText)
     EXPECT_EQ(6, list.FindRowByText("# 0.0.0.0 ads", false, true, -1));
     EXPECT_EQ(6, list.FindRowByText(" 0.0", true, true, -1));
     EXPECT_EQ(-1, list.FindRowByText("# 0.0.0.0 ads.example.", false, true, -1));
+}
+
+TEST(EntryList, KnowsWhetherTheLoadedFileIsUtf8AndKeepsItsBytes)
+{
+    // Comments in Chinese, Japanese and Russian, as hosts lists on the web
+    // carry them.
+    const std::string utf8 = "# \xE5\xB9\xBF\xE5\x91\x8A\r\n# \xE5\xBA\x83\xE5\x91\x8A\r\n"
+                             "# \xD1\x80\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0\r\n0.0.0.0 ads.example\r\n";
+    CEntryList list;
+    EXPECT_FALSE(list.IsUtf8());
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, utf8));
+    EXPECT_TRUE(list.IsUtf8());
+    EXPECT_EQ((Lines{"# \xE5\xB9\xBF\xE5\x91\x8A", "# \xE5\xBA\x83\xE5\x91\x8A",
+                     "# \xD1\x80\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0", "0.0.0.0 ads.example"}),
+              Texts(list));
+    EXPECT_EQ(utf8, Saved(list));
+
+    // Decided anew at every load: ASCII alone, code page 1252, UTF-8 with a
+    // byte-order mark, UTF-8 spoilt by one byte after a Ctrl-Z.
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, "127.0.0.1 a\r\n"));
+    EXPECT_FALSE(list.IsUtf8());
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, "# caf\xE9\r\n"));
+    EXPECT_FALSE(list.IsUtf8());
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, "\xEF\xBB\xBF" "127.0.0.1 a\r\n"));
+    EXPECT_TRUE(list.IsUtf8());
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, "# caf\xC3\xA9\r\n\x1A\xE9"));
+    EXPECT_FALSE(list.IsUtf8());
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, utf8));
+    list.Empty();
+    EXPECT_FALSE(list.IsUtf8());
+    // A file that cannot be opened leaves the rows, and what they are.
+    ASSERT_EQ(CEntryList::loaded, LoadBytes(list, utf8));
+    EXPECT_EQ(CEntryList::notOpened, list.Load("no such folder/no such file"));
+    EXPECT_TRUE(list.IsUtf8());
+}
+
+TEST(EntryList, FindMatchesWholeCharactersOfADoubleByteCodePage)
+{
+    CCodePage cp(IsLeadByte932);
+    // ア is 83 41 and ヂ 83 61: their second bytes are "A" and "a".
+    CEntryList list;
+    ASSERT_TRUE(list.Append(CString("# \x83\x61")));            // ヂ
+    ASSERT_TRUE(list.Append(CString("0.0.0.0 \x83\x83" "A")));  // ャA: 83 41 in the middle
+    ASSERT_TRUE(list.Append(CString("# \x83\x41 ADS")));        // ア
+    EXPECT_EQ(2, list.FindRowByText("\x83\x41", false, true, -1));
+    EXPECT_EQ(2, list.FindRowByText("\x83\x41", false, true, 2));  // round: the only row
+    EXPECT_EQ(0, list.FindRowByText("\x83\x61", false, true, -1));
+    EXPECT_EQ(0, list.FindRowByText("\x83\x61", false, true, 2));
+    // A letter never matches the second byte of a character, folded or not;
+    // the letter after a character does.
+    EXPECT_EQ(1, list.FindRowByText("a", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("a", true, true, -1));
+    EXPECT_EQ(2, list.FindRowByText("\x83\x41", true, true, 0));  // not in the middle of row 1's ャA
+    EXPECT_EQ(2, list.FindRowByText("\x83\x41 ads", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("\x83\x61 ADS", false, true, 0));
+    // In a mark put in front here, and across it into the text.
+    SetRow(list, 1, true);
+    EXPECT_EQ(1, list.FindRowByText("# 0.0", false, true, -1));
+    EXPECT_EQ(1, list.FindRowByText(" 0.0.0.0 \x83\x83", true, true, -1));
+
+    // The same bytes in code page 1252 are single characters, matched byte by
+    // byte as always.
+    CCodePage cp1252(IsLeadByte1252);
+    EXPECT_EQ(1, list.FindRowByText("\x83\x41", true, true, -1));
+    EXPECT_EQ(0, list.FindRowByText("\x83\x41", false, true, -1));
+}
+
+TEST(EntryList, FindMatchesUtf8TextByItsBytesWhateverTheCodePage)
+{
+    // Under code page 932, E5 would be a lead byte and 告 (E5 91 8A) would
+    // seem to begin in the middle of 广 (E5 B9 BF): a UTF-8 file is not
+    // judged by the code page.
+    CCodePage cp(IsLeadByte932);
+    CEntryList list;
+    ASSERT_EQ(CEntryList::loaded,
+              LoadBytes(list, "# \xE5\xB9\xBF\xE5\x91\x8A\r\n0.0.0.0 Ads.Example\r\n# \xD0\x94\xD0\xBE\xD0\xBC\r\n"));
+    ASSERT_TRUE(list.IsUtf8());
+    EXPECT_EQ(0, list.FindRowByText("\xE5\x91\x8A", false, true, -1));   // 告
+    EXPECT_EQ(1, list.FindRowByText("ads.EXAMPLE", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("ads.EXAMPLE", true, true, -1));
+    // Only A-Z fold: Дом (Д is D0 94) is not ДОМ (D0 9E for О).
+    EXPECT_EQ(2, list.FindRowByText("\xD0\x94\xD0\xBE\xD0\xBC", false, true, -1));
+    EXPECT_EQ(-1, list.FindRowByText("\xD0\x94\xD0\x9E\xD0\x9C", false, true, -1));
 }

@@ -63,6 +63,20 @@ void ExitAnsweringNo(UiDriver& driver, HWND hMain)
     EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
 }
 
+int IconSize(HICON hIcon)
+{
+    ICONINFO info = {};
+    if (!hIcon || !::GetIconInfo(hIcon, &info))
+        return 0;
+    BITMAP bitmap = {};
+    ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        ::DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 std::vector<std::string> Texts(HWND hList)
 {
     std::vector<std::string> texts;

@@ -32,3 +32,6 @@ std::vector<std::string> Texts(HWND hList);
 
 // File > Exit, No at the closing question, and the window closes.
 void ExitAnsweringNo(UiDriver& driver, HWND hMain);
+
+// The width of an icon's image in pixels; 0 for no icon.
+int IconSize(HICON hIcon);

@@ -1,5 +1,6 @@
 // The main window: loading, numbering, statuses, editing, closing, the About
 // box and the running mark, driven through the real dialogs.
+#include "MainWindowSteps.h"
 #include "WindowTest.h"
 
 #include "app/AppSettings.h"
@@ -410,10 +411,13 @@ TEST_F(MainWindowTest, WindowCarriesIconAndDragIcon)
 {
     SetHosts("");
     RunMain([&](UiDriver& driver, HWND hMain, HWND) {
+        // Each at its own size at 96 DPI, from the icon file: nothing scaled.
         HICON hBig = reinterpret_cast<HICON>(::SendMessageA(hMain, WM_GETICON, ICON_BIG, 0));
         HICON hSmall = reinterpret_cast<HICON>(::SendMessageA(hMain, WM_GETICON, ICON_SMALL, 0));
-        EXPECT_NE(nullptr, hBig);
-        EXPECT_EQ(hBig, hSmall);
+        ASSERT_NE(nullptr, hBig);
+        ASSERT_NE(nullptr, hSmall);
+        EXPECT_EQ(32, IconSize(hBig));
+        EXPECT_EQ(16, IconSize(hSmall));
         EXPECT_EQ(reinterpret_cast<LRESULT>(hBig), ::SendMessageA(hMain, WM_QUERYDRAGICON, 0, 0));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));

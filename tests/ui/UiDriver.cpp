@@ -168,6 +168,12 @@ void UiDriver::Type(HWND hControl, const char* pszText)
         ::PostMessageA(hControl, WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
+void UiDriver::Type(HWND hControl, const wchar_t* pszText)
+{
+    for (const wchar_t* p = pszText; *p; ++p)
+        ::PostMessageW(hControl, WM_CHAR, *p, 1);
+}
+
 void UiDriver::Answer(const MessageBoxSeen& box, int nButton)
 {
     Command(box.hWnd, nButton);
@@ -217,6 +223,17 @@ std::string UiDriver::Cell(HWND hList, int nRow, int nColumn)
         if (static_cast<size_t>(nLength) + 1 < nSize || nSize >= (1u << 24))
             return item.pszText;
     }
+}
+
+std::wstring UiDriver::CellW(HWND hList, int nRow, int nColumn)
+{
+    std::vector<wchar_t> buffer(4096);
+    LVITEMW item = {};
+    item.iSubItem = nColumn;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    ::SendMessageW(hList, LVM_GETITEMTEXTW, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
+    return item.pszText;
 }
 
 void UiDriver::Select(HWND hList, const std::vector<int>& rows)

@@ -42,13 +42,18 @@ public:
     // The same with Ctrl or Shift (VK_CONTROL, VK_SHIFT) held down until the
     // key's messages have been handled; in-process only.
     void KeyWith(HWND hDlg, UINT vkModifier, UINT vk);
-    // Characters typed into a control, as the keyboard's WM_CHAR messages.
+    // Characters typed into a control, as the keyboard's WM_CHAR messages:
+    // bytes of the ANSI code page, or UTF-16 units, as the keyboard (or an
+    // input method) gives them whatever the code page.
     static void Type(HWND hControl, const char* pszText);
+    static void Type(HWND hControl, const wchar_t* pszText);
     void Answer(const MessageBoxSeen& box, int nButton);
 
     // Rows of a report list, read through the control itself.
     static int RowCount(HWND hList);
     static std::string Cell(HWND hList, int nRow, int nColumn);
+    // The same in UTF-16, as the list draws it.
+    static std::wstring CellW(HWND hList, int nRow, int nColumn);
     static void Select(HWND hList, const std::vector<int>& rows);
     static std::vector<int> SelectedRows(HWND hList);
 
