@@ -200,11 +200,17 @@ bool CMainDlg::LoadHostsFile(const CString& path)
     }
     if (result == CEntryList::notOpened && !path.IsEmpty())
         MessageBox(WithSystemText(kLoadBackupFailed, dwOpenError), nullptr, MB_ERROR);
-    else if (result == CEntryList::noMemory)
+    else
+        TellLoadFailure(result);
+    return result == CEntryList::loaded;
+}
+
+void CMainDlg::TellLoadFailure(CEntryList::LoadResult result)
+{
+    if (result == CEntryList::noMemory)
         MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
     else if (result == CEntryList::readFailed)
         MessageBox(kLoadReadFailed, nullptr, MB_ERROR);
-    return result == CEntryList::loaded;
 }
 
 int CMainDlg::AddLine(const CString& text)
@@ -448,26 +454,42 @@ CHostsSaver::Followed CMainDlg::FollowHostsFile()
     CContentDigest digest;
     if (DigestFile(path, digest) && digest == m_hostsDigest)
         return CHostsSaver::followedAll;
+    if (!m_entries.HasChanges())
+    {
+        // Nothing to carry over: the file's lines take the place of the
+        // list's, which go first (as for Refresh), so that only one file's
+        // lines are ever held.
+        CEntryList::LoadResult result;
+        {
+            CWaitCursor wait;
+            result = m_entries.Load(path, &digest);
+        }
+        if (result == CEntryList::notOpened)
+        {
+            RetryFollowing(path);
+            return CHostsSaver::notFollowed;
+        }
+        m_hostsDigest = result == CEntryList::loaded ? digest : CContentDigest();
+        m_bModified = 0;
+        ++m_nFollowed;
+        ShowRows();
+        TellLoadFailure(result);
+        return result == CEntryList::loaded ? CHostsSaver::followedAll : CHostsSaver::notFollowed;
+    }
     CEntryList theirs;
     CEntryList::LoadResult result;
     int nLost = 0;
     {
         CWaitCursor wait;
         result = theirs.Load(path, &digest, &m_hostsDigest);
-        if (result == CEntryList::loaded && m_entries.HasChanges())
+        if (result == CEntryList::loaded)
             nLost = CarryChanges(m_entries, theirs);
     }
     if (result == CEntryList::unchanged)
-        return CHostsSaver::followedAll;  // the same bytes again, or Tarnwick's own save
+        return CHostsSaver::followedAll;  // the same bytes again after all
     if (result != CEntryList::loaded)
     {
-        // Held by a program that shares it with no one, say: tried again.
-        // A file that is gone leaves the list as it is.
-        if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-        {
-            m_bFollowPending = true;
-            FollowLater(kRetryMilliseconds);
-        }
+        RetryFollowing(path);
         return CHostsSaver::notFollowed;
     }
     if (nLost < 0)
@@ -488,6 +510,17 @@ CHostsSaver::Followed CMainDlg::FollowHostsFile()
     message.Format(kChangesLost, nLost);
     MessageBox(message, nullptr, MB_ICONWARNING);
     return CHostsSaver::followedSome;
+}
+
+void CMainDlg::RetryFollowing(const CString& path)
+{
+    // Held by a program that shares it with no one, say: tried again. A
+    // file that is gone leaves the list as it is.
+    if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+    {
+        m_bFollowPending = true;
+        FollowLater(kRetryMilliseconds);
+    }
 }
 
 void CMainDlg::OnEndSession(UINT bEnding, LPARAM)

@@ -116,6 +116,10 @@ private:
     void FollowWhenIdle();
     // Runs FollowWhenIdle from the message loop after nDelay milliseconds.
     void FollowLater(UINT nDelay);
+    // Tries again in a while when the file exists but cannot be read now.
+    void RetryFollowing(const CString& path);
+    // The message for a file that could not be loaded whole.
+    void TellLoadFailure(CEntryList::LoadResult result);
 
     CEntryList m_entries;
     // What the system hosts file held when it was last loaded, followed or
