@@ -11,13 +11,6 @@
 
 namespace
 {
-void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
-{
-    UiDriver::Select(hList, {0});
-    driver.Command(hMain, 1005);
-    driver.Sync(hMain);
-}
-
 // WM_QUERYENDSESSION sent from a thread of its own, since the window may
 // answer only after a question; the answer once it has come.
 class CEndSession

@@ -84,3 +84,10 @@ std::vector<std::string> Texts(HWND hList)
         texts.push_back(UiDriver::Cell(hList, n, 1));
     return texts;
 }
+
+void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
+{
+    UiDriver::Select(hList, {0});
+    driver.Command(hMain, 1005);
+    driver.Sync(hMain);
+}

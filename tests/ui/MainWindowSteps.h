@@ -27,6 +27,9 @@ std::string ConfirmBackup(UiDriver& driver, int nAnswer);
 // Presses "Save Changes" and answers the backup confirmation.
 std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer);
 
+// Selects the first row alone and presses "Comment Selected".
+void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList);
+
 // The "Data" cells of the main window's list, in order.
 std::vector<std::string> Texts(HWND hList);
 

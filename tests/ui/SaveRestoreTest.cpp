@@ -17,13 +17,6 @@ void* FailingAllocation(size_t)
 {
     return nullptr;
 }
-
-void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
-{
-    UiDriver::Select(hList, {0});
-    driver.Command(hMain, 1005);
-    driver.Sync(hMain);
-}
 }
 
 class SaveTest : public WindowTest

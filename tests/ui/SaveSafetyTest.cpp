@@ -13,13 +13,6 @@ namespace
 const char kReadOnly[] = "The hosts file is marked read-only.\nSave anyway? It stays read-only afterwards.";
 const DWORD kShown = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
-{
-    UiDriver::Select(hList, {0});
-    driver.Command(hMain, 1005);
-    driver.Sync(hMain);
-}
-
 void ExpectReadOnlyQuestion(UiDriver& driver, int nAnswer)
 {
     MessageBoxSeen box = driver.WaitForMessageBox();
