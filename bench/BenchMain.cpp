@@ -12,6 +12,7 @@
 // (1,000 by default), runs R sessions of the main window (5 by default) and
 // prints a markdown table of medians and spreads. Everything it changes is
 // put back at the end. Exit status 1 when any step did not do what it must.
+#include "BenchFollow.h"
 #include "HostsGenerator.h"
 #include "TestFiles.h"
 #include "UiDriver.h"
@@ -450,6 +451,8 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
         SampleMemory();
         Check(UiDriver::RowCount(hList) == nRows, "rows after following a change");
     }
+    if (!TimeFollowing(driver, hMain, hList, nRows, {[](const std::string& k, const std::string& l, double d) { g_results.Add(k, l, d), SampleMemory(); }, Check}))
+        return false;
 
     // Find a text that no row holds: one full round of the rows, from the
     // Find dialog's Find Next to the not-found box.

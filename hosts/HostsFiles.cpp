@@ -74,16 +74,39 @@ BOOL CHostsFiles::BackupHostsFile(CString& backupPath)
     return BackupHostsFile(backupPath, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
 }
 
-BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid)
+void CHostsFiles::GetBackupPath(CString& backupPath, const COleDateTime& when, LCID lcid)
 {
     CString stamp = MakeFileNameSafe(when.Format(0, lcid));
     CString folder;
     GetBackupFolder(folder);
+    backupPath.Format("%s\\Hosts file backup on %s", folder.c_str(), stamp.c_str());
+    backupPath.Replace("\\\\", "\\");
+}
+
+BOOL CHostsFiles::BackupContent(CString& backupPath, const HostsByteSource& source)
+{
+    GetBackupPath(backupPath, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
+    HANDLE hFile = ::CreateFileA(backupPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL bWritten = WriteHostsBytes(hFile, source) && ::FlushFileBuffers(hFile);
+    DWORD dwError = ::GetLastError();
+    ::CloseHandle(hFile);
+    if (!bWritten)
+    {
+        // A part of the bytes is no backup.
+        ::DeleteFileA(backupPath);
+        ::SetLastError(dwError);
+    }
+    return bWritten;
+}
+
+BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid)
+{
+    GetBackupPath(backupPath, when, lcid);
     CString hostsPath;
     GetHostsFilePath(hostsPath);
-    backupPath.Format("%s\\Hosts file backup on %s", folder.c_str(), stamp.c_str());
     hostsPath.Replace("\\\\", "\\");
-    backupPath.Replace("\\\\", "\\");
     // Fail if the name is taken: an earlier backup is never replaced.
     if (!::CopyFileA(hostsPath, backupPath, TRUE))
         return FALSE;

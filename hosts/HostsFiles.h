@@ -4,6 +4,7 @@
 
 #include "framework/COleDateTime.h"
 #include "framework/CString.h"
+#include "hosts/HostsFileWriter.h"
 
 #include <windows.h>
 
@@ -33,4 +34,14 @@ public:
     // The same with a given moment and locale instead of now and the user's
     // default locale.
     BOOL BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid = LANG_USER_DEFAULT);
+    // Writes the bytes that source hands out as a backup, under the name a
+    // copy made now gets, never replacing an existing file, and puts them on
+    // disk. backupPath is filled either way; after FALSE, GetLastError()
+    // tells why (80 when a backup of the same second exists), and nothing of
+    // the new file is left.
+    BOOL BackupContent(CString& backupPath, const HostsByteSource& source);
+
+private:
+    // "<backup folder>\Hosts file backup on <date and time>".
+    void GetBackupPath(CString& backupPath, const COleDateTime& when, LCID lcid);
 };

@@ -3,9 +3,7 @@
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
-#include "hosts/CarryChanges.h"
 #include "hosts/CommentRules.h"
-#include "hosts/HostsFiles.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
@@ -20,13 +18,6 @@
 namespace
 {
 const char kAskSave[] = "Would you like to save the changes?";
-const char kLoadOutOfMemory[] = "Not enough memory to load the hosts file.";
-const char kLoadReadFailed[] =
-    "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
-const char kLoadBackupFailed[] = "Failed to Load the Selected Backup File.\nError : %s";
-const char kChangesLost[] =
-    "The hosts file has been changed by another program; the list now shows its lines.\n"
-    "%d of your changes could not be kept: the lines they were made on have been changed or removed there.";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
 const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
@@ -58,15 +49,6 @@ CString OneLine(CString text)
 // LVFI_SUBSTRING, the same as LVFI_PARTIAL since Windows Vista; not in every
 // SDK's headers.
 const UINT kFindSubstring = 0x0004;
-
-// The watcher's message: something in the hosts file's folder changed.
-const UINT kHostsFolderChanged = WM_APP + 1;
-// A program may write the file in several pieces: it is followed once it has
-// stayed unchanged this long; one that cannot be read is tried again after
-// the longer wait.
-const UINT_PTR kFollowTimer = 1;
-const UINT kQuietMilliseconds = 300;
-const UINT kRetryMilliseconds = 1000;
 }
 
 size_t& CMainDlg::s_nRowLimitForTesting = CEntryList::s_nRowLimitForTesting;
@@ -80,7 +62,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_WM_TIMER()
     ON_WM_ACTIVATE()
     ON_WM_ENABLE()
-    ON_MESSAGE(kHostsFolderChanged, OnHostsFolderChanged)
+    ON_MESSAGE(CHostsFollower::s_nFolderChanged, OnHostsFolderChanged)
     ON_COMMAND(IDC_ADD_NEW_ENTRY, OnAddNewEntry)
     ON_COMMAND(IDC_COMMENT_SELECTED, OnCommentSelected)
     ON_COMMAND(IDC_UNCOMMENT_SELECTED, OnUncommentSelected)
@@ -139,14 +121,8 @@ BOOL CMainDlg::OnInitDialog()
     CAppSettings settings;
     settings.MarkRunning();
 
-    // Other programs write the hosts file too; the list follows them. The
-    // watch starts first, so that no change after the load is missed.
-    CHostsFiles files;
-    CString hostsPath;
-    files.GetHostsFilePath(hostsPath);
-    int nSlash = hostsPath.ReverseFind('\\');
-    if (nSlash > 0)
-        m_watcher.Start(hostsPath.Left(nSlash), m_hWnd, kHostsFolderChanged);
+    // Other programs write the hosts file too; the list follows them.
+    m_follower.Start();
 
     LoadHostsFile(CString());
     return TRUE;
@@ -160,57 +136,16 @@ void CMainDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
 
 bool CMainDlg::LoadHostsFile(const CString& path)
 {
-    // A file is loaded whole or not at all: a list missing some lines would
-    // save a shortened hosts file.
-    CEntryList::LoadResult result;
-    DWORD dwOpenError = 0;
-    {
-        CWaitCursor wait;
-        if (path.IsEmpty())
-        {
-            // The old rows go first, so that only one file's lines are ever
-            // held. A hosts file that cannot be read shows as an empty list.
-            CHostsFiles files;
-            CString hostsPath;
-            files.GetHostsFilePath(hostsPath);
-            CContentDigest digest;
-            result = m_entries.Load(hostsPath, &digest);
-            if (result == CEntryList::notOpened)
-                m_entries.Empty();
-            m_hostsDigest = digest;
-            m_bListFromBackup = false;
-            m_list.DeleteAllItems();
-        }
-        else
-        {
-            // A backup that cannot be read whole leaves the list as it was,
-            // so that a save cannot empty or shorten the hosts file by
-            // mistake. Loading it leaves what the hosts file held alone.
-            CEntryList backup;
-            result = backup.Load(path);
-            dwOpenError = ::GetLastError();
-            if (result == CEntryList::loaded)
-            {
-                m_entries.Swap(backup);
-                m_bListFromBackup = true;
-                m_list.DeleteAllItems();
-            }
-        }
-        ShowRows();
-    }
-    if (result == CEntryList::notOpened && !path.IsEmpty())
-        MessageBox(WithSystemText(kLoadBackupFailed, dwOpenError), nullptr, MB_ERROR);
-    else
-        TellLoadFailure(result);
-    return result == CEntryList::loaded;
+    return m_follower.Load(path);
 }
 
-void CMainDlg::TellLoadFailure(CEntryList::LoadResult result)
+void CMainDlg::ShowLoadedRows(bool bFollowed)
 {
-    if (result == CEntryList::noMemory)
-        MessageBox(kLoadOutOfMemory, nullptr, MB_ERROR);
-    else if (result == CEntryList::readFailed)
-        MessageBox(kLoadReadFailed, nullptr, MB_ERROR);
+    // Another file's rows keep nothing of the list's selection and scroll
+    // position; the file's new version keeps them by their numbers.
+    if (!bFollowed)
+        m_list.DeleteAllItems();
+    ShowRows();
 }
 
 int CMainDlg::AddLine(const CString& text)
@@ -306,16 +241,6 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
         MessageBox(kOutOfMemory, nullptr, MB_ERROR);
 }
 
-void CMainDlg::OnCommentSelected()
-{
-    SetSelectedRowsCommented(true);
-}
-
-void CMainDlg::OnUncommentSelected()
-{
-    SetSelectedRowsCommented(false);
-}
-
 void CMainDlg::OnAddNewEntry()
 {
     // In a file shown as UTF-8, the new line is UTF-8 too: the file stays in
@@ -340,11 +265,6 @@ bool CMainDlg::AddEntry(CString entry, CString target)
     if (nRow < 0)
         MessageBox(kAddOutOfMemory, nullptr, MB_ERROR);
     return nRow >= 0;
-}
-
-void CMainDlg::OnRefresh()
-{
-    LoadHostsFile(CString());
 }
 
 bool CMainDlg::AskSaveIfModified()
@@ -393,136 +313,6 @@ BOOL CMainDlg::OnQueryEndSession(WPARAM, LPARAM nLogOff)
     return bMayEnd ? TRUE : FALSE;
 }
 
-LRESULT CMainDlg::OnHostsFolderChanged(WPARAM, LPARAM)
-{
-    // Once the folder has been quiet for a moment.
-    m_bFollowPending = true;
-    FollowLater(kQuietMilliseconds);
-    return 0;
-}
-
-void CMainDlg::OnTimer(UINT nIDEvent, LPARAM)
-{
-    if (nIDEvent == kFollowTimer)
-        FollowWhenIdle();
-}
-
-void CMainDlg::OnActivate(UINT nState, LPARAM)
-{
-    Default();
-    // Back from the editor, say: what it wrote shows at once.
-    if (LOWORD(nState) != WA_INACTIVE && m_bFollowPending)
-        FollowLater(0);
-}
-
-void CMainDlg::OnEnable(UINT bEnable, LPARAM)
-{
-    Default();
-    if (bEnable && m_bFollowPending)
-        FollowLater(0);
-}
-
-void CMainDlg::FollowLater(UINT nDelay)
-{
-    ::SetTimer(m_hWnd, kFollowTimer, nDelay, nullptr);
-}
-
-void CMainDlg::FollowWhenIdle()
-{
-    ::KillTimer(m_hWnd, kFollowTimer);
-    // Not in the middle of a save, nor under a dialog or message box, which
-    // may be about the rows as they are.
-    if (m_nSaving > 0 || !::IsWindowEnabled(m_hWnd))
-    {
-        m_bFollowPending = true;
-        return;
-    }
-    m_bFollowPending = false;
-    FollowHostsFile();
-}
-
-CHostsSaver::Followed CMainDlg::FollowHostsFile()
-{
-    if (m_bListFromBackup)
-        return CHostsSaver::notFollowed;
-    CHostsFiles files;
-    CString path;
-    files.GetHostsFilePath(path);
-    // Most changes in the folder leave the file's bytes as they were (other
-    // files, Tarnwick's own save): a digest read in small pieces tells,
-    // without taking the memory of a whole copy.
-    CContentDigest digest;
-    if (DigestFile(path, digest) && digest == m_hostsDigest)
-        return CHostsSaver::followedAll;
-    if (!m_entries.HasChanges())
-    {
-        // Nothing to carry over: the file's lines take the place of the
-        // list's, which go first (as for Refresh), so that only one file's
-        // lines are ever held.
-        CEntryList::LoadResult result;
-        {
-            CWaitCursor wait;
-            result = m_entries.Load(path, &digest);
-        }
-        if (result == CEntryList::notOpened)
-        {
-            RetryFollowing(path);
-            return CHostsSaver::notFollowed;
-        }
-        m_hostsDigest = result == CEntryList::loaded ? digest : CContentDigest();
-        m_bModified = 0;
-        ++m_nFollowed;
-        ShowRows();
-        TellLoadFailure(result);
-        return result == CEntryList::loaded ? CHostsSaver::followedAll : CHostsSaver::notFollowed;
-    }
-    CEntryList theirs;
-    CEntryList::LoadResult result;
-    int nLost = 0;
-    {
-        CWaitCursor wait;
-        result = theirs.Load(path, &digest, &m_hostsDigest);
-        if (result == CEntryList::loaded)
-            nLost = CarryChanges(m_entries, theirs);
-    }
-    if (result == CEntryList::unchanged)
-        return CHostsSaver::followedAll;  // the same bytes again after all
-    if (result != CEntryList::loaded)
-    {
-        RetryFollowing(path);
-        return CHostsSaver::notFollowed;
-    }
-    if (nLost < 0)
-    {
-        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
-        return CHostsSaver::notFollowed;
-    }
-    // The list control keeps the first visible, focused and selected rows
-    // by their numbers.
-    m_entries.Swap(theirs);
-    m_hostsDigest = digest;
-    m_bModified = m_entries.HasChanges() ? 1 : 0;
-    ++m_nFollowed;
-    ShowRows();
-    if (nLost == 0)
-        return CHostsSaver::followedAll;
-    CString message;
-    message.Format(kChangesLost, nLost);
-    MessageBox(message, nullptr, MB_ICONWARNING);
-    return CHostsSaver::followedSome;
-}
-
-void CMainDlg::RetryFollowing(const CString& path)
-{
-    // Held by a program that shares it with no one, say: tried again. A
-    // file that is gone leaves the list as it is.
-    if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
-    {
-        m_bFollowPending = true;
-        FollowLater(kRetryMilliseconds);
-    }
-}
-
 void CMainDlg::OnEndSession(UINT bEnding, LPARAM)
 {
     // The process ends without the window being destroyed.
@@ -538,33 +328,23 @@ void CMainDlg::OnDestroy()
     CAppSettings settings;
     settings.MarkStopped();
     m_find.Stop();
-    m_watcher.Stop();
-    ::KillTimer(m_hWnd, kFollowTimer);
+    m_follower.Stop();
     Default();
-}
-
-void CMainDlg::OnSaveChanges()
-{
-    SaveChanges();
 }
 
 CHostsSaver::Result CMainDlg::SaveChanges()
 {
     // The modified mark is cleared only once the rows are on disk, so that a
     // failed or declined save still asks on exit.
-    CHostsSaver saver(*this, m_entries, [this] { return FollowHostsFile(); });
-    ++m_nSaving;
-    CHostsSaver::Result result = saver.Save(m_hostsDigest);
-    --m_nSaving;
+    CHostsSaver saver(*this, m_entries, [this] { return m_follower.Follow(); });
+    CHostsSaver::Result result = saver.Save(m_follower.BeginSave());
     if (result == CHostsSaver::Saved)
     {
         // The file now holds the rows: what changes from here on is new.
         m_bModified = 0;
         m_entries.MarkSaved();
-        m_bListFromBackup = false;
     }
-    if (m_bFollowPending)
-        FollowLater(0);
+    m_follower.EndSave(result == CHostsSaver::Saved);
     return result;
 }
 

@@ -12,7 +12,7 @@
 #include "hosts/EntryList.h"
 #include "ui/FindController.h"
 #include "ui/HostsSaver.h"
-#include "ui/HostsWatcher.h"
+#include "ui/HostsFollower.h"
 #include "ui/IconDialog.h"
 
 class CMainDlg : public CIconDialog
@@ -47,19 +47,15 @@ public:
     CHostsSaver::Result SaveChanges();
 
     // Brings the list up to what the hosts file holds now, when another
-    // program has changed it: without unsaved changes the list simply shows
-    // it; with them, they are carried onto its lines, and the user is told
-    // how many could not be. A list loaded from a backup is not followed,
-    // nor is a file that is gone or cannot be read now (it is tried again
-    // once it can be).
-    CHostsSaver::Followed FollowHostsFile();
+    // program has changed it (ui/HostsFollower.h).
+    CHostsSaver::Followed FollowHostsFile() { return m_follower.Follow(); }
 
     int GetRowCount() const { return m_entries.GetCount(); }
 
     int m_bModified;
     CListCtrl m_list;
     // How often the list has taken in another program's version of the file.
-    int m_nFollowed = 0;
+    int GetFollowedCount() const { return m_follower.GetFollowedCount(); }
 
     // Test hook: rows beyond this many cannot be stored, as when memory runs
     // out (the entry list's own).
@@ -74,15 +70,16 @@ protected:
     void OnDestroy();
     BOOL OnQueryEndSession(WPARAM wParam, LPARAM nLogOff);
     void OnEndSession(UINT bEnding, LPARAM nLogOff);
-    void OnTimer(UINT nIDEvent, LPARAM);
-    void OnActivate(UINT nState, LPARAM);
-    void OnEnable(UINT bEnable, LPARAM);
-    LRESULT OnHostsFolderChanged(WPARAM, LPARAM);
-    void OnRefresh();
-    void OnCommentSelected();
-    void OnUncommentSelected();
+    // Following the hosts file.
+    void OnTimer(UINT nIDEvent, LPARAM) { m_follower.OnTimer(nIDEvent); }
+    void OnActivate(UINT nState, LPARAM) { Default(); m_follower.OnActivate(nState); }
+    void OnEnable(UINT bEnable, LPARAM) { Default(); m_follower.OnEnable(bEnable); }
+    LRESULT OnHostsFolderChanged(WPARAM, LPARAM) { m_follower.OnFolderChanged(); return 0; }
+    void OnRefresh() { LoadHostsFile(CString()); }
+    void OnCommentSelected() { SetSelectedRowsCommented(true); }
+    void OnUncommentSelected() { SetSelectedRowsCommented(false); }
     void OnAddNewEntry();
-    void OnSaveChanges();
+    void OnSaveChanges() { SaveChanges(); }
     void OnBackupNow();
     void OnRestore();
     void OnViewHostsFile();
@@ -111,27 +108,12 @@ private:
     // The code page of the rows' texts.
     UINT RowsCodePage() const { return m_entries.IsUtf8() ? CP_UTF8 : CP_ACP; }
 
-    // Follows the hosts file now, or, while a save runs or a dialog or
-    // message box is open, as soon as it is over.
-    void FollowWhenIdle();
-    // Runs FollowWhenIdle from the message loop after nDelay milliseconds.
-    void FollowLater(UINT nDelay);
-    // Tries again in a while when the file exists but cannot be read now.
-    void RetryFollowing(const CString& path);
-    // The message for a file that could not be loaded whole.
-    void TellLoadFailure(CEntryList::LoadResult result);
+    // Shows the rows anew after a load (another file) or a follow.
+    void ShowLoadedRows(bool bFollowed);
 
     CEntryList m_entries;
-    // What the system hosts file held when it was last loaded, followed or
-    // saved; a save asks first when it holds something else.
-    CContentDigest m_hostsDigest;
-    // The rows came from a backup: the user chose to replace the file with
-    // them, so they do not follow it.
-    bool m_bListFromBackup = false;
-    // Changes in the hosts file's folder, and one not yet followed.
-    CHostsWatcher m_watcher;
-    bool m_bFollowPending = false;
-    int m_nSaving = 0;
+    // Noticing, loading and taking in another program's changes.
+    CHostsFollower m_follower{*this, m_entries, m_bModified, [this](bool bFollowed) { ShowLoadedRows(bFollowed); }};
     // The Find dialog and the window's keys.
     CFindController m_find{*this, m_list, m_entries};
 };

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -40,12 +41,14 @@ void WriteFromOutside(const std::string& bytes)
     ASSERT_EQ(0, RunUnixCommand("cat '" + source + "' > '" + UnixPath(SystemHostsPath()) + "' && rm '" + source + "'"));
 }
 
-// Waits up to two seconds, from now, for the list to show the texts.
-::testing::AssertionResult ShowsWithinTwoSeconds(UiDriver& driver, HWND hList, const std::vector<std::string>& texts)
+// Waits up to two seconds (or nMilliseconds), from now, for the list to show
+// the texts.
+::testing::AssertionResult ShowsWithinTwoSeconds(UiDriver& driver, HWND hList, const std::vector<std::string>& texts,
+                                                 int nMilliseconds = 2000)
 {
     auto start = std::chrono::steady_clock::now();
     std::vector<std::string> seen;
-    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(2))
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(nMilliseconds))
     {
         seen = Texts(hList);
         if (seen == texts)
@@ -55,7 +58,7 @@ void WriteFromOutside(const std::string& bytes)
     std::string shown;
     for (const std::string& text : seen)
         shown += "'" + text + "' ";
-    return ::testing::AssertionFailure() << "after two seconds the list shows " << shown;
+    return ::testing::AssertionFailure() << "after " << nMilliseconds << " ms the list shows " << shown;
 }
 
 int NextSelected(HWND hList, int nFrom)
@@ -93,14 +96,14 @@ TEST_F(FollowTest, ACleanListShowsWhatAnotherProgramWroteWithinTwoSeconds)
         EXPECT_EQ(nFocused, static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
 
         // The same bytes written again, and Tarnwick's own save, change nothing.
-        int nFollowed = m_pDlg->m_nFollowed;
+        int nFollowed = m_pDlg->GetFollowedCount();
         WriteFromOutside("0.0.0.0 a\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
         Select(driver, hMain, hList, {0}, 1005);
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         ::Sleep(1000);
         driver.Sync(hMain);
-        EXPECT_EQ(nFollowed, m_pDlg->m_nFollowed);
+        EXPECT_EQ(nFollowed, m_pDlg->GetFollowedCount());
         EXPECT_EQ(0, m_pDlg->m_bModified);
         EXPECT_EQ("# 0.0.0.0 a", UiDriver::Cell(hList, 0, 1));
         driver.Key(hMain, VK_ESCAPE);
@@ -207,4 +210,158 @@ TEST_F(FollowTest, AFileThatCannotBeReadIsFollowedOnceItCanBe)
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
+}
+
+namespace
+{
+const char kWipeKept[] = "The hosts file has been changed by another program, which removed 20 of its 20 lines.\n"
+                         "The file as it was has been kept as [";
+const char kWipeNotKept[] =
+    "The hosts file has been changed by another program, which removed 20 of its 20 lines.\n"
+    "The list still shows them: save to put them back, or press Refresh to see the file as it is now.";
+
+// Twenty entries, with a blank line, LF and CR LF ends and no final line end,
+// which a backup must keep as they were.
+std::string TwentyLines()
+{
+    std::string bytes = "127.0.0.1 before\n\n";
+    for (int n = 1; n < 20; ++n)
+        bytes += "127.0.0.1 host" + std::to_string(n) + (n % 2 ? ".example\r\n" : ".example\n");
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+}
+
+TEST_F(FollowTest, AWipeKeepsTheFileAsItWasInABackupFirstAndTheChangesAreCarried)
+{
+    const std::string before = TwentyLines();
+    SetHosts(before);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        CommentFirstRow(driver, hMain, hList);
+        ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
+        WriteFromOutside("127.0.0.1 localhost\r\n::1 localhost\r\n");
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        EXPECT_EQ("Tarnwick", box.caption);
+        EXPECT_EQ("warning", box.icon);
+        ASSERT_TRUE(StartsWith(box.text, kWipeKept)) << box.text;
+        std::string kept = box.text.substr(sizeof(kWipeKept) - 1);
+        ASSERT_EQ("].", kept.substr(kept.size() - 2));
+        kept.resize(kept.size() - 2);
+        EXPECT_EQ(BackupFolderPath() + "\\Hosts file backup on ", kept.substr(0, BackupFolderPath().size() + 22));
+        EXPECT_TRUE(ReadBytes(kept) == before) << "the bytes as loaded, not the file as it is";
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 localhost", "::1 localhost", "0.0.0.0 added.example"}),
+                  Texts(hList))
+            << "the list follows before the box";
+        driver.Answer(box, IDOK);
+        ExpectBox(driver, Lost(1), "warning");
+        driver.Sync(hMain);
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        EXPECT_EQ(1u, BackupFileNames().size());
+        driver.Key(hMain, VK_ESCAPE);
+        ExpectBox(driver, kAskSave, "question", IDNO);
+    });
+}
+
+TEST_F(FollowTest, AWipeThatCannotBeKeptLeavesTheRowsToBeSavedBack)
+{
+    const std::string before = TwentyLines();
+    SetHosts(before);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        const std::vector<std::string> rows = Texts(hList);
+        ASSERT_EQ(20u, rows.size());
+        TakeBackupNamesFor(3);
+        WriteFromOutside("127.0.0.1 localhost\r\n");
+        ExpectBox(driver, kWipeNotKept, "warning");
+        driver.Sync(hMain);
+        EXPECT_EQ(rows, Texts(hList));
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        // Not followed again, neither later nor on coming back to the window.
+        ::Sleep(1000);
+        driver.Command(hMain, 32781);
+        HWND hFind = driver.WaitForDialog("Find");
+        ASSERT_NE(nullptr, hFind);
+        driver.Command(hFind, IDCANCEL);
+        ::Sleep(600);
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(rows, Texts(hList));
+
+        // A save puts them back, once the user agrees to replace the file.
+        EmptyFolder(BackupFolderPath());
+        driver.Command(hMain, 1010);
+        ExpectChangedQuestion(driver, IDYES);
+        ConfirmBackup(driver, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_TRUE(ReadBytes(SystemHostsPath()) == before);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
+TEST_F(FollowTest, ALineAppendedThroughAHardLinkShowsWithinHalfASecondOfActivation)
+{
+    SetHosts("127.0.0.1 a\r\n");
+    char szTemp[MAX_PATH];
+    ASSERT_NE(0u, ::GetTempPathA(MAX_PATH, szTemp));
+    const std::string link = UnixPath(szTemp) + "/tarnwick-hosts-link";
+    RunUnixCommand("rm -f '" + link + "'");
+    ASSERT_EQ(0, RunUnixCommand("ln '" + UnixPath(SystemHostsPath()) + "' '" + link + "'"));
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // Away in another window while the other program writes.
+        driver.Command(hMain, 32781);
+        HWND hFind = driver.WaitForDialog("Find");
+        ASSERT_NE(nullptr, hFind);
+        ASSERT_EQ(0, RunUnixCommand("printf '0.0.0.0 linked.example\\r\\n' >> '" + link + "'"));
+        ::Sleep(1000);
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a"}), Texts(hList)) << "no notification tells";
+        driver.Command(hFind, IDCANCEL);
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"127.0.0.1 a", "0.0.0.0 linked.example"}, 500));
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+    RunUnixCommand("rm -f '" + link + "'");
+}
+
+TEST_F(FollowTest, ARowCommentedInABlocklistStoredTwiceStaysCommentedWhenLinesAreAddedAroundIt)
+{
+    const std::string blocklist = ReadBytes(DosPath(TARNWICK_TEST_DATA "/real-blocklist-hosts.txt"));
+    ASSERT_EQ(77845u, blocklist.size());
+    const std::string entry = "0.0.0.0 eu1.clevertap-prod.com";
+    const std::string twice = blocklist + "\n" + blocklist + "\n";
+    for (const std::string& base : {twice, twice + "# " + entry + "\n"})
+        for (int nCopy : {0, 1})
+        {
+            SCOPED_TRACE("copy " + std::to_string(nCopy) + (base == twice ? "" : ", also commented further down"));
+            SetHosts(base);
+            const std::string theirs = "10.8.0.1 vpn.example\n" + base + "127.0.0.1 host.docker.internal\n";
+            // theirs with the entry in that copy commented.
+            std::string expected = theirs;
+            size_t nAt = expected.find("\n" + entry + "\n");
+            if (nCopy == 1)
+                nAt = expected.find("\n" + entry + "\n", nAt + 1);
+            ASSERT_NE(std::string::npos, nAt);
+            expected.insert(nAt + 1, "# ");
+            RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+                std::vector<std::string> rows = Texts(hList);
+                auto it = std::find(rows.begin(), rows.end(), entry);
+                if (nCopy == 1)
+                    it = std::find(it + 1, rows.end(), entry);
+                ASSERT_NE(rows.end(), it);
+                const int nRow = static_cast<int>(it - rows.begin());
+                Select(driver, hMain, hList, {nRow}, 1005);
+                WriteFromOutside(theirs);
+                EXPECT_TRUE(UiDriver::WaitUntil([&] { return UiDriver::RowCount(hList) == static_cast<int>(rows.size()) + 2; }, 5000));
+                driver.Sync(hMain);
+                EXPECT_TRUE(driver.NoMessageBox());
+                EXPECT_EQ("# " + entry, UiDriver::Cell(hList, nRow + 1, 1));
+                EXPECT_EQ(1, m_pDlg->m_bModified);
+                SaveAndConfirm(driver, hMain, IDYES);
+                ExpectBox(driver, kSaved, "information");
+                EXPECT_TRUE(ReadBytes(SystemHostsPath()) == expected) << "the save writes the comment";
+                driver.Key(hMain, VK_ESCAPE);
+                EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+            });
+        }
 }

@@ -1,0 +1,238 @@
+#include "BenchFollow.h"
+
+#include "TestFiles.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace
+{
+const int kCommentSelected = 1005;
+const int kRefresh = 32775;
+// The window waits for the file to stay unchanged this long before it
+// follows (ui/HostsFollower.cpp): taken off every figure here.
+const double kQuietSeconds = 0.300;
+const int kStepTimeoutMs = 600000;
+
+const char kWipePrefix[] = "The hosts file has been changed by another program, which removed ";
+const char kWipeKeptAs[] = "The file as it was has been kept as [";
+const char kLostPrefix[] = "The hosts file has been changed by another program; the list now shows its lines.\n";
+
+double Seconds()
+{
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// One change by the other program: a shell command that makes the new file
+// from the base (the hosts file as it was), the text of its first row, by
+// which the list shows it, and how many rows it has.
+struct CChange
+{
+    const char* pszKey;
+    const char* pszLabel;
+    const char* pszMake;  // "%s" stands for the base file, "%o" for the new one
+    const char* pszFirstRow;
+    int nRowsTimes;       // the base's rows this many times...
+    int nRowsMore;        // ...and this many more
+};
+
+// Each new file starts with a line of its own, so that the list shows when it
+// has taken it in; the one-line change is that line, in place of the first.
+const CChange kChanges[] = {
+    {"follow_one", "Follow: one line changed", "{ printf '# bench: one line\\r\\n'; tail -n +2 %s; } > %o",
+     "# bench: one line", 1, 0},
+    {"follow_ends", "Follow: a line added at the top and one at the end",
+     "{ printf '# bench: top\\r\\n'; cat %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o", "# bench: top", 1, 2},
+    {"follow_entries", "Follow: every entry changed, a line in 1,000 kept",
+     "{ printf '# bench: entries\\r\\n'; awk 'NR % 1000 == 0 { print; next } "
+     "{ if (!sub(/127\\.0\\.0\\.1/, \"0.0.0.0\")) sub(/0\\.0\\.0\\.0/, \"127.0.0.1\"); print }' %s; } > %o",
+     "# bench: entries", 1, 1},
+    {"follow_reversed", "Follow: the file reversed", "{ printf '# bench: reversed\\r\\n'; tac %s; } > %o",
+     "# bench: reversed", 1, 1},
+    {"follow_shuffled", "Follow: the file shuffled",
+     "{ printf '# bench: shuffled\\r\\n'; shuf --random-source=%s %s; } > %o", "# bench: shuffled", 1, 1},
+    {"follow_twice", "Follow: the file twice, a line added at the top and one at the end",
+     "{ printf '# bench: twice\\r\\n'; cat %s %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o",
+     "# bench: twice", 2, 2},
+};
+
+std::string Replace(std::string text, const std::string& what, const std::string& with)
+{
+    for (size_t n = text.find(what); n != std::string::npos; n = text.find(what, n + with.size()))
+        text.replace(n, what.size(), with);
+    return text;
+}
+
+class CFollowBench
+{
+public:
+    CFollowBench(UiDriver& driver, HWND hMain, HWND hList, int nRows, const CBenchReport& report)
+        : m_driver(driver), m_hMain(hMain), m_hList(hList), m_nRows(nRows), m_report(report)
+    {
+        // Beside the hosts file's folder, on the same disk: a new file takes
+        // the hosts file's place in one rename, the other program's write.
+        std::string hosts = SystemHostsPath();
+        std::string etc = hosts.substr(0, hosts.rfind('\\'));
+        m_folder = etc.substr(0, etc.rfind('\\')) + "\\tarnwick-bench-follow";
+        m_hosts = hosts;
+    }
+
+    bool Run();
+
+private:
+    std::string Path(const std::string& name) const { return m_folder + "\\" + name; }
+    std::string Quoted(const std::string& name) const { return "'" + UnixPath(Path(name)) + "'"; }
+    // The hosts file becomes the named file (a copy of it, which takes its
+    // place in one step).
+    bool PutInPlace(const std::string& name);
+    // The list is loaded from the base again, and the user comments every
+    // 100th row; the rows that were not commented already are the changes.
+    bool StartFromBase();
+    bool Step(const CChange& change);
+    bool Commented(int nRow) const { return UiDriver::Cell(m_hList, nRow, 1).compare(0, 2, "# ") == 0; }
+
+    UiDriver& m_driver;
+    HWND m_hMain;
+    HWND m_hList;
+    int m_nRows;
+    const CBenchReport& m_report;
+    std::string m_folder;
+    std::string m_hosts;
+    // A few of the user's changes, to look for after each follow.
+    std::vector<int> m_changed;
+};
+
+bool CFollowBench::PutInPlace(const std::string& name)
+{
+    return m_report.check(RunUnixCommand("cp " + Quoted(name) + " " + Quoted("next")) == 0 &&
+                              ::MoveFileExA(Path("next").c_str(), m_hosts.c_str(), MOVEFILE_REPLACE_EXISTING),
+                          "the hosts file could not be replaced by " + name);
+}
+
+bool CFollowBench::StartFromBase()
+{
+    if (!PutInPlace("base"))
+        return false;
+    ::SendMessageA(m_hMain, WM_COMMAND, kRefresh, 0);
+    // Whatever the rename's notice starts finds the file as loaded.
+    ::Sleep(500);
+    m_driver.Sync(m_hMain);
+    if (!m_report.check(UiDriver::RowCount(m_hList) == m_nRows, "rows after Refresh"))
+        return false;
+    ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
+    for (int nRow = 50; nRow < m_nRows; nRow += 100)
+        ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageA(m_hList, WM_SETREDRAW, TRUE, 0);
+    if (m_changed.empty())
+    {
+        for (int nRow = 50; nRow < m_nRows && m_changed.size() < 8; nRow += m_nRows / 8 / 100 * 100 + 100)
+            if (!Commented(nRow))
+                m_changed.push_back(nRow);
+    }
+    ::SendMessageA(m_hMain, WM_COMMAND, kCommentSelected, 0);
+    for (int nRow : m_changed)
+        if (!m_report.check(Commented(nRow), "row " + std::to_string(nRow + 1) + " was not commented"))
+            return false;
+    return true;
+}
+
+bool CFollowBench::Step(const CChange& change)
+{
+    if (!StartFromBase())
+        return false;
+    const int nExpected = m_nRows * change.nRowsTimes + change.nRowsMore;
+    double dStart = 0;
+    if (!PutInPlace(change.pszKey))
+        return false;
+    dStart = Seconds();
+    bool bShown = UiDriver::WaitUntil(
+        [&] {
+            return UiDriver::RowCount(m_hList) == nExpected && UiDriver::Cell(m_hList, 0, 1) == change.pszFirstRow;
+        },
+        kStepTimeoutMs);
+    double dShown = Seconds();
+    if (!m_report.check(bShown, std::string("the list never showed: ") + change.pszLabel))
+        return false;
+    m_report.add(change.pszKey, std::string(change.pszLabel) + " (write to rows shown, less 0.3 s quiet)",
+                 dShown - dStart - kQuietSeconds);
+
+    // The user's changes: carried where their lines still are, and then no
+    // message; where every entry changed, the file as it was is kept in a
+    // backup (deleted here, so that the next run finds the backup folder as
+    // it was) and the changes on changed lines are counted as lost.
+    m_driver.Sync(m_hMain);
+    std::string key = change.pszKey;
+    if (key == "follow_entries")
+    {
+        MessageBoxSeen wipe = m_driver.WaitForMessageBox();
+        size_t nOpen = wipe.text.find(kWipeKeptAs);
+        if (!m_report.check(wipe.text.compare(0, sizeof(kWipePrefix) - 1, kWipePrefix) == 0 &&
+                                nOpen != std::string::npos,
+                            "after every entry changed: " + wipe.text))
+            return false;
+        std::string kept = wipe.text.substr(nOpen + sizeof(kWipeKeptAs) - 1);
+        kept.resize(kept.size() - 2);
+        m_driver.Answer(wipe, IDOK);
+        ::DeleteFileA(kept.c_str());
+        MessageBoxSeen lost = m_driver.WaitForMessageBox();
+        m_report.check(lost.text.compare(0, sizeof(kLostPrefix) - 1, kLostPrefix) == 0,
+                       "after every entry changed: " + lost.text);
+        m_driver.Answer(lost, IDOK);
+        return true;
+    }
+    if (!m_report.check(m_driver.NoMessageBox(), std::string("a message after: ") + change.pszLabel))
+        return false;
+    for (int nRow : m_changed)
+    {
+        bool bCarried = true;
+        if (key == "follow_one")
+            bCarried = Commented(nRow);
+        else if (key == "follow_ends")
+            bCarried = Commented(nRow + 1);
+        else if (key == "follow_reversed")
+            bCarried = Commented(m_nRows - nRow);
+        else if (key == "follow_twice")
+            bCarried = Commented(nRow + 1) || Commented(nRow + 1 + m_nRows);
+        if (!m_report.check(bCarried, std::string("row ") + std::to_string(nRow + 1) + " lost: " + change.pszLabel))
+            return false;
+    }
+    return true;
+}
+
+bool CFollowBench::Run()
+{
+    // The new files, made by Linux programs, so that no copy of the lines
+    // counts in this process's memory.
+    ::CreateDirectoryA(m_folder.c_str(), nullptr);
+    std::string make = "cp '" + UnixPath(m_hosts) + "' " + Quoted("base");
+    for (const CChange& change : kChanges)
+        make += " && " + Replace(Replace(change.pszMake, "%s", Quoted("base")), "%o", Quoted(change.pszKey));
+    bool bDone = m_report.check(RunUnixCommand(make) == 0, "the changed files could not be made");
+    for (size_t n = 0; bDone && n < sizeof(kChanges) / sizeof(kChanges[0]); ++n)
+        bDone = Step(kChanges[n]);
+    // The hosts file and the list as they were, but for the modified mark.
+    if (PutInPlace("base"))
+    {
+        ::SendMessageA(m_hMain, WM_COMMAND, kRefresh, 0);
+        ::Sleep(500);
+        m_driver.Sync(m_hMain);
+    }
+    RunUnixCommand("rm -rf '" + UnixPath(m_folder) + "'");
+    return bDone;
+}
+}
+
+bool TimeFollowing(UiDriver& driver, HWND hMain, HWND hList, int nRows, const CBenchReport& report)
+{
+    CFollowBench bench(driver, hMain, hList, nRows, report);
+    return bench.Run();
+}
