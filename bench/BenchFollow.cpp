@@ -74,19 +74,19 @@ public:
     CFollowBench(UiDriver& driver, HWND hMain, HWND hList, int nRows, const CBenchReport& report)
         : m_driver(driver), m_hMain(hMain), m_hList(hList), m_nRows(nRows), m_report(report)
     {
-        // Beside the hosts file's folder, on the same disk: a new file takes
+        // In the temporary folder, on the hosts file's disk: a new file takes
         // the hosts file's place in one rename, the other program's write.
-        std::string hosts = SystemHostsPath();
-        std::string etc = hosts.substr(0, hosts.rfind('\\'));
-        m_folder = etc.substr(0, etc.rfind('\\')) + "\\tarnwick-bench-follow";
-        m_hosts = hosts;
+        char szTemp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, szTemp);
+        m_folder = std::string(szTemp) + "tarnwick-bench-follow";
+        m_hosts = SystemHostsPath();
     }
 
     bool Run();
 
 private:
     std::string Path(const std::string& name) const { return m_folder + "\\" + name; }
-    std::string Quoted(const std::string& name) const { return "'" + UnixPath(Path(name)) + "'"; }
+    std::string Quoted(const std::string& name) const { return "'" + m_unixFolder + "/" + name + "'"; }
     // The hosts file becomes the named file (a copy of it, which takes its
     // place in one step).
     bool PutInPlace(const std::string& name);
@@ -102,6 +102,7 @@ private:
     int m_nRows;
     const CBenchReport& m_report;
     std::string m_folder;
+    std::string m_unixFolder;
     std::string m_hosts;
     // A few of the user's changes, to look for after each follow.
     std::vector<int> m_changed;
@@ -168,29 +169,35 @@ bool CFollowBench::Step(const CChange& change)
     // The user's changes: carried where their lines still are, and then no
     // message; where every entry changed, the file as it was is kept in a
     // backup (deleted here, so that the next run finds the backup folder as
-    // it was) and the changes on changed lines are counted as lost.
+    // it was) and the changes on changed lines are counted as lost. A
+    // failed check is recorded and the steps go on.
+    std::vector<std::string> boxes;
     m_driver.Sync(m_hMain);
-    std::string key = change.pszKey;
+    while (!m_driver.NoMessageBox())
+    {
+        MessageBoxSeen box = m_driver.WaitForMessageBox();
+        size_t nOpen = box.text.find(kWipeKeptAs);
+        m_driver.Answer(box, IDOK);
+        if (nOpen != std::string::npos && box.text.size() > nOpen + sizeof(kWipeKeptAs) + 1)
+        {
+            std::string kept = box.text.substr(nOpen + sizeof(kWipeKeptAs) - 1);
+            ::DeleteFileA(kept.substr(0, kept.size() - 2).c_str());
+        }
+        boxes.push_back(box.text);
+        m_driver.Sync(m_hMain);
+    }
+    const std::string key = change.pszKey;
     if (key == "follow_entries")
     {
-        MessageBoxSeen wipe = m_driver.WaitForMessageBox();
-        size_t nOpen = wipe.text.find(kWipeKeptAs);
-        if (!m_report.check(wipe.text.compare(0, sizeof(kWipePrefix) - 1, kWipePrefix) == 0 &&
-                                nOpen != std::string::npos,
-                            "after every entry changed: " + wipe.text))
-            return false;
-        std::string kept = wipe.text.substr(nOpen + sizeof(kWipeKeptAs) - 1);
-        kept.resize(kept.size() - 2);
-        m_driver.Answer(wipe, IDOK);
-        ::DeleteFileA(kept.c_str());
-        MessageBoxSeen lost = m_driver.WaitForMessageBox();
-        m_report.check(lost.text.compare(0, sizeof(kLostPrefix) - 1, kLostPrefix) == 0,
-                       "after every entry changed: " + lost.text);
-        m_driver.Answer(lost, IDOK);
+        m_report.check(boxes.size() == 2 && boxes[0].compare(0, sizeof(kWipePrefix) - 1, kWipePrefix) == 0 &&
+                           boxes[1].compare(0, sizeof(kLostPrefix) - 1, kLostPrefix) == 0,
+                       "after every entry changed, not the wipe's and the lost changes' boxes but " +
+                           std::to_string(boxes.size()) + ": " + (boxes.empty() ? std::string() : boxes[0]));
         return true;
     }
-    if (!m_report.check(m_driver.NoMessageBox(), std::string("a message after: ") + change.pszLabel))
-        return false;
+    m_report.check(boxes.empty(), std::string("a message after: ") + change.pszLabel + ": " +
+                                      (boxes.empty() ? std::string() : boxes[0]));
+    int nLost = 0;
     for (int nRow : m_changed)
     {
         bool bCarried = true;
@@ -202,9 +209,10 @@ bool CFollowBench::Step(const CChange& change)
             bCarried = Commented(m_nRows - nRow);
         else if (key == "follow_twice")
             bCarried = Commented(nRow + 1) || Commented(nRow + 1 + m_nRows);
-        if (!m_report.check(bCarried, std::string("row ") + std::to_string(nRow + 1) + " lost: " + change.pszLabel))
-            return false;
+        nLost += bCarried ? 0 : 1;
     }
+    m_report.check(nLost == 0, std::to_string(nLost) + " of " + std::to_string(m_changed.size()) +
+                                   " rows looked at lost their change: " + change.pszLabel);
     return true;
 }
 
@@ -213,6 +221,9 @@ bool CFollowBench::Run()
     // The new files, made by Linux programs, so that no copy of the lines
     // counts in this process's memory.
     ::CreateDirectoryA(m_folder.c_str(), nullptr);
+    m_unixFolder = UnixPath(m_folder);
+    if (!m_report.check(!m_unixFolder.empty(), "no Linux path for " + m_folder))
+        return false;
     std::string make = "cp '" + UnixPath(m_hosts) + "' " + Quoted("base");
     for (const CChange& change : kChanges)
         make += " && " + Replace(Replace(change.pszMake, "%s", Quoted("base")), "%o", Quoted(change.pszKey));
@@ -226,7 +237,7 @@ bool CFollowBench::Run()
         ::Sleep(500);
         m_driver.Sync(m_hMain);
     }
-    RunUnixCommand("rm -rf '" + UnixPath(m_folder) + "'");
+    RunUnixCommand("rm -rf '" + m_unixFolder + "'");
     return bDone;
 }
 }

@@ -451,7 +451,7 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
         SampleMemory();
         Check(UiDriver::RowCount(hList) == nRows, "rows after following a change");
     }
-    if (!TimeFollowing(driver, hMain, hList, nRows, {[](const std::string& k, const std::string& l, double d) { g_results.Add(k, l, d), SampleMemory(); }, Check}))
+    if (!TimeFollowing(driver, hMain, hList, nRows, {[](auto& k, auto& l, double d) { g_results.Add(k, l, d), SampleMemory(); }, Check}))
         return false;
 
     // Find a text that no row holds: one full round of the rows, from the
