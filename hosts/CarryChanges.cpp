@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -38,92 +39,155 @@ private:
     const CEntryList& m_list;
 };
 
-// The lines theirs put where ours had a run of lines that it changed or
-// removed: does one of them hold a given text already? Sorted by hash on
-// the first question, for a stretch long enough to need it.
-class CStretch
+// How often each of a few texts occurs in the base and in theirs: the
+// results of the changes that found no line to be carried to.
+class CResultCounts
 {
 public:
-    CStretch(const CEntryList& theirs, size_t nBegin, size_t nEnd) : m_theirs(theirs), m_nBegin(nBegin), m_nEnd(nEnd)
+    void Want(const CLineText& text) { m_counts.emplace(Key(text), Counts{}); }
+    bool Empty() const { return m_counts.empty(); }
+
+    void CountIn(const CLineSequence& lines, bool bBase)
     {
+        for (size_t n = 0; n < lines.Count(); ++n)
+        {
+            auto it = m_counts.find(Key(lines.Line(n)));
+            if (it != m_counts.end())
+                ++(bBase ? it->second.nBase : it->second.nTheirs);
+        }
     }
 
-    bool Holds(const CLineText& text)
+    // Takes one of theirs' extra copies of the text, when there is one left.
+    bool TakeExtra(const CLineText& text)
     {
-        const size_t kLinear = 64;
-        if (m_nEnd - m_nBegin <= kLinear)
-        {
-            for (size_t n = m_nBegin; n < m_nEnd; ++n)
-                if (SameLine(text, Line(n)))
-                    return true;
+        Counts& counts = m_counts[Key(text)];
+        if (counts.nTheirs <= counts.nBase)
             return false;
-        }
-        if (m_hashes.empty())
-        {
-            m_hashes.reserve(m_nEnd - m_nBegin);
-            for (size_t n = m_nBegin; n < m_nEnd; ++n)
-                m_hashes.emplace_back(HashLine(Line(n)), n);
-            std::sort(m_hashes.begin(), m_hashes.end());
-        }
-        uint64_t nHash = HashLine(text);
-        for (auto it = std::lower_bound(m_hashes.begin(), m_hashes.end(), std::make_pair(nHash, size_t(0)));
-             it != m_hashes.end() && it->first == nHash; ++it)
-            if (SameLine(text, Line(it->second)))
-                return true;
-        return false;
+        --counts.nTheirs;
+        return true;
     }
 
 private:
-    CLineText Line(size_t n) const { return LineOf(m_theirs.GetText(static_cast<int>(n))); }
-
-    const CEntryList& m_theirs;
-    size_t m_nBegin;
-    size_t m_nEnd;
-    std::vector<std::pair<uint64_t, size_t>> m_hashes;
+    struct Counts
+    {
+        size_t nBase = 0;
+        size_t nTheirs = 0;
+    };
+    // Texts by their bytes; a line's two pieces made one.
+    static std::string Key(const CLineText& text)
+    {
+        std::string key(text.pchHead, text.nHead);
+        key.append(text.pch, text.nLength);
+        return key;
+    }
+    std::unordered_map<std::string, Counts> m_counts;
 };
+
+bool HasHighBytes(const char* pch, size_t nLength)
+{
+    for (size_t n = 0; n < nLength; ++n)
+        if (static_cast<unsigned char>(pch[n]) > 0x7F)
+            return true;
+    return false;
+}
 }
 
-int CarryChanges(const CEntryList& ours, CEntryList& theirs)
+int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& recode,
+                 std::vector<CCarriedChange>* pOutcomes, size_t* pnRemoved)
 {
     try
     {
-        std::vector<CLineMatch> matches;
         CSavedLines base(ours);
         CRowLines now(theirs);
-        if (!DiffLines(base, now, matches))
+        std::vector<uint32_t> matchOf;
+        if (!MatchLines(base, now, matchOf))
             return -1;
-        const int nTheirRows = theirs.GetCount();
-
-        int nLost = 0;
-        // The changed lines of ours in [a0, a1), where theirs has [b0, b1).
-        auto lost = [&](size_t a0, size_t a1, size_t b0, size_t b1) {
-            CStretch stretch(theirs, b0, b1);
-            for (size_t a = a0; a < a1; ++a)
-                if (ours.IsChanged(static_cast<int>(a)) && !stretch.Holds(LineOf(ours.GetText(static_cast<int>(a)))))
-                    ++nLost;
+        if (pOutcomes)
+            pOutcomes->clear();
+        if (pnRemoved)
+            *pnRemoved = static_cast<size_t>(std::count(matchOf.begin(), matchOf.end(), kNoLine));
+        auto tell = [&](int nRow, CCarriedChange::Outcome outcome, int nTheirRow) {
+            if (pOutcomes)
+                pOutcomes->push_back(CCarriedChange{nRow, outcome, nTheirRow});
         };
-        size_t a = 0, b = 0;
-        for (const CLineMatch& match : matches)
-        {
-            lost(a, match.nA, b, match.nB);
-            for (size_t n = 0; n < match.nLength; ++n)
-            {
-                int nOurs = static_cast<int>(match.nA + n);
-                if (ours.IsChanged(nOurs))
-                    theirs.ApplyChange(static_cast<int>(match.nB + n), ours.GetChange(nOurs));
-            }
-            a = match.nA + match.nLength;
-            b = match.nB + match.nLength;
-        }
-        lost(a, static_cast<size_t>(ours.GetSavedCount()), b, static_cast<size_t>(nTheirRows));
 
-        for (int nRow = ours.GetSavedCount(); nRow < ours.GetCount(); ++nRow)
-            if (!theirs.AppendCopy(ours, nRow))
+        // The changes whose line theirs no longer holds are settled by the
+        // counts of their results, in theirs as it came, before any change
+        // is made to it.
+        const int nSaved = ours.GetSavedCount();
+        CResultCounts results;
+        for (int nRow = 0; nRow < nSaved; ++nRow)
+            if (ours.IsChanged(nRow) && matchOf[static_cast<size_t>(nRow)] == kNoLine)
+                results.Want(LineOf(ours.GetText(nRow)));
+        if (!results.Empty())
+        {
+            results.CountIn(base, true);
+            results.CountIn(now, false);
+        }
+        int nLost = 0;
+        for (int nRow = 0; nRow < nSaved; ++nRow)
+        {
+            if (!ours.IsChanged(nRow))
+                continue;
+            uint32_t nTheirRow = matchOf[static_cast<size_t>(nRow)];
+            if (nTheirRow != kNoLine)
+            {
+                theirs.ApplyChange(static_cast<int>(nTheirRow), ours.GetChange(nRow));
+                tell(nRow, CCarriedChange::carried, static_cast<int>(nTheirRow));
+            }
+            else if (results.TakeExtra(LineOf(ours.GetText(nRow))))
+            {
+                tell(nRow, CCarriedChange::madeThere, -1);
+            }
+            else
+            {
+                ++nLost;
+                tell(nRow, CCarriedChange::lost, -1);
+            }
+        }
+        std::vector<uint32_t>().swap(matchOf);
+
+        // Added rows in theirs' encoding: the file stays in one.
+        const bool bRecode = recode && ours.IsUtf8() != theirs.IsUtf8();
+        std::string recoded;
+        for (int nRow = nSaved; nRow < ours.GetCount(); ++nRow)
+        {
+            CEntryList::Text text = ours.GetText(nRow);
+            bool bStored;
+            if (bRecode && HasHighBytes(text.pch, text.nLength))
+            {
+                if (!recode(text.pch, text.nLength, theirs.IsUtf8(), recoded))
+                {
+                    ++nLost;
+                    tell(nRow, CCarriedChange::lost, -1);
+                    continue;
+                }
+                bStored = theirs.AppendCopy(ours, nRow, recoded.data(), recoded.size());
+            }
+            else
+            {
+                bStored = theirs.AppendCopy(ours, nRow);
+            }
+            if (!bStored)
                 return -1;
+            tell(nRow, CCarriedChange::added, theirs.GetCount() - 1);
+        }
         return nLost;
     }
     catch (const std::bad_alloc&)
     {
         return -1;
     }
+}
+
+size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs)
+{
+    // The base's lines that the matching finds no line of theirs for: it
+    // matches as many lines of each text as the side with fewer holds.
+    CSavedLines base(ours);
+    CRowLines now(theirs);
+    std::vector<uint32_t> matchOf;
+    if (!MatchLines(base, now, matchOf))
+        return 0;
+    return static_cast<size_t>(std::count(matchOf.begin(), matchOf.end(), kNoLine));
 }

@@ -200,7 +200,7 @@ CEntryList::Row CEntryList::SavedRow(int nRow) const
         const Row& row = RowAt(nRow);
         if (!row.Marked() && !row.Trimmed())
             return row;
-        size_t nStart = LineStart(nRow);
+        size_t nStart = LineStart(nRow, row);
         size_t nLength = row.End() - nStart;
         Row saved;
         saved.Set(nStart, nLength, false, false, ::IsCommented(At(nStart), nLength));
@@ -277,9 +277,14 @@ void CEntryList::ApplyChange(int nRow, const Change& change)
             change.bMarked || ::IsCommented(pText, nLength));
 }
 
-bool CEntryList::AppendCopy(const CEntryList& other, int nRow)
+bool CEntryList::AppendCopy(const CEntryList& other, int nRow, const char* pch, size_t nLength)
 {
     Text text = other.GetText(nRow);
+    if (pch)
+    {
+        text.pch = pch;
+        text.nLength = nLength;
+    }
     if (!Append(text.pch, text.nLength))
         return false;
     if (text.nMark)
@@ -390,12 +395,11 @@ bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
     return bStored;
 }
 
-size_t CEntryList::LineStart(int nRow) const
+size_t CEntryList::LineStart(int nRow, const Row& row) const
 {
     // A row's text is what is left of its line's text, which still ends
     // where it ended; so the reading rules find where it started, from the
     // end of the row before.
-    const Row& row = RowAt(nRow);
     if (!row.Trimmed())
         return row.nPosition;
     const char* pFile = At(0);
@@ -405,6 +409,20 @@ size_t CEntryList::LineStart(int nRow) const
 
 void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const
 {
+    Pieces(false, sink);
+}
+
+void CEntryList::ForEachSavedPiece(const std::function<bool(const char*, size_t)>& sink) const
+{
+    Pieces(true, sink);
+}
+
+void CEntryList::Pieces(bool bSaved, const std::function<bool(const char*, size_t)>& sink) const
+{
+    // The rows as they are, or as the file held them: the first
+    // m_nSavedRows rows as they were at the last load or save.
+    const int nRows = bSaved ? m_nSavedRows : m_nRows;
+    auto rowAt = [&](int nRow) { return bSaved ? SavedRow(nRow) : RowAt(nRow); };
     const char* pFile = m_nFileSize ? At(0) : "";
     size_t nDone = 0;  // the file's bytes before this are given out or replaced
     auto put = [&sink](const char* pch, size_t nLength) { return nLength == 0 || sink(pch, nLength); };
@@ -414,23 +432,24 @@ void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& si
         // ends the run where its line's text started; its new text is the
         // mark, if any, and the rest of the old text, which is where the
         // next run starts.
-        const Row& row = RowAt(nRow);
+        const Row row = rowAt(nRow);
         if (!row.Marked() && !row.Trimmed())
             continue;
-        if (!put(pFile + nDone, LineStart(nRow) - nDone) || (row.Marked() && !put(kCommentMark, kCommentMarkLength)))
+        if (!put(pFile + nDone, LineStart(nRow, row) - nDone) ||
+            (row.Marked() && !put(kCommentMark, kCommentMarkLength)))
             return;
         nDone = row.nPosition;
     }
-    if (m_nFileRows < m_nRows)
+    if (m_nFileRows < nRows)
     {
         if (!put(pFile + nDone, m_nTextEnd - nDone))
             return;
         nDone = m_nTextEnd;
         if (m_nTextEnd > m_nTextStart && pFile[m_nTextEnd - 1] != '\n' && !put(kHostsLineEnd, kHostsLineEndLength))
             return;
-        for (int nRow = m_nFileRows; nRow < m_nRows; ++nRow)
+        for (int nRow = m_nFileRows; nRow < nRows; ++nRow)
         {
-            const Row& row = RowAt(nRow);
+            const Row row = rowAt(nRow);
             if ((row.Marked() && !put(kCommentMark, kCommentMarkLength)) || !put(TextOf(row), row.Length()) ||
                 !put(kHostsLineEnd, kHostsLineEndLength))
                 return;

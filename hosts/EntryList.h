@@ -101,6 +101,9 @@ public:
     // last line and the blank lines after it (with a CR LF first when that
     // line had none), before a Ctrl-Z and whatever follows it.
     void ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const;
+    // The same for the file as it was when last loaded or saved: the bytes
+    // it held then, which the list still holds.
+    void ForEachSavedPiece(const std::function<bool(const char*, size_t)>& sink) const;
 
     // What the file held when the rows were last loaded or saved, and what
     // the user has changed since: rows commented or uncommented, and rows
@@ -127,8 +130,10 @@ public:
     // Makes the same change to a row as loaded, whose text is what the
     // change was made on.
     void ApplyChange(int nRow, const Change& change);
-    // Appends a row with another list's row's text; false without memory.
-    bool AppendCopy(const CEntryList& other, int nRow);
+    // Appends a row with another list's row's text, or with pch in place
+    // of the text after its mark (the same text in another encoding);
+    // false without memory.
+    bool AppendCopy(const CEntryList& other, int nRow, const char* pch = nullptr, size_t nLength = 0);
 
     // The first row from nStart whose number ("Sr No") is the wanted digits
     // (bPartial: begins with them), then with bWrap the rows before nStart;
@@ -201,9 +206,11 @@ private:
     char* TextOf(const Row& row) const { return At(row.nPosition); }
     // Where the text of file row nRow started in the file, before any
     // uncommenting dropped part of it.
-    size_t LineStart(int nRow) const;
+    size_t LineStart(int nRow, const Row& row) const;
     // The row as the file held it when last loaded or saved.
     Row SavedRow(int nRow) const;
+    // The file's bytes with the rows as they are, or as they were saved.
+    void Pieces(bool bSaved, const std::function<bool(const char*, size_t)>& sink) const;
     // Keeps what the row's page held at the last save before it changes;
     // false without memory.
     bool KeepSaved(int nRow);

@@ -8,11 +8,19 @@
 
 namespace
 {
-// Regions up to this many cells (lines of one side times lines of the
-// other) are matched exactly by dynamic programming.
-const size_t kExactCells = 4u * 1024 * 1024;
-// Splitting at unique lines goes no deeper than this.
-const int kMaxDepth = 64;
+// A line of a: the first of its text in a (the text's representative) keeps
+// counts there; every other line names its representative.
+const uint32_t kRepresentative = 0x80000000u;
+const uint32_t kCountMax = 0x7FFFu;  // counts stop there: only 0, 1 and "equal" matter
+// A line of b: matched already; its text is in no line of a.
+const uint32_t kMatched = 0x80000000u;
+const uint32_t kNoText = 0x7FFFFFFFu;
+// Ends of the lists of a text's lines, and chain links (see Region).
+const uint32_t kEnd = 0xFFFFFFFFu;
+const uint32_t kLink = 0xFFFFFFFEu;
+
+const int kMaxDepth = 48;
+const uint64_t kWorkPerLine = 24;
 
 // The byte at n of a line in two pieces.
 char At(const CLineText& line, size_t n)
@@ -20,225 +28,325 @@ char At(const CLineText& line, size_t n)
     return n < line.nHead ? line.pchHead[n] : line.pch[n - line.nHead];
 }
 
-class CDiff
+class CMatcher
 {
 public:
-    CDiff(const CLineSequence& a, const CLineSequence& b, std::vector<CLineMatch>& matches)
-        : m_a(a), m_b(b), m_matches(matches)
+    CMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match)
+        : m_a(a), m_b(b), m_match(match)
     {
     }
 
     void Run()
     {
-        size_t nA = m_a.Count(), nB = m_b.Count();
+        const size_t nA = m_a.Count(), nB = m_b.Count();
+        m_match.assign(nA, kNoLine);
         // The common head and tail by their bytes, without hashing: after a
         // small change they are nearly everything.
         size_t nHead = 0;
         while (nHead < nA && nHead < nB && SameLine(m_a.Line(nHead), m_b.Line(nHead)))
+        {
+            m_match[nHead] = static_cast<uint32_t>(nHead);
             ++nHead;
+        }
         size_t nTail = 0;
         while (nTail < nA - nHead && nTail < nB - nHead &&
                SameLine(m_a.Line(nA - 1 - nTail), m_b.Line(nB - 1 - nTail)))
-            ++nTail;
-        Add(0, 0, nHead);
-        if (nA - nHead - nTail > 0 && nB - nHead - nTail > 0)
         {
-            m_hashA.resize(nA - nHead - nTail);
-            m_hashB.resize(nB - nHead - nTail);
-            m_nBaseA = nHead;
-            m_nBaseB = nHead;
-            for (size_t n = 0; n < m_hashA.size(); ++n)
-                m_hashA[n] = HashLine(m_a.Line(nHead + n));
-            for (size_t n = 0; n < m_hashB.size(); ++n)
-                m_hashB[n] = HashLine(m_b.Line(nHead + n));
-            Region(0, m_hashA.size(), 0, m_hashB.size(), 0);
+            m_match[nA - 1 - nTail] = static_cast<uint32_t>(nB - 1 - nTail);
+            ++nTail;
         }
-        Add(nA - nTail, nB - nTail, nTail);
+        m_nBase = nHead;
+        m_nA = static_cast<uint32_t>(nA - nHead - nTail);
+        m_nB = static_cast<uint32_t>(nB - nHead - nTail);
+        if (m_nA == 0 || m_nB == 0)
+            return;
+        Classify();
+        m_heads.assign(m_nA, kEnd);
+        m_next.assign(m_nA, kEnd);
+        m_nBudget = kWorkPerLine * (uint64_t(m_nA) + m_nB);
+        Region(0, m_nA, 0, m_nB, 0);
+        MatchWhatIsLeft();
     }
 
 private:
-    // Positions within the hashed middle.
-    bool Same(size_t i, size_t j) const
+    CLineText LineA(uint32_t i) const { return m_a.Line(m_nBase + i); }
+    CLineText LineB(uint32_t j) const { return m_b.Line(m_nBase + j); }
+
+    uint32_t TextOfA(uint32_t i) const { return (m_x[i] & kRepresentative) ? i : m_x[i]; }
+    uint32_t TextOfB(uint32_t j) const { return m_y[j] & ~kMatched; }
+    uint32_t CountA(uint32_t r) const { return m_x[r] & kCountMax; }
+    uint32_t CountB(uint32_t r) const { return (m_x[r] >> 15) & kCountMax; }
+    void ClearCounts(uint32_t r) { m_x[r] = kRepresentative; }
+    void CountInA(uint32_t r)
     {
-        return m_hashA[i] == m_hashB[j] && SameLine(m_a.Line(m_nBaseA + i), m_b.Line(m_nBaseB + j));
+        if (CountA(r) < kCountMax)
+            ++m_x[r];
+    }
+    void CountInB(uint32_t r)
+    {
+        if (CountB(r) < kCountMax)
+            m_x[r] += 1u << 15;
     }
 
-    // A run in the middle's positions.
-    void AddMiddle(size_t i, size_t j, size_t nLength) { Add(m_nBaseA + i, m_nBaseB + j, nLength); }
-
-    void Add(size_t nA, size_t nB, size_t nLength)
+    bool IsMatchedA(uint32_t i) const { return m_match[m_nBase + i] != kNoLine; }
+    bool IsMatchedB(uint32_t j) const { return (m_y[j] & kMatched) != 0; }
+    uint32_t PartnerOf(uint32_t i) const { return m_match[m_nBase + i] - static_cast<uint32_t>(m_nBase); }
+    void Pair(uint32_t i, uint32_t j)
     {
-        if (nLength == 0)
-            return;
-        if (!m_matches.empty())
+        m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
+        m_y[j] |= kMatched;
+    }
+
+    // Gives every line its text's representative: a table of the lines of
+    // a, open addressing, looked up by hash and compared by bytes.
+    void Classify()
+    {
+        m_x.assign(m_nA, 0);
+        m_y.assign(m_nB, kNoText);
         {
-            CLineMatch& last = m_matches.back();
-            if (last.nA + last.nLength == nA && last.nB + last.nLength == nB)
+            const uint64_t nSlots = uint64_t(m_nA) + m_nA / 2 + 1;
+            std::vector<uint32_t> table(static_cast<size_t>(nSlots), 0);  // line of a + 1
+            auto find = [&](const CLineText& line, bool bAdd, uint32_t nLine) -> uint32_t {
+                uint64_t nSlot = ((HashLine(line) >> 32) * nSlots) >> 32;
+                for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
+                {
+                    uint32_t nHere = table[static_cast<size_t>(nSlot)];
+                    if (nHere == 0)
+                    {
+                        if (bAdd)
+                            table[static_cast<size_t>(nSlot)] = nLine + 1;
+                        return kNoText;
+                    }
+                    if (SameLine(line, LineA(nHere - 1)))
+                        return nHere - 1;
+                }
+            };
+            for (uint32_t i = 0; i < m_nA; ++i)
             {
-                last.nLength += nLength;
-                return;
+                uint32_t r = find(LineA(i), true, i);
+                m_x[i] = r == kNoText ? kRepresentative : r;
             }
+            for (uint32_t j = 0; j < m_nB; ++j)
+                m_y[j] = find(LineB(j), false, 0);
         }
-        m_matches.push_back(CLineMatch{nA, nB, nLength});
     }
 
-    // Matches a[a0, a1) with b[b0, b1), adding the runs in order.
-    void Region(size_t a0, size_t a1, size_t b0, size_t b1, int nDepth)
+    // Matches the unmatched lines of a[a0, a1) with those of b[b0, b1):
+    // the rarest texts that occur equally often on both sides here are
+    // paired in order, the longest chain of those pairs that is in order on both
+    // sides is kept, and each stretch between two links is matched the same
+    // way. At the top, a text that occurs once on each side is matched even
+    // off the chain: it is the same line moved.
+    void Region(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, int nDepth)
     {
-        size_t nHead = 0;
-        while (a0 + nHead < a1 && b0 + nHead < b1 && Same(a0 + nHead, b0 + nHead))
-            ++nHead;
-        AddMiddle(a0, b0, nHead);
-        a0 += nHead;
-        b0 += nHead;
-        size_t nTail = 0;
-        while (a1 - nTail > a0 && b1 - nTail > b0 && Same(a1 - 1 - nTail, b1 - 1 - nTail))
-            ++nTail;
-        a1 -= nTail;
-        b1 -= nTail;
-        if (a0 < a1 && b0 < b1)
-        {
-            if (uint64_t(a1 - a0) * (b1 - b0) <= kExactCells)
-                Exact(a0, a1, b0, b1);
-            else if (nDepth < kMaxDepth)
-                Split(a0, a1, b0, b1, nDepth);
-            // else: left unmatched, which is never wrong, only less exact
-        }
-        AddMiddle(a1, b1, nTail);
-    }
+        const bool bTop = nDepth == 0;
+        m_nWork += uint64_t(a1 - a0) + (b1 - b0);
 
-    // The longest common subsequence, by the table of its lengths kept as
-    // one bit a cell: whether the best way from (i, j) skips a[i] or b[j].
-    void Exact(size_t a0, size_t a1, size_t b0, size_t b1)
-    {
-        const size_t nA = a1 - a0, nB = b1 - b0;
-        const size_t nRow = (nB + 1 + 63) / 64;
-        std::vector<uint64_t> skipA(nRow * (nA + 1), 0);  // bit set: skip a[i] rather than b[j]
-        std::vector<uint32_t> next(nB + 1, 0), here(nB + 1, 0);
-        // Lengths from the end, so that the path can then be read forwards.
-        for (size_t i = nA; i-- > 0;)
+        // The stretch's own head and tail: a line of the same text first
+        // (last) on both sides is the same line.
+        for (uint32_t i = a0, j = b0;;)
         {
-            here[nB] = 0;
-            for (size_t j = nB; j-- > 0;)
-            {
-                if (Same(a0 + i, b0 + j))
-                {
-                    here[j] = next[j + 1] + 1;
-                }
-                else if (next[j] >= here[j + 1])
-                {
-                    here[j] = next[j];
-                    skipA[i * nRow + j / 64] |= uint64_t(1) << (j % 64);
-                }
-                else
-                {
-                    here[j] = here[j + 1];
-                }
-            }
-            next.swap(here);
-        }
-        size_t i = 0, j = 0;
-        while (i < nA && j < nB)
-        {
-            if (Same(a0 + i, b0 + j))
-            {
-                AddMiddle(a0 + i, b0 + j, 1);
+            while (i < a1 && IsMatchedA(i))
                 ++i;
+            while (j < b1 && IsMatchedB(j))
                 ++j;
-            }
-            else if (skipA[i * nRow + j / 64] >> (j % 64) & 1)
-            {
-                ++i;
-            }
-            else
-            {
-                ++j;
-            }
+            if (i == a1 || j == b1 || TextOfA(i) != TextOfB(j))
+                break;
+            Pair(i++, j++);
         }
-    }
+        for (uint32_t i = a1, j = b1;;)
+        {
+            while (i > a0 && IsMatchedA(i - 1))
+                --i;
+            while (j > b0 && IsMatchedB(j - 1))
+                --j;
+            if (i == a0 || j == b0 || TextOfA(i - 1) != TextOfB(j - 1))
+                break;
+            Pair(--i, --j);
+        }
 
-    // Splits at the lines that occur exactly once on each side, in the
-    // longest run of them that is in the same order on both sides, and
-    // matches what lies between them.
-    void Split(size_t a0, size_t a1, size_t b0, size_t b1, int nDepth)
-    {
-        // One sort serves both steps: (hash, index), then (index in a,
-        // index in b).
-        using Entry = std::pair<uint64_t, uint32_t>;
-        auto uniques = [](const std::vector<uint64_t>& hashes, size_t n0, size_t n1) {
-            std::vector<Entry> entries;
-            entries.reserve(n1 - n0);
-            for (size_t n = n0; n < n1; ++n)
-                entries.emplace_back(hashes[n], static_cast<uint32_t>(n));
-            std::sort(entries.begin(), entries.end());
-            std::vector<Entry> once;
-            for (size_t n = 0; n < entries.size(); ++n)
-                if ((n == 0 || entries[n - 1].first != entries[n].first) &&
-                    (n + 1 == entries.size() || entries[n + 1].first != entries[n].first))
-                    once.push_back(entries[n]);
-            return once;
-        };
-        std::vector<Entry> onceA = uniques(m_hashA, a0, a1);
-        std::vector<Entry> onceB = uniques(m_hashB, b0, b1);
-        // Pairs of the same unique line, in the order of a.
-        std::vector<Entry> pairs;
-        for (size_t x = 0, y = 0; x < onceA.size() && y < onceB.size();)
+        // Count each text's unmatched lines here, on each side.
+        for (uint32_t i = a0; i < a1; ++i)
         {
-            if (onceA[x].first < onceB[y].first)
-                ++x;
-            else if (onceB[y].first < onceA[x].first)
-                ++y;
-            else
-            {
-                if (Same(onceA[x].second, onceB[y].second))
-                    pairs.emplace_back(onceA[x].second, onceB[y].second);
-                ++x;
-                ++y;
-            }
+            if (IsMatchedA(i))
+                continue;
+            ClearCounts(TextOfA(i));
+            m_heads[TextOfA(i)] = kEnd;
         }
-        std::vector<Entry>().swap(onceA);
-        std::vector<Entry>().swap(onceB);
-        if (pairs.empty())
-            return;
-        std::sort(pairs.begin(), pairs.end());
-        // The longest run increasing in b too (patience sorting).
-        std::vector<size_t> tops, back(pairs.size());
-        for (size_t n = 0; n < pairs.size(); ++n)
+        for (uint32_t j = b0; j < b1; ++j)
+            if (!IsMatchedB(j) && TextOfB(j) != kNoText)
+                ClearCounts(TextOfB(j));
+        for (uint32_t i = a0; i < a1; ++i)
+            if (!IsMatchedA(i))
+                CountInA(TextOfA(i));
+        for (uint32_t j = b0; j < b1; ++j)
+            if (!IsMatchedB(j) && TextOfB(j) != kNoText)
+                CountInB(TextOfB(j));
+        // The texts paired here: those that occur equally often on both
+        // sides, and of them the rarest, as a line that occurs once on each
+        // side says more about where it stands than one of many.
+        uint32_t nRarest = kCountMax;
+        for (uint32_t i = a0; i < a1; ++i)
         {
-            auto pos = std::lower_bound(tops.begin(), tops.end(), pairs[n].second,
-                                        [&](size_t k, uint32_t b) { return pairs[k].second < b; });
-            back[n] = pos == tops.begin() ? SIZE_MAX : *(pos - 1);
+            uint32_t r = IsMatchedA(i) ? kEnd : TextOfA(i);
+            if (r != kEnd && CountA(r) == CountB(r) && CountA(r) < nRarest)
+                nRarest = CountA(r);
+        }
+        if (nRarest == kCountMax)
+        {
+            // Nothing to split at: each text's lines here, in order, with
+            // its lines there, in order, as many as the side with fewer
+            // holds.
+            for (uint32_t i = a1; i-- > a0;)
+            {
+                if (IsMatchedA(i))
+                    continue;
+                uint32_t r = TextOfA(i);
+                m_next[i] = m_heads[r];
+                m_heads[r] = i;
+            }
+            for (uint32_t j = b0; j < b1; ++j)
+            {
+                uint32_t r = IsMatchedB(j) ? kNoText : TextOfB(j);
+                if (r == kNoText || CountA(r) == 0 || m_heads[r] == kEnd)
+                    continue;
+                uint32_t i = m_heads[r];
+                m_heads[r] = m_next[i];
+                Pair(i, j);
+            }
+            return;
+        }
+        auto paired = [&](uint32_t r) { return CountA(r) == nRarest && CountB(r) == nRarest; };
+
+        // Each such text's lines of a in a list, in order.
+        for (uint32_t i = a1; i-- > a0;)
+        {
+            if (IsMatchedA(i))
+                continue;
+            uint32_t r = TextOfA(i);
+            if (!paired(r))
+                continue;
+            m_next[i] = m_heads[r];
+            m_heads[r] = i;
+        }
+        // The lines of b in order take them in order; the chain is the
+        // longest run of pairs rising in a as they rise in b (patience
+        // sorting: tops[k] is the line of a that ends the best chain of
+        // k + 1 pairs so far; m_next, free once a line leaves its list,
+        // keeps each pair's link to the one before it). A pair's line of b
+        // is kept in m_match until the chain is known.
+        std::vector<uint32_t> tops;
+        size_t nPairs = 0;
+        for (uint32_t j = b0; j < b1; ++j)
+        {
+            if (IsMatchedB(j) || TextOfB(j) == kNoText || !paired(TextOfB(j)))
+                continue;
+            uint32_t r = TextOfB(j);
+            uint32_t i = m_heads[r];
+            m_heads[r] = m_next[i];
+            m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
+            auto pos = std::lower_bound(tops.begin(), tops.end(), i);
+            m_next[i] = pos == tops.begin() ? kEnd : *(pos - 1);
             if (pos == tops.end())
-                tops.push_back(n);
+                tops.push_back(i);
             else
-                *pos = n;
+                *pos = i;
+            ++nPairs;
         }
-        std::vector<Entry> anchors;
-        for (size_t n = tops.back(); n != SIZE_MAX; n = back[n])
-            anchors.push_back(pairs[n]);
-        std::reverse(anchors.begin(), anchors.end());
-        std::vector<Entry>().swap(pairs);
-        std::vector<size_t>().swap(back);
-
-        size_t i = a0, j = b0;
-        for (const Entry& anchor : anchors)
+        if (nPairs == 0)
+            return;
+        // The links of the chain; the other pairs are undone, but for a text
+        // once on each side at the top.
+        for (uint32_t i = tops.back(); i != kEnd;)
         {
-            size_t nAnchorA = static_cast<size_t>(anchor.first);
-            Region(i, nAnchorA, j, anchor.second, nDepth + 1);
-            AddMiddle(nAnchorA, anchor.second, 1);
-            i = nAnchorA + 1;
-            j = anchor.second + 1;
+            uint32_t nBefore = m_next[i];
+            m_next[i] = kLink;
+            m_y[PartnerOf(i)] |= kMatched;
+            i = nBefore;
         }
-        Region(i, a1, j, b1, nDepth + 1);
+        std::vector<uint32_t>().swap(tops);
+        for (uint32_t i = a0; i < a1; ++i)
+        {
+            if (!IsMatchedA(i) || IsMatchedB(PartnerOf(i)))
+                continue;
+            uint32_t r = TextOfA(i);
+            if (bTop && CountA(r) == 1 && CountB(r) == 1)
+                m_y[PartnerOf(i)] |= kMatched;
+            else
+                m_match[m_nBase + i] = kNoLine;
+        }
+
+        // The stretches between the links, each matched the same way while
+        // there is depth and work left; what is left then is matched last.
+        if (nDepth + 1 >= kMaxDepth)
+            return;
+        uint32_t i0 = a0, j0 = b0;
+        for (uint32_t i = a0; i <= a1; ++i)
+        {
+            bool bLink = i < a1 && IsMatchedA(i) && m_next[i] == kLink;
+            if (i < a1 && !bLink)
+                continue;
+            uint32_t j = i < a1 ? PartnerOf(i) : b1;
+            if (i > i0 && j > j0 && m_nWork < m_nBudget && HasUnmatched(i0, i, j0, j))
+                Region(i0, i, j0, j, nDepth + 1);
+            if (i < a1)
+            {
+                m_next[i] = kEnd;
+                i0 = i + 1;
+                j0 = j + 1;
+            }
+        }
+    }
+
+    bool HasUnmatched(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1) const
+    {
+        bool bA = false, bB = false;
+        for (uint32_t i = a0; i < a1 && !bA; ++i)
+            bA = !IsMatchedA(i);
+        for (uint32_t j = b0; j < b1 && !bB; ++j)
+            bB = !IsMatchedB(j) && TextOfB(j) != kNoText;
+        return bA && bB;
+    }
+
+    // Every text's unmatched lines of a, in order, with its unmatched lines
+    // of b, in order.
+    void MatchWhatIsLeft()
+    {
+        for (uint32_t i = 0; i < m_nA; ++i)
+            m_heads[TextOfA(i)] = kEnd;
+        for (uint32_t i = m_nA; i-- > 0;)
+        {
+            if (IsMatchedA(i))
+                continue;
+            uint32_t r = TextOfA(i);
+            m_next[i] = m_heads[r];
+            m_heads[r] = i;
+        }
+        for (uint32_t j = 0; j < m_nB; ++j)
+        {
+            if (IsMatchedB(j) || TextOfB(j) == kNoText)
+                continue;
+            uint32_t r = TextOfB(j);
+            uint32_t i = m_heads[r];
+            if (i == kEnd)
+                continue;
+            m_heads[r] = m_next[i];
+            Pair(i, j);
+        }
     }
 
     const CLineSequence& m_a;
     const CLineSequence& m_b;
-    std::vector<CLineMatch>& m_matches;
-    std::vector<uint64_t> m_hashA;
-    std::vector<uint64_t> m_hashB;
-    size_t m_nBaseA = 0;
-    size_t m_nBaseB = 0;
+    std::vector<uint32_t>& m_match;
+    size_t m_nBase = 0;  // the head's length: the middle's first line on both sides
+    uint32_t m_nA = 0;   // the middle's lines on each side
+    uint32_t m_nB = 0;
+    std::vector<uint32_t> m_x;      // per line of a: representative, or counts
+    std::vector<uint32_t> m_y;      // per line of b: representative, matched
+    std::vector<uint32_t> m_heads;  // per representative: its list's first line
+    std::vector<uint32_t> m_next;   // per line of a: the next in its list
+    uint64_t m_nWork = 0;
+    uint64_t m_nBudget = 0;
 };
 }
 
@@ -262,18 +370,20 @@ uint64_t HashLine(const CLineText& line)
     return hash.Digest().nHash;
 }
 
-bool DiffLines(const CLineSequence& a, const CLineSequence& b, std::vector<CLineMatch>& matches)
+bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA)
 {
-    matches.clear();
+    matchOfA.clear();
+    if (a.Count() >= kNoText || b.Count() >= kNoText)
+        return false;
     try
     {
-        CDiff diff(a, b, matches);
-        diff.Run();
+        CMatcher matcher(a, b, matchOfA);
+        matcher.Run();
         return true;
     }
     catch (const std::bad_alloc&)
     {
-        matches.clear();
+        std::vector<uint32_t>().swap(matchOfA);
         return false;
     }
 }

@@ -1,14 +1,27 @@
-// Which lines two versions of a file have in common: a line diff. It knows
-// nothing of rows, comments or windows: two sequences of lines in, the runs
-// of equal lines they share out, in order.
+// Which lines of one version of a file are the same lines in another: the
+// line matching that carrying changes over rests on. It knows nothing of
+// rows, comments or windows: two sequences of lines in, for each line of the
+// first the line of the second it is, or none, out.
 //
-// Lines are compared by a hash first and by their bytes only when the hashes
-// agree. The common head and tail go first; what is left in between is
-// matched exactly (longest common subsequence) while it is small, and
-// otherwise split at the lines that occur once on each side (as the
-// "patience" diff does) and matched piece by piece. So a change of a few
-// lines in a million costs little more than comparing the two files once,
-// and no input costs more than a few sorts of its lines.
+// The rules, in order:
+// - the common head and tail are the same lines;
+// - a line whose text occurs once on each side is the same line wherever it
+//   now stands (another program sorted or reversed the file);
+// - lines that occur several times are matched in order between the lines
+//   around them that do match: the longest chain of lines whose text occurs
+//   equally often on both sides of a stretch, in the same order on both,
+//   splits it, and each piece between two links is matched the same way;
+// - last, whatever is left of a text on one side is matched, in order, with
+//   whatever is left of it on the other, so that for every text as many
+//   lines are matched as the side with fewer of them holds.
+//
+// Lines are compared by a hash first and by their bytes when hashes agree.
+// Cost: one hash and about one comparison of bytes a line, then work in
+// proportion to the lines of each stretch at each level of splitting; the
+// levels end after 48 or once the work reaches 24 times the lines, after
+// which the last rule alone matches what is left. So no input costs more
+// than about 30 passes over the lines' numbers, whatever repeats. Memory:
+// about 20 bytes a line besides the result.
 //
 // No windows.h: this builds natively too.
 #pragma once
@@ -29,7 +42,7 @@ struct CLineText
     size_t Length() const { return nHead + nLength; }
 };
 
-// A sequence of lines the diff reads by index.
+// A sequence of lines the matching reads by index.
 class CLineSequence
 {
 public:
@@ -38,18 +51,14 @@ public:
     virtual CLineText Line(size_t n) const = 0;
 };
 
-// Lines a[nA] .. a[nA + nLength - 1] equal b[nB] .. b[nB + nLength - 1].
-struct CLineMatch
-{
-    size_t nA;
-    size_t nB;
-    size_t nLength;
-};
+// No line of the other side.
+const uint32_t kNoLine = 0xFFFFFFFFu;
 
-// The runs of equal lines, in increasing order on both sides, never
-// touching (two runs that would touch are one). False when there is not
-// enough memory; matches is then empty.
-bool DiffLines(const CLineSequence& a, const CLineSequence& b, std::vector<CLineMatch>& matches);
+// matchOfA[i] is the line of b that a[i] is, or kNoLine; no line of b is
+// given twice, and matched lines hold the same bytes. False when there is
+// not enough memory (or more than 2^31 lines a side); matchOfA is then
+// empty.
+bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA);
 
 // Whether two lines hold the same bytes, however they are split.
 bool SameLine(const CLineText& a, const CLineText& b);

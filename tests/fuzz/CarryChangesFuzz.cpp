@@ -1,16 +1,30 @@
-// A random file as loaded (the base), a random version of it written by
-// another program (theirs) and random changes of the user's (ours):
-// carrying ours onto theirs keeps every line of theirs, in order, makes
-// every change of ours whose line theirs left alone, appends ours' added
-// rows, and counts as lost exactly the changes made on lines that theirs
-// changed or removed, unless theirs made the same change there. The base is
-// either the file as loaded or the rows as a save left them.
+// A file as loaded (the base) made of a few distinct lines repeated in
+// stretches of up to thousands of lines, random changes of the user's (ours),
+// and another program's version of it (theirs): stretches kept, dropped,
+// added or changed, and now and then the whole file reversed, rotated or
+// stored twice, with lines added at the top and the end.
+//
+// Carrying ours onto theirs obeys, for every text, by counting:
+// - each change is carried, made there too, or lost, exactly one of them;
+// - a carried change goes to a row of theirs that held its line's text, one
+//   change a row, and that row then shows the change's result;
+// - at most as many changes on lines of text t go uncarried as theirs holds
+//   fewer copies of t than the base;
+// - at most as many changes with result r count as made there too as theirs
+//   holds more copies of r than the base, and one with result r is lost only
+//   once those are used up;
+// - every other row of theirs stays as it was; ours' added rows follow.
+// Where theirs is the base with lines only added at the top and the end (or
+// stored twice between them), every change is carried to its own line (in
+// either copy).
 #include "FuzzCheck.h"
 #include "hosts/CarryChanges.h"
 #include "hosts/EntryList.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,17 +52,11 @@ Lines Texts(const CEntryList& list)
     return texts;
 }
 
-// Lines as a file, with LF or CR LF ends and now and then a blank line.
-std::string File(const Lines& lines, CBytes& bytes)
+std::string File(const Lines& lines)
 {
     std::string file;
     for (const std::string& line : lines)
-    {
-        file += line;
-        file += bytes.Next() % 2 ? "\r\n" : "\n";
-        if (bytes.Next() % 8 == 0)
-            file += "\r\n";
-    }
+        file += line + "\r\n";
     return file;
 }
 
@@ -64,139 +72,184 @@ void Load(CEntryList& list, const std::string& file)
     FUZZ_CHECK(stream && list.Load(stream.get()) == CEntryList::loaded, "a file loads", Shown(file));
 }
 
-void Edit(CEntryList& ours, CBytes& bytes, int& nAdded)
+// A few distinct lines, some commented, so that changes can turn one into
+// another: "# L1" commented again is "# # L1", uncommented "L1".
+std::string Distinct(unsigned n)
 {
-    for (unsigned nEdits = bytes.Next() % 12; nEdits > 0; --nEdits)
+    static const char* const kLines[] = {"L0", "# L1", "L1", "#L2", "L2", "# # L0", "L3", "# L3"};
+    return kLines[n % 8];
+}
+
+// Stretches of one line repeated, or of lines taken in turn from a few.
+Lines Stretches(CBytes& bytes, unsigned nStretches)
+{
+    Lines lines;
+    for (unsigned n = 0; n < nStretches; ++n)
     {
-        unsigned nWhat = bytes.Next() % 4;
-        bool bChanged;
-        if (nWhat == 3 || ours.GetCount() == 0)
-        {
-            std::string text = (bytes.Next() % 3 == 0 ? "# A" : "A") + std::to_string(nAdded++);
-            FUZZ_CHECK(ours.Append(text.data(), text.size()), "an append succeeds", text);
-            continue;
-        }
-        int nRow = static_cast<int>(bytes.Next() % static_cast<unsigned>(ours.GetCount()));
-        if (nWhat == 0)
-            FUZZ_CHECK(ours.Comment(nRow, &bChanged), "commenting succeeds", "");
-        else
-            FUZZ_CHECK(ours.Uncomment(nRow, &bChanged), "uncommenting succeeds", "");
+        unsigned nLength = bytes.Next();
+        if (nLength > 250)
+            nLength = (nLength - 250) * 600;  // up to 3,000
+        unsigned nFirst = bytes.Next(), nKinds = 1 + bytes.Next() % 3;
+        for (unsigned k = 0; k < nLength; ++k)
+            lines.push_back(Distinct(nFirst + k % nKinds));
     }
+    return lines;
+}
+
+std::map<std::string, int> Counts(const Lines& lines)
+{
+    std::map<std::string, int> counts;
+    for (const std::string& line : lines)
+        ++counts[line];
+    return counts;
 }
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
     CBytes bytes(pData, nSize);
-
-    // The base: distinct lines, some commented, some with the mark without
-    // its blank.
-    Lines base;
-    for (unsigned n = 0, nLines = bytes.Next() % 40; n < nLines; ++n)
-    {
-        unsigned nForm = bytes.Next() % 4;
-        base.push_back((nForm == 0 ? "# " : nForm == 1 ? "#" : "") + std::string("L") + std::to_string(n));
-    }
+    const Lines base = Stretches(bytes, bytes.Next() % 6);
     CEntryList ours;
-    Load(ours, File(base, bytes));
-    int nAdded = 0;
-    Edit(ours, bytes, nAdded);
-    if (bytes.Next() % 3 == 0)
-    {
-        // Saved: the file is now what the rows show, and the user changes
-        // them further.
-        ours.MarkSaved();
-        base = Texts(ours);
-        Edit(ours, bytes, nAdded);
-    }
-    FUZZ_CHECK(ours.GetSavedCount() == static_cast<int>(base.size()), "the base is the saved rows", "");
-    for (size_t n = 0; n < base.size(); ++n)
-        FUZZ_CHECK(Bytes(CString(ours.GetSavedText(static_cast<int>(n)).pchMark,
-                                 static_cast<int>(ours.GetSavedText(static_cast<int>(n)).nMark)) +
-                         CString(ours.GetSavedText(static_cast<int>(n)).pch,
-                                 static_cast<int>(ours.GetSavedText(static_cast<int>(n)).nLength))) == base[n],
-                   "a row's saved text is the base line", base[n]);
+    Load(ours, File(base));
 
-    // Theirs: each base line kept, removed, or replaced by another line
-    // (sometimes the same change as ours made), with new lines between.
-    Lines theirs;
-    std::vector<int> survivor(base.size(), -1);  // where a base line left alone is in theirs
-    for (size_t n = 0; n <= base.size(); ++n)
+    // Ours: rows commented or uncommented, singly or every k-th in a range,
+    // and a few rows added.
+    for (unsigned nEdits = bytes.Next() % 8; nEdits > 0 && ours.GetCount() > 0; --nEdits)
     {
-        if (bytes.Next() % 5 == 0)
-            theirs.push_back("N" + std::to_string(n));
-        if (n == base.size())
-            break;
-        unsigned nWhat = bytes.Next() % 6;
-        if (nWhat == 0)
-            continue;
-        if (nWhat == 1)
-            theirs.push_back("C" + std::to_string(n));
-        else if (nWhat == 2)
-            theirs.push_back(Bytes(ours.GetTextString(static_cast<int>(n))));
-        else
+        unsigned nFirst = (bytes.Next() << 8 | bytes.Next()) % static_cast<unsigned>(ours.GetCount());
+        unsigned nStep = 1 + bytes.Next() % 50, nTimes = 1 + bytes.Next() % 40;
+        bool bComment = bytes.Next() % 2 == 0, bChanged;
+        for (unsigned nRow = nFirst, k = 0; nRow < static_cast<unsigned>(ours.GetCount()) && k < nTimes;
+             nRow += nStep, ++k)
+            FUZZ_CHECK(bComment ? ours.Comment(static_cast<int>(nRow), &bChanged)
+                                : ours.Uncomment(static_cast<int>(nRow), &bChanged),
+                       "a change is stored", "");
+    }
+    for (unsigned n = bytes.Next() % 3; n > 0; --n)
+        FUZZ_CHECK(ours.Append(CString(("A" + std::to_string(n)).c_str())), "an append succeeds", "");
+
+    // Theirs.
+    Lines theirs;
+    const unsigned nShape = bytes.Next() % 8;
+    const unsigned nTop = bytes.Next() % 3, nEnd = bytes.Next() % 3;
+    bool bOwnLines = false;  // each line of the base is in theirs at its place + nTop
+    if (nShape <= 1)
+    {
+        theirs.assign(nTop, "N top");
+        theirs.insert(theirs.end(), base.begin(), base.end());
+        if (nShape == 1)
+            theirs.insert(theirs.end(), base.begin(), base.end());
+        theirs.insert(theirs.end(), nEnd, "N end");
+        bOwnLines = true;
+    }
+    else
+    {
+        // The base's stretches, each kept, dropped, changed or given new
+        // lines before it.
+        for (size_t n = 0; n < base.size();)
         {
-            survivor[n] = static_cast<int>(theirs.size());
-            theirs.push_back(base[n]);
+            size_t nLength = std::min(base.size() - n, size_t(1) + bytes.Next() * 12u);
+            unsigned nWhat = bytes.Next() % 6;
+            if (nWhat == 0)
+            {
+                Lines more = Stretches(bytes, 1);
+                theirs.insert(theirs.end(), more.begin(), more.end());
+            }
+            for (size_t k = n; k < n + nLength; ++k)
+                if (nWhat == 1)
+                    continue;
+                else if (nWhat == 2)
+                    theirs.push_back(Distinct(bytes.Next()));
+                else
+                    theirs.push_back(base[k]);
+            n += nLength;
         }
+        if (nShape == 3)
+            std::reverse(theirs.begin(), theirs.end());
+        else if (nShape == 4 && !theirs.empty())
+            std::rotate(theirs.begin(), theirs.begin() + bytes.Next() % theirs.size(), theirs.end());
     }
     CEntryList result;
-    Load(result, File(theirs, bytes));
-    FUZZ_CHECK(Texts(result) == theirs, "theirs loads as its lines", Shown(theirs));
+    Load(result, File(theirs));
 
     const Lines ourTexts = Texts(ours);
-    const int nLost = CarryChanges(ours, result);
+    std::vector<CCarriedChange> outcomes;
+    const int nLost = CarryChanges(ours, result, nullptr, &outcomes);
     const Lines after = Texts(result);
-    const std::string where = "base " + Shown(base) + "\nours " + Shown(ourTexts) + "\ntheirs " + Shown(theirs) +
-                              "\nresult " + Shown(after);
+    const std::string where = "base " + Shown(base) + "\nours " + Shown(ourTexts) + "\ntheirs " + Shown(theirs);
 
-    const size_t nOursAdded = ourTexts.size() - base.size();
-    FUZZ_CHECK(after.size() == theirs.size() + nOursAdded, "theirs' rows and ours' added ones", where);
-    std::vector<int> from(theirs.size(), -1);  // the base line left alone at each row of theirs
-    for (size_t n = 0; n < base.size(); ++n)
-        if (survivor[n] >= 0)
-            from[static_cast<size_t>(survivor[n])] = static_cast<int>(n);
-    for (size_t j = 0; j < theirs.size() && j < after.size(); ++j)
+    // One outcome for each changed or added row, in order.
+    std::vector<int> changed;
+    for (int nRow = 0; nRow < ours.GetCount(); ++nRow)
+        if (ours.IsChanged(nRow))
+            changed.push_back(nRow);
+    FUZZ_CHECK(outcomes.size() == changed.size(), "one outcome a change", where);
+    std::map<std::string, int> uncarried, madeThere, lostWith;
+    std::vector<bool> received(theirs.size(), false);
+    int nCountedLost = 0;
+    for (size_t n = 0; n < outcomes.size() && n < changed.size(); ++n)
     {
-        if (from[j] >= 0)
-            FUZZ_CHECK(after[j] == ourTexts[static_cast<size_t>(from[j])],
-                       "a line theirs left alone carries ours' change", where + "\nrow " + std::to_string(j));
-        else
-            FUZZ_CHECK(after[j] == theirs[j], "a line of theirs stays as theirs made it",
-                       where + "\nrow " + std::to_string(j));
-    }
-    for (size_t n = 0; n < nOursAdded && theirs.size() + n < after.size(); ++n)
-        FUZZ_CHECK(after[theirs.size() + n] == ourTexts[base.size() + n], "ours' added rows follow, in order", where);
-
-    // Lost: changed lines that theirs did not leave alone, unless theirs
-    // holds ours' text between the lines around it that it left alone.
-    int nExpectedLost = 0;
-    for (size_t n = 0; n < base.size(); ++n)
-    {
-        if (survivor[n] >= 0 || ourTexts[n] == base[n])
+        const CCarriedChange& change = outcomes[n];
+        FUZZ_CHECK(change.nOurRow == changed[n], "outcomes in ours' order", where);
+        const bool bAdded = change.nOurRow >= ours.GetSavedCount();
+        FUZZ_CHECK(bAdded == (change.outcome == CCarriedChange::added), "added rows, and only they, are added",
+                   where);
+        if (bAdded)
+        {
+            FUZZ_CHECK(change.nTheirRow >= static_cast<int>(theirs.size()) &&
+                           after[static_cast<size_t>(change.nTheirRow)] == ourTexts[static_cast<size_t>(change.nOurRow)],
+                       "an added row follows theirs' rows", where);
             continue;
-        int nBefore = -1, nAfter = static_cast<int>(theirs.size());
-        for (size_t k = n; k-- > 0;)
-            if (survivor[k] >= 0)
-            {
-                nBefore = survivor[k];
-                break;
-            }
-        for (size_t k = n + 1; k < base.size(); ++k)
-            if (survivor[k] >= 0)
-            {
-                nAfter = survivor[k];
-                break;
-            }
-        bool bSame = false;
-        for (int j = nBefore + 1; j < nAfter; ++j)
-            bSame = bSame || theirs[static_cast<size_t>(j)] == ourTexts[n];
-        if (!bSame)
-            ++nExpectedLost;
+        }
+        const std::string& t = base[static_cast<size_t>(change.nOurRow)];
+        const std::string& r = ourTexts[static_cast<size_t>(change.nOurRow)];
+        if (change.outcome == CCarriedChange::carried)
+        {
+            size_t j = static_cast<size_t>(change.nTheirRow);
+            FUZZ_CHECK(j < theirs.size() && !received[j], "a carried change goes to its own row of theirs", where);
+            received[j] = true;
+            FUZZ_CHECK(theirs[j] == t, "a change is carried to a line of its text", where + "\nrow " + std::to_string(j));
+            FUZZ_CHECK(after[j] == r, "the row then shows the change", where + "\nrow " + std::to_string(j));
+            // Stored twice, either copy of a line is its own.
+            const size_t nOwn = static_cast<size_t>(change.nOurRow) + nTop;
+            if (bOwnLines)
+                FUZZ_CHECK(j == nOwn || (nShape == 1 && j == nOwn + base.size()), "a line left in place is its own line",
+                           where + "\nrow " + std::to_string(change.nOurRow) + " to " + std::to_string(j));
+            continue;
+        }
+        FUZZ_CHECK(!bOwnLines, "every line is still there: every change is carried", where);
+        ++uncarried[t];
+        if (change.outcome == CCarriedChange::madeThere)
+        {
+            FUZZ_CHECK(lostWith.count(r) == 0, "made there too before any with its result is lost", where);
+            ++madeThere[r];
+        }
+        else
+        {
+            FUZZ_CHECK(change.outcome == CCarriedChange::lost, "carried, made there too, or lost", where);
+            ++lostWith[r];
+            ++nCountedLost;
+        }
     }
-    FUZZ_CHECK(nLost == nExpectedLost,
-               "lost: exactly the changes on lines theirs changed or removed, unless it made the same change",
-               where + "\nlost " + std::to_string(nLost) + " expected " + std::to_string(nExpectedLost));
-    FUZZ_CHECK(result.HasChanges() == (after != theirs), "the result is unchanged exactly when it is theirs", where);
+    FUZZ_CHECK(nLost == nCountedLost, "the count returned is the changes lost", where);
+
+    std::map<std::string, int> inBase = Counts(base), inTheirs = Counts(theirs);
+    for (const auto& text : uncarried)
+        FUZZ_CHECK(text.second <= std::max(0, inBase[text.first] - inTheirs[text.first]),
+                   "no more changes on a text go uncarried than theirs holds fewer copies of it",
+                   where + "\ntext " + text.first);
+    for (const auto& text : madeThere)
+        FUZZ_CHECK(text.second <= std::max(0, inTheirs[text.first] - inBase[text.first]),
+                   "each extra copy of a result answers one change", where + "\ntext " + text.first);
+    for (const auto& text : lostWith)
+        FUZZ_CHECK(madeThere[text.first] == std::max(0, inTheirs[text.first] - inBase[text.first]),
+                   "a change is lost only once the extra copies of its result are used up",
+                   where + "\ntext " + text.first);
+
+    FUZZ_CHECK(after.size() == theirs.size() + (ourTexts.size() - base.size()), "theirs' rows and ours' added ones",
+               where);
+    for (size_t j = 0; j < theirs.size() && j < after.size(); ++j)
+        FUZZ_CHECK(received[j] || after[j] == theirs[j], "a row of theirs no change reached stays as it was",
+                   where + "\nrow " + std::to_string(j));
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -27,52 +29,47 @@ private:
     const Lines& m_lines;
 };
 
-// The slow, obviously right length of the longest common subsequence.
-size_t LongestCommon(const Lines& a, const Lines& b)
+// Each line of a is matched at most once, with an equal line of b, and no
+// line of b twice; for every text as many lines are matched as the side
+// with fewer of them holds. The number of lines matched.
+size_t CheckedMatches(const Lines& a, const Lines& b, const std::vector<uint32_t>& match)
 {
-    std::vector<std::vector<size_t>> length(a.size() + 1, std::vector<size_t>(b.size() + 1, 0));
-    for (size_t i = a.size(); i-- > 0;)
-        for (size_t j = b.size(); j-- > 0;)
-            length[i][j] = a[i] == b[j] ? length[i + 1][j + 1] + 1 : std::max(length[i + 1][j], length[i][j + 1]);
-    return length[0][0];
-}
-
-// The runs are of equal lines, in order on both sides, apart; the number of
-// lines they match.
-size_t CheckedMatches(const Lines& a, const Lines& b, const std::vector<CLineMatch>& matches)
-{
+    EXPECT_EQ(a.size(), match.size());
+    std::vector<bool> taken(b.size(), false);
+    std::map<std::string, std::pair<size_t, size_t>> counts;  // text: in a, in b
+    std::map<std::string, size_t> matched;
+    for (const std::string& line : a)
+        ++counts[line].first;
+    for (const std::string& line : b)
+        ++counts[line].second;
     size_t nMatched = 0;
-    size_t nNextA = 0, nNextB = 0;
-    for (size_t n = 0; n < matches.size(); ++n)
+    for (size_t i = 0; i < match.size() && i < a.size(); ++i)
     {
-        const CLineMatch& match = matches[n];
-        EXPECT_GT(match.nLength, 0u);
-        EXPECT_GE(match.nA, nNextA);
-        EXPECT_GE(match.nB, nNextB);
-        if (n > 0)
-        {
-            EXPECT_FALSE(match.nA == nNextA && match.nB == nNextB) << "touching runs are one";
-        }
-        EXPECT_LE(match.nA + match.nLength, a.size());
-        EXPECT_LE(match.nB + match.nLength, b.size());
-        for (size_t k = 0; k < match.nLength && match.nA + k < a.size() && match.nB + k < b.size(); ++k)
-            EXPECT_EQ(a[match.nA + k], b[match.nB + k]);
-        nNextA = match.nA + match.nLength;
-        nNextB = match.nB + match.nLength;
-        nMatched += match.nLength;
+        if (match[i] == kNoLine)
+            continue;
+        EXPECT_LT(match[i], b.size());
+        if (match[i] >= b.size())
+            continue;
+        EXPECT_FALSE(taken[match[i]]) << "line " << match[i] << " of b matched twice";
+        taken[match[i]] = true;
+        EXPECT_EQ(a[i], b[match[i]]);
+        ++matched[a[i]];
+        ++nMatched;
     }
+    for (const auto& text : counts)
+        EXPECT_EQ(std::min(text.second.first, text.second.second), matched[text.first]) << text.first;
     return nMatched;
 }
 
-std::vector<CLineMatch> Diff(const Lines& a, const Lines& b)
+std::vector<uint32_t> Match(const Lines& a, const Lines& b)
 {
-    std::vector<CLineMatch> matches;
-    EXPECT_TRUE(DiffLines(CLines(a), CLines(b), matches));
-    return matches;
+    std::vector<uint32_t> match;
+    EXPECT_TRUE(MatchLines(CLines(a), CLines(b), match));
+    return match;
 }
 }
 
-TEST(LineDiff, MatchesAsManyLinesAsTheLongestCommonSubsequence)
+TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
 {
     std::mt19937 random(20261208);
     for (int nCase = 0; nCase < 2000; ++nCase)
@@ -86,11 +83,13 @@ TEST(LineDiff, MatchesAsManyLinesAsTheLongestCommonSubsequence)
         };
         Lines a = make(12);
         Lines b = make(12);
-        EXPECT_EQ(LongestCommon(a, b), CheckedMatches(a, b, Diff(a, b))) << "case " << nCase;
+        SCOPED_TRACE("case " + std::to_string(nCase));
+        CheckedMatches(a, b, Match(a, b));
     }
-    EXPECT_TRUE(Diff({}, {}).empty());
-    EXPECT_TRUE(Diff({"a"}, {}).empty());
-    EXPECT_EQ(1u, Diff({"a", "b"}, {"a", "b"}).size()) << "one run";
+    EXPECT_TRUE(Match({}, {}).empty());
+    EXPECT_EQ((std::vector<uint32_t>{kNoLine}), Match({"a"}, {}));
+    // Sorted by another program: each line found where it now stands.
+    EXPECT_EQ((std::vector<uint32_t>{2, 0, 1}), Match({"c", "a", "b"}, {"a", "b", "c"}));
 }
 
 TEST(LineDiff, FindsTheLinesLeftAloneInLargeFiles)
@@ -103,16 +102,13 @@ TEST(LineDiff, FindsTheLinesLeftAloneInLargeFiles)
     b[500] = "# " + b[500];
     b.erase(b.begin() + 70000);
     b.insert(b.begin() + 90000, "10.0.0.1 new.example");
-    std::vector<CLineMatch> matches = Diff(a, b);
-    EXPECT_EQ(99998u, CheckedMatches(a, b, matches));
-    EXPECT_EQ(4u, matches.size());
+    EXPECT_EQ(99998u, CheckedMatches(a, b, Match(a, b)));
 
-    // Thousands of scattered changes, and lines that occur many times, too
-    // many for the exact method in one piece: every line left alone and
-    // found once on each side is still found.
+    // Thousands of scattered changes, and a line that occurs many times:
+    // every line left alone that occurs once is found where it now stands.
     std::mt19937 random(7);
     Lines c, d;
-    size_t nLeftAlone = 0;
+    std::vector<std::pair<size_t, size_t>> leftAlone;
     for (int n = 0; n < 40000; ++n)
     {
         std::string line = n % 7 == 0 ? "# ----" : "127.0.0.1 site" + std::to_string(n) + ".example";
@@ -126,9 +122,26 @@ TEST(LineDiff, FindsTheLinesLeftAloneInLargeFiles)
         else
             d.push_back(line);
         if (nWhat > 2 && n % 7 != 0)
-            ++nLeftAlone;
+            leftAlone.emplace_back(c.size() - 1, d.size() - 1);
     }
-    matches = Diff(c, d);
-    size_t nMatched = CheckedMatches(c, d, matches);
-    EXPECT_GE(nMatched, nLeftAlone);
+    std::vector<uint32_t> match = Match(c, d);
+    CheckedMatches(c, d, match);
+    for (const auto& line : leftAlone)
+        ASSERT_EQ(line.second, match[line.first]) << c[line.first];
+
+    // A list stored twice, with no line once on each side, a line added at
+    // the top and one at the end: each copy's lines are found in that copy.
+    // And in a run of equal lines between others, the ones left in place.
+    Lines twice, twiceAfter;
+    for (int nCopy = 0; nCopy < 2; ++nCopy)
+        for (int n = 0; n < 5000; ++n)
+            twice.push_back(n % 3 ? "0.0.0.0 ad" + std::to_string(n % 2000) + ".example" : "# ads");
+    twiceAfter.push_back("10.8.0.1 vpn.example");
+    twiceAfter.insert(twiceAfter.end(), twice.begin(), twice.end());
+    twiceAfter.push_back("192.168.65.2 host.docker.internal");
+    match = Match(twice, twiceAfter);
+    for (size_t i = 0; i < twice.size(); ++i)
+        ASSERT_EQ(i + 1, match[i]) << "line " << i;
+    EXPECT_EQ((std::vector<uint32_t>{kNoLine, 0, 1, 2, 3, 4}),
+              Match({"t", "u1", "t", "u2", "t", "u3"}, {"u1", "t", "u2", "t", "u3"}));
 }
