@@ -259,12 +259,10 @@ CHostsSaver::Followed CHostsFollower::Follow()
             m_rows.Empty();
             result = theirs.Load(path, &digest);
         }
-        if (result == CEntryList::loaded)
-        {
+        if (result == CEntryList::loaded && bCarry)
+            nLost = CarryChanges(m_rows, theirs, RecodeText, nullptr, &nRemoved);
+        else if (result == CEntryList::loaded)
             nRemoved = CountRemovedLines(m_rows, theirs);
-            if (bCarry)
-                nLost = CarryChanges(m_rows, theirs, RecodeText);
-        }
     }
     if (result == CEntryList::unchanged)
     {
