@@ -334,6 +334,7 @@ TEST_F(FollowTest, ARowCommentedInABlocklistStoredTwiceStaysCommentedWhenLinesAr
         {
             SCOPED_TRACE("copy " + std::to_string(nCopy) + (base == twice ? "" : ", also commented further down"));
             SetHosts(base);
+            EmptyFolder(BackupFolderPath());  // each save's backup may fall in the same second
             const std::string theirs = "10.8.0.1 vpn.example\n" + base + "127.0.0.1 host.docker.internal\n";
             // theirs with the entry in that copy commented.
             std::string expected = theirs;
