@@ -184,7 +184,7 @@ private:
     void Classify()
     {
         m_x.assign(m_nA, 0);
-        const uint64_t nSlots = uint64_t(m_nA) * 2 + 1;
+        const uint64_t nSlots = uint64_t(m_nA) + m_nA / 4 + 1;
         std::vector<uint64_t> table(static_cast<size_t>(nSlots), 0);
         auto find = [&](const CLineText& line, uint64_t nHash, uint64_t nSlot, bool bAdd, uint32_t nLine) {
             for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
