@@ -40,47 +40,70 @@ private:
 };
 
 // How often each of a few texts occurs in the base and in theirs: the
-// results of the changes that found no line to be carried to.
+// results of the changes that found no line to be carried to. Found by hash,
+// compared by bytes.
 class CResultCounts
 {
 public:
-    void Want(const CLineText& text) { m_counts.emplace(Key(text), Counts{}); }
+    void Want(const CLineText& text)
+    {
+        if (Find(text))
+            return;
+        m_counts.emplace(HashLine(text),
+                         Counts{std::string(text.pchHead, text.nHead) + std::string(text.pch, text.nLength)});
+        m_sieve[Sieve(text)] = true;
+    }
     bool Empty() const { return m_counts.empty(); }
 
     void CountIn(const CLineSequence& lines, bool bBase)
     {
+        // Most lines are none of the texts, which their length and last
+        // byte tell without hashing them.
         for (size_t n = 0; n < lines.Count(); ++n)
         {
-            auto it = m_counts.find(Key(lines.Line(n)));
-            if (it != m_counts.end())
-                ++(bBase ? it->second.nBase : it->second.nTheirs);
+            CLineText line = lines.Line(n);
+            if (!m_sieve[Sieve(line)])
+                continue;
+            if (Counts* pCounts = Find(line))
+                ++(bBase ? pCounts->nBase : pCounts->nTheirs);
         }
     }
 
     // Takes one of theirs' extra copies of the text, when there is one left.
     bool TakeExtra(const CLineText& text)
     {
-        Counts& counts = m_counts[Key(text)];
-        if (counts.nTheirs <= counts.nBase)
+        Counts* pCounts = Find(text);
+        if (!pCounts || pCounts->nTheirs <= pCounts->nBase)
             return false;
-        --counts.nTheirs;
+        --pCounts->nTheirs;
         return true;
     }
 
 private:
     struct Counts
     {
+        std::string text;
         size_t nBase = 0;
         size_t nTheirs = 0;
     };
-    // Texts by their bytes; a line's two pieces made one.
-    static std::string Key(const CLineText& text)
+
+    Counts* Find(const CLineText& text)
     {
-        std::string key(text.pchHead, text.nHead);
-        key.append(text.pch, text.nLength);
-        return key;
+        auto range = m_counts.equal_range(HashLine(text));
+        for (auto it = range.first; it != range.second; ++it)
+            if (SameLine(text, CLineText{"", 0, it->second.text.data(), it->second.text.size()}))
+                return &it->second;
+        return nullptr;
     }
-    std::unordered_map<std::string, Counts> m_counts;
+
+    static size_t Sieve(const CLineText& text)
+    {
+        const unsigned char chLast = text.nLength ? static_cast<unsigned char>(text.pch[text.nLength - 1]) : 0;
+        return (text.Length() * 31 + chLast) & 0xFFFF;
+    }
+
+    std::unordered_multimap<uint64_t, Counts> m_counts;
+    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
 };
 
 bool HasHighBytes(const char* pch, size_t nLength)

@@ -60,11 +60,43 @@ public:
         m_nB = static_cast<uint32_t>(nB - nHead - nTail);
         if (m_nA == 0 || m_nB == 0)
             return;
+        m_y.assign(m_nB, kNoText);
+        // Most versions another program writes are the file with a few
+        // lines added, removed or changed: a walk along both sides finds
+        // them without hashing a line, and what it leaves is matched in the
+        // stretches between. Where the walk goes astray (a file reordered,
+        // or changed throughout) it is undone and everything is matched.
+        const bool bWalked = Walk();
+        if (!bWalked)
+            std::fill(m_y.begin(), m_y.end(), kNoText);
+        uint32_t nLeftA = 0;
+        for (uint32_t i = 0; i < m_nA; ++i)
+            nLeftA += IsMatchedA(i) ? 0 : 1;
+        if (nLeftA == 0 || std::count(m_y.begin(), m_y.end(), kNoText) == 0)
+            return;
         Classify();
         m_heads.assign(m_nA, kEnd);
         m_next.assign(m_nA, kEnd);
         m_nBudget = kWorkPerLine * (uint64_t(m_nA) + m_nB);
-        Region(0, m_nA, 0, m_nB, 0);
+        if (!bWalked)
+        {
+            Region(0, m_nA, 0, m_nB, 0);
+        }
+        else
+        {
+            // The stretches between the lines the walk matched.
+            uint32_t i0 = 0, j0 = 0;
+            for (uint32_t i = 0; i <= m_nA; ++i)
+            {
+                if (i < m_nA && !IsMatchedA(i))
+                    continue;
+                uint32_t j = i < m_nA ? PartnerOf(i) : m_nB;
+                if (i > i0 && j > j0)
+                    Region(i0, i, j0, j, 0);
+                i0 = i + 1;
+                j0 = j + 1;
+            }
+        }
         MatchWhatIsLeft();
     }
 
@@ -97,38 +129,109 @@ private:
         m_y[j] |= kMatched;
     }
 
+    // Walks both sides in step, matching equal lines; at a pair that
+    // differs, looks a few lines ahead on either side (or both) for the
+    // place where three lines in a row agree again, and steps on diagonally
+    // where there is none. False, with nothing matched, once it has stepped
+    // on without finding such a place more than a few hundred times and one
+    // line in 256: the versions are too far apart for a walk.
+    bool Walk()
+    {
+        const uint32_t kAhead = 8, kRun = 3;
+        uint64_t nLost = 0;
+        const uint64_t nLimit = 256 + (uint64_t(m_nA) + m_nB) / 256;
+        auto same = [&](uint32_t i, uint32_t j) { return SameLine(LineA(i), LineB(j)); };
+        auto run = [&](uint32_t i, uint32_t j) {
+            for (uint32_t k = 0; k < kRun && i + k < m_nA && j + k < m_nB; ++k)
+                if (!same(i + k, j + k))
+                    return false;
+            return true;
+        };
+        uint32_t i = 0, j = 0;
+        while (i < m_nA && j < m_nB)
+        {
+            if (nLost > nLimit)
+            {
+                for (uint32_t n = 0; n < m_nA; ++n)
+                    m_match[m_nBase + n] = kNoLine;
+                return false;
+            }
+            if (same(i, j))
+            {
+                Pair(i++, j++);
+                continue;
+            }
+            bool bFound = false;
+            for (uint32_t k = 1; k <= kAhead && !bFound; ++k)
+            {
+                if (j + k < m_nB && run(i, j + k))
+                    j += k, bFound = true;
+                else if (i + k < m_nA && run(i + k, j))
+                    i += k, bFound = true;
+                else if (i + k < m_nA && j + k < m_nB && run(i + k, j + k))
+                    i += k, j += k, bFound = true;
+            }
+            if (!bFound)
+                ++i, ++j, ++nLost;
+        }
+        return true;
+    }
+
     // Gives every line its text's representative: a table of the lines of
-    // a, open addressing, looked up by hash and compared by bytes.
+    // a, open addressing, each slot a line's hash (high half) and the line
+    // plus one (low half); lines are compared by bytes only when the halves
+    // of their hashes agree.
     void Classify()
     {
         m_x.assign(m_nA, 0);
-        m_y.assign(m_nB, kNoText);
-        {
-            const uint64_t nSlots = uint64_t(m_nA) + m_nA / 2 + 1;
-            std::vector<uint32_t> table(static_cast<size_t>(nSlots), 0);  // line of a + 1
-            auto find = [&](const CLineText& line, bool bAdd, uint32_t nLine) -> uint32_t {
-                uint64_t nSlot = ((HashLine(line) >> 32) * nSlots) >> 32;
-                for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
-                {
-                    uint32_t nHere = table[static_cast<size_t>(nSlot)];
-                    if (nHere == 0)
-                    {
-                        if (bAdd)
-                            table[static_cast<size_t>(nSlot)] = nLine + 1;
-                        return kNoText;
-                    }
-                    if (SameLine(line, LineA(nHere - 1)))
-                        return nHere - 1;
-                }
-            };
-            for (uint32_t i = 0; i < m_nA; ++i)
+        const uint64_t nSlots = uint64_t(m_nA) + m_nA / 4 + 1;
+        std::vector<uint64_t> table(static_cast<size_t>(nSlots), 0);
+        auto find = [&](const CLineText& line, uint64_t nHash, uint64_t nSlot, bool bAdd, uint32_t nLine) {
+            for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
             {
-                uint32_t r = find(LineA(i), true, i);
-                m_x[i] = r == kNoText ? kRepresentative : r;
+                uint64_t nHere = table[static_cast<size_t>(nSlot)];
+                if (nHere == 0)
+                {
+                    if (bAdd)
+                        table[static_cast<size_t>(nSlot)] = nHash << 32 | (uint64_t(nLine) + 1);
+                    return kNoText;
+                }
+                uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
+                if ((nHere >> 32) == nHash && SameLine(line, LineA(nOther)))
+                    return nOther;
             }
-            for (uint32_t j = 0; j < m_nB; ++j)
-                m_y[j] = find(LineB(j), false, 0);
-        }
+        };
+        // The lines in batches: their slots are asked for ahead of the
+        // look-ups, so that the table's memory comes in while lines hash.
+        const uint32_t kBatch = 16;
+        auto each = [&](uint32_t nLines, bool bA) {
+            for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
+            {
+                CLineText lines[kBatch];
+                uint64_t hashes[kBatch], slots[kBatch];
+                uint32_t nIn = 0, which[kBatch];
+                for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
+                {
+                    if (bA ? IsMatchedA(n) : IsMatchedB(n))
+                        continue;
+                    lines[nIn] = bA ? LineA(n) : LineB(n);
+                    hashes[nIn] = HashLine(lines[nIn]) >> 32;
+                    slots[nIn] = (hashes[nIn] * nSlots) >> 32;
+                    __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
+                    which[nIn++] = n;
+                }
+                for (uint32_t k = 0; k < nIn; ++k)
+                {
+                    uint32_t r = find(lines[k], hashes[k], slots[k], bA, which[k]);
+                    if (bA)
+                        m_x[which[k]] = r == kNoText ? kRepresentative : r;
+                    else
+                        m_y[which[k]] = r;
+                }
+            }
+        };
+        each(m_nA, true);
+        each(m_nB, false);
     }
 
     // Matches the unmatched lines of a[a0, a1) with those of b[b0, b1):
@@ -313,7 +416,8 @@ private:
     void MatchWhatIsLeft()
     {
         for (uint32_t i = 0; i < m_nA; ++i)
-            m_heads[TextOfA(i)] = kEnd;
+            if (!IsMatchedA(i))
+                m_heads[TextOfA(i)] = kEnd;
         for (uint32_t i = m_nA; i-- > 0;)
         {
             if (IsMatchedA(i))

@@ -78,3 +78,107 @@ TEST(CarryChanges, AfterASaveTheBaseIsWhatWasSaved)
     EXPECT_EQ(0, CarryChanges(ours, theirs));
     EXPECT_EQ((Lines{"127.0.0.1 a", "127.0.0.1 b", "10.0.0.1 vpn.example"}), Texts(theirs));
 }
+
+namespace
+{
+std::string ReadBlocklist()
+{
+    std::string bytes;
+    std::FILE* pFile = std::fopen(TARNWICK_TEST_DATA "/real-blocklist-hosts.txt", "rb");
+    EXPECT_NE(nullptr, pFile);
+    if (!pFile)
+        return bytes;
+    char buffer[4096];
+    for (size_t nRead; (nRead = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+        bytes.append(buffer, nRead);
+    std::fclose(pFile);
+    return bytes;
+}
+
+std::string SavedBytes(const CEntryList& list)
+{
+    std::string bytes;
+    list.ForEachSavedPiece([&](const char* pch, size_t nLength) {
+        bytes.append(pch, nLength);
+        return true;
+    });
+    return bytes;
+}
+}
+
+TEST(CarryChanges, KeepsChangesInAListStoredTwiceWhenAnotherProgramAddsAtTheTopAndTheEnd)
+{
+    // The real blocklist stored twice; the user comments an entry in each
+    // copy, and that entry is also in the file commented further down.
+    std::string list = ReadBlocklist();
+    ASSERT_GT(list.size(), 1000u);
+    if (list.back() != '\n')
+        list += "\n";
+    CEntryList probe;
+    Load(probe, list);
+    const int nRows = probe.GetCount();
+    int nEntry = nRows / 2;
+    while (nEntry < nRows && probe.IsCommented(nEntry))
+        ++nEntry;
+    ASSERT_LT(nEntry, nRows);
+    const std::string entry = probe.GetTextString(nEntry).c_str();
+    const std::string base = list + list + "# " + entry + "\r\n";
+
+    CEntryList ours;
+    Load(ours, base);
+    Set(ours, nEntry, true);
+    Set(ours, nRows + nEntry, true);
+    CEntryList theirs;
+    Load(theirs, "10.8.0.1 vpn.example\r\n" + base + "192.168.65.2 host.docker.internal\r\n");
+    std::vector<CCarriedChange> outcomes;
+    size_t nRemoved = 99;
+    EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
+    EXPECT_EQ(0u, nRemoved);
+    ASSERT_EQ(2u, outcomes.size());
+    EXPECT_EQ(nEntry + 1, outcomes[0].nTheirRow);
+    EXPECT_EQ(nRows + nEntry + 1, outcomes[1].nTheirRow);
+    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nEntry + 1).c_str()));
+    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nRows + nEntry + 1).c_str()));
+
+    // Wiped down to the default file: the bytes as loaded are still there
+    // to be kept, and the count says how many lines went.
+    CEntryList wiped;
+    Load(wiped, "# 127.0.0.1 localhost\r\n");
+    EXPECT_EQ(static_cast<size_t>(ours.GetSavedCount()), CountRemovedLines(ours, wiped));
+    EXPECT_EQ(base, SavedBytes(ours));
+}
+
+TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
+{
+    // An entry added in the ANSI code page, carried onto content another
+    // program made UTF-8; one the ANSI code page cannot spell is lost when
+    // carried the other way.
+    auto recode = [](const char* pch, size_t nLength, bool bToUtf8, std::string& out) {
+        const std::string text(pch, nLength);
+        if (bToUtf8 && text == "127.0.0.1 caf\xE9")
+            out = "127.0.0.1 caf\xC3\xA9";
+        else if (!bToUtf8 && text == "127.0.0.1 caf\xC3\xA9")
+            out = "127.0.0.1 caf\xE9";
+        else
+            return false;
+        return true;
+    };
+    CEntryList ansi;
+    Load(ansi, "127.0.0.1 a\r\n");
+    ASSERT_TRUE(ansi.Append(CString("127.0.0.1 caf\xE9")));
+    ASSERT_TRUE(ansi.Append(CString("127.0.0.1 plain")));
+    CEntryList utf8;
+    Load(utf8, "# \xE6\x97\xA5\xE6\x9C\xAC\r\n127.0.0.1 a\r\n");
+    ASSERT_TRUE(utf8.IsUtf8());
+    EXPECT_EQ(0, CarryChanges(ansi, utf8, recode));
+    EXPECT_EQ((Lines{"# \xE6\x97\xA5\xE6\x9C\xAC", "127.0.0.1 a", "127.0.0.1 caf\xC3\xA9", "127.0.0.1 plain"}),
+              Texts(utf8));
+
+    CEntryList mine;
+    Load(mine, "# \xC3\xA9t\xC3\xA9\r\n");
+    ASSERT_TRUE(mine.Append(CString("127.0.0.1 \xE6\x97\xA5")));
+    CEntryList theirs;
+    Load(theirs, "# plain\r\n");
+    EXPECT_EQ(1, CarryChanges(mine, theirs, recode));
+    EXPECT_EQ((Lines{"# plain"}), Texts(theirs));
+}
