@@ -53,6 +53,25 @@ bool IsLater(const FILETIME& a, const FILETIME& b)
                                                 : a.dwLowDateTime > b.dwLowDateTime;
 }
 
+// The hosts file's owner and access rights on the new file, where the
+// system lets them be set (an owner other than the saving account's needs a
+// privilege that is not enabled; then the access rights alone), so that it
+// is guarded as the old one was. Where neither can be, the new file keeps
+// those its folder gives new files.
+void CopySecurity(const char* pszFrom, const char* pszTo)
+{
+    const SECURITY_INFORMATION kWanted =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD dwError = ::GetLastError();
+    DWORD dwNeeded = 0;
+    ::GetFileSecurityA(pszFrom, kWanted, nullptr, 0, &dwNeeded);
+    std::unique_ptr<char[]> pDescriptor(dwNeeded ? new (std::nothrow) char[dwNeeded] : nullptr);
+    if (pDescriptor && ::GetFileSecurityA(pszFrom, kWanted, pDescriptor.get(), dwNeeded, &dwNeeded) &&
+        !::SetFileSecurityA(pszTo, kWanted, pDescriptor.get()))
+        ::SetFileSecurityA(pszTo, DACL_SECURITY_INFORMATION, pDescriptor.get());
+    ::SetLastError(dwError);
+}
+
 // A file whose replacement would cut it off from the other names it has or
 // from where it points.
 bool MustWriteInPlace(const char* pszPath)
@@ -226,6 +245,7 @@ private:
             return Fail(), false;
         ::CloseHandle(m_hNew);
         m_hNew = INVALID_HANDLE_VALUE;
+        CopySecurity(m_hostsPath, m_newPath);
         return true;
     }
 
