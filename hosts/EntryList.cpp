@@ -41,6 +41,7 @@ void CEntryList::Empty()
     m_nTextEnd = 0;
     m_nStored = 0;
     m_bUtf8 = false;
+    m_bLoadFailed = false;
 }
 
 CEntryList::Text CEntryList::GetText(int nRow) const
@@ -304,6 +305,14 @@ CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDi
 }
 
 CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDigest, const CContentDigest* pUnless)
+{
+    LoadResult result = LoadWhole(pFile, pDigest, pUnless);
+    m_bLoadFailed = result == readFailed || result == noMemory;
+    return result;
+}
+
+CEntryList::LoadResult CEntryList::LoadWhole(std::FILE* pFile, CContentDigest* pDigest,
+                                             const CContentDigest* pUnless)
 {
     // The old rows go first, so that only one file's lines are ever held.
     Empty();

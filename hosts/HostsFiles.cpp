@@ -2,6 +2,7 @@
 
 #include "framework/AppName.h"
 #include "hosts/AnsiPath.h"
+#include "hosts/BackupCopy.h"
 #include "hosts/BackupName.h"
 #include "hosts/ShellApi.h"
 
@@ -84,15 +85,8 @@ BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when,
     backupPath.Format("%s\\Hosts file backup on %s", folder.c_str(), stamp.c_str());
     hostsPath.Replace("\\\\", "\\");
     backupPath.Replace("\\\\", "\\");
-    // Fail if the name is taken: an earlier backup is never replaced.
-    if (!::CopyFileA(hostsPath, backupPath, TRUE))
-        return FALSE;
-    // The copy takes the hosts file's attributes; a backup is an ordinary
-    // file, which a save can flush and a user can open and delete.
-    const DWORD dwUnwanted = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    DWORD dwAttributes = ::GetFileAttributesA(backupPath);
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & dwUnwanted))
-        return ::SetFileAttributesA(backupPath, (dwAttributes & ~dwUnwanted) ? dwAttributes & ~dwUnwanted
-                                                                            : FILE_ATTRIBUTE_NORMAL);
-    return TRUE;
+    folder.Replace("\\\\", "\\");
+    // An earlier backup is never replaced, and nothing in the folder, which
+    // the user's programs can write, is followed.
+    return CopyIntoPlainFolder(hostsPath, folder, backupPath);
 }

@@ -25,10 +25,11 @@ public:
     void GetBackupFolder(CString& folder);
 
     // Copies the hosts file as it is on disk to "<backup folder>\Hosts file
-    // backup on <date and time>", never replacing an existing file; the copy
-    // is an ordinary file, not read-only, hidden or system. backupPath is
-    // filled either way; after FALSE, GetLastError() tells why (80 when a
-    // backup of the same second exists).
+    // backup on <date and time>", never replacing an existing file nor
+    // following a link (hosts/BackupCopy.h); the copy is on disk when this
+    // returns, and is an ordinary file, not read-only, hidden or system.
+    // backupPath is filled either way; after FALSE, GetLastError() tells why
+    // (80 when a backup of the same second exists).
     BOOL BackupHostsFile(CString& backupPath);
     // The same with a given moment and locale instead of now and the user's
     // default locale.

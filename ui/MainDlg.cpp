@@ -6,6 +6,7 @@
 #include "hosts/CarryChanges.h"
 #include "hosts/CommentRules.h"
 #include "hosts/HostsFiles.h"
+#include "hosts/HostsSave.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
@@ -148,6 +149,7 @@ BOOL CMainDlg::OnInitDialog()
     if (nSlash > 0)
         m_watcher.Start(hostsPath.Left(nSlash), m_hWnd, kHostsFolderChanged);
 
+    RecoverHostsFile(hostsPath);  // one a killed save left aside
     LoadHostsFile(CString());
     return TRUE;
 }
