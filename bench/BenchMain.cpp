@@ -471,7 +471,8 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     if (!Check(WaitUntil([&] { return !::IsWindow(hFind); }), "Cancel left the Find dialog open"))
         return false;
 
-    if (!BenchSections(driver, hMain, [](const char* k, const char* l, double d) { g_results.Add(k, l, d), SampleMemory(); }, Check))
+    if (!BenchSections(driver, hMain, [](const char* k, const char* l, double d) { g_results.Add(k, l, d), SampleMemory(); },
+                       Check))
         return false;
 
     // Every row selected, then commented and uncommented. Selecting is the

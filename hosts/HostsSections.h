@@ -51,7 +51,10 @@ public:
     // "Active", "Commented" or "Mixed".
     static const char* StatusText(Status status);
     // Whether a row is one of a section's entries.
-    bool IsEntry(int nRow) const { return nRow >= 0 && static_cast<size_t>(nRow) < m_entries.size() && m_entries[static_cast<size_t>(nRow)]; }
+    bool IsEntry(int nRow) const
+    {
+        return nRow >= 0 && static_cast<size_t>(nRow) < m_entries.size() && m_entries[static_cast<size_t>(nRow)];
+    }
 
     // The heading's text without its comment mark (the leading "#"s) and
     // the white space around it: nLength bytes at pch, valid until the list

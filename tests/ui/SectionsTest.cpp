@@ -93,7 +93,8 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         EXPECT_TRUE(::IsWindowVisible(hDlg));
         driver.Command(hDlg, IDCANCEL);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
-        SaveExpecting(driver, hMain, head + "# 10.0.0.5 api.dev.example\r\n# 10.0.0.6 web.dev.example\r\n" + tail + added);
+        const std::string switchedOff = "# 10.0.0.5 api.dev.example\r\n# 10.0.0.6 web.dev.example\r\n";
+        SaveExpecting(driver, hMain, head + switchedOff + tail + added);
 
         // Go To: the section's entries selected, its heading focused.
         hDlg = OpenSections(driver, hMain);
