@@ -115,7 +115,6 @@ void CSectionsDlg::SwitchSelected(bool bOn)
         // The main list asks for the cells it shows anew.
         m_bModified = 1;
         m_rows.Invalidate(FALSE);
-        ::UpdateWindow(m_rows.m_hWnd);
     }
     m_list.Invalidate(FALSE);
     if (!bStored)
@@ -188,5 +187,5 @@ void CSectionsDlg::SelectInRows(int nSection)
     m_rows.SetRedraw(TRUE);
     m_rows.Invalidate(FALSE);
     m_rows.EnsureVisible(section.nHeading, FALSE);
-    ::SetFocus(m_rows.m_hWnd);
+    m_pParentWnd->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_rows.m_hWnd), TRUE);
 }
