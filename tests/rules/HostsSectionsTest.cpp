@@ -98,9 +98,13 @@ TEST(HostsSectionsTest, FindsTheSectionsAndSwitchesOnlyTheirEntries)
                 {
                     bool bEntry = sections.IsEntry(nRow) && nRow > section.nHeading && nRow < section.nEnd;
                     if (bEntry)
+                    {
                         EXPECT_NE(bOn, list.IsCommented(nRow)) << nRow;
+                    }
                     if (!bEntry || (bOn && bWasActive))
+                    {
                         EXPECT_EQ(texts[static_cast<size_t>(nRow)], list.GetTextString(nRow).c_str()) << nRow;
+                    }
                 }
             }
         }
