@@ -77,6 +77,11 @@ public:
     void Swap(CEntryList& other) { std::swap(*this, other); }
     // Bytes held for texts: the loaded file's and the added rows'.
     size_t GetStoreSize() const { return m_nStored; }
+    // Whether a blank or all-white line lies between the row before nRow and
+    // nRow in the file as a save writes it. Such lines are no rows; added
+    // rows follow the file's last line and the blank lines after it, and
+    // nothing before the first row counts.
+    bool FollowsBlankLine(int nRow) const;
 
     enum LoadResult
     {
