@@ -427,7 +427,7 @@ bool CEntryList::FollowsBlankLine(int nRow) const
     // with a line end before the row).
     const char* pFile = At(0);
     const size_t nPrevious = RowAt(nRow - 1).End();
-    const size_t nStart = nRow < m_nFileRows ? LineStart(nRow) : m_nTextEnd;
+    const size_t nStart = nRow < m_nFileRows ? LineStart(nRow, RowAt(nRow)) : m_nTextEnd;
     const void* pLf = std::memchr(pFile + nPrevious, '\n', nStart - nPrevious);
     if (!pLf)
         return false;
