@@ -14,6 +14,7 @@
 // put back at the end. Exit status 1 when any step did not do what it must.
 #include "BenchFollow.h"
 #include "HostsGenerator.h"
+#include "SectionsBench.h"
 #include "TestFiles.h"
 #include "UiDriver.h"
 
@@ -471,6 +472,10 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     driver.Answer(notFound, IDOK);
     driver.Command(hFind, IDCANCEL);
     if (!Check(WaitUntil([&] { return !::IsWindow(hFind); }), "Cancel left the Find dialog open"))
+        return false;
+
+    if (!BenchSections(driver, hMain, [](const char* k, const char* l, double d) { g_results.Add(k, l, d), SampleMemory(); },
+                       Check))
         return false;
 
     // Every row selected, then commented and uncommented. Selecting is the

@@ -35,8 +35,6 @@ const char* const kSyllables[] = {"ba", "co", "de", "fi", "go", "hu", "ja", "ki"
                                   "qu", "ra", "si", "ta", "vu", "wi", "xo", "ze", "an", "er", "in", "on",
                                   "st", "tr", "ck", "ly", "ex", "ad", "net", "mob", "web", "tag", "srv"};
 const char* const kNotes[] = {"tracker", "ads", "telemetry", "malware", "phishing", "crypto miner", "adult"};
-const char* const kSources[] = {"adaway.org", "mvps.org", "someonewhocares.org", "yoyo.org", "urlhaus",
-                                "add.2o7Net", "add.Risk", "add.Spam", "tiuxo", "uncheckyAds"};
 
 template <size_t N>
 const char* Pick(CRandom& random, const char* const (&items)[N])
@@ -95,7 +93,7 @@ std::string Address(CRandom& random)
 std::string LongLine(CRandom& random)
 {
     size_t nLength = static_cast<size_t>(random.Between(600, 2000));
-    std::string line = random.Below(2) == 0 ? Address(random) : "# blocked together:";
+    std::string line = random.Below(2) == 0 ? Address(random) : "# " + Address(random);
     while (line.size() < nLength)
         line += ' ' + HostName(random);
     return line;
@@ -152,7 +150,6 @@ void Header(std::string& out, int nLines)
     out += "\r\n";
     out += "# End of custom host records.\r\n";
     out += "# Start of the blocklist\r\n";
-    out += "\r\n";
 }
 
 int CountLines(const std::string& text)
@@ -190,13 +187,11 @@ bool WriteBenchHostsFile(std::FILE* pFile, int nLines)
         nWritten = CountLines(header);
     }
 
-    int nSection = 0;
     for (int nBody = 0; nWritten < nLines; ++nBody)
     {
-        if (nBody % 2000 == 1999 && nLines - nWritten >= 2)
+        if (nBody % 2000 == 1999)
         {
-            line("");
-            line("# [" + std::string(Pick(random, kSources)) + "] section " + std::to_string(++nSection));
+            line("# ---------------------------------------------------------------");
         }
         else if (nBody % 2500 == 1249)
         {
@@ -206,9 +201,9 @@ bool WriteBenchHostsFile(std::FILE* pFile, int nLines)
         {
             int nKind = random.Below(1000);
             if (nKind < 8)
-                line("");
+                line("#");
             else if (nKind < 10)
-                line(" \t ");
+                line("# \t ");
             else
                 line(EntryLine(random));
         }

@@ -1,9 +1,11 @@
 // Deterministic, realistic hosts files for the benchmark: a header of
-// comments and localhost entries, then blocklist-style entries ("0.0.0.0
-// host", "127.0.0.1 host") with host names of varied length, about a tenth
-// of them commented out, some indented, some with a trailing note, section
-// comments, blank and all-white lines, and now and then a line longer than
-// 511 characters. The same count always gives the same bytes.
+// comments, blank lines and localhost entries, then, under the heading
+// "# Start of the blocklist" and with no blank line (so one section holds
+// nearly every line), blocklist-style entries ("0.0.0.0 host", "127.0.0.1
+// host") with host names of varied length, about a tenth of them commented
+// out, some indented, some with a trailing note, now and then an empty or
+// all-punctuation comment and a line longer than 511 characters. The same
+// count always gives the same bytes.
 #pragma once
 
 #include <cstdio>

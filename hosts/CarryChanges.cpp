@@ -140,8 +140,16 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         const int nSaved = ours.GetSavedCount();
         CResultCounts results;
         for (int nRow = 0; nRow < nSaved; ++nRow)
-            if (ours.IsChanged(nRow) && matchOf[static_cast<size_t>(nRow)] == kNoLine)
+        {
+            if (!ours.IsChanged(nRow))
+                continue;
+            // A match found by hash is only taken with the bytes the same.
+            uint32_t& nTheirRow = matchOf[static_cast<size_t>(nRow)];
+            if (nTheirRow != kNoLine && !SameLine(base.Line(static_cast<size_t>(nRow)), now.Line(nTheirRow)))
+                nTheirRow = kNoLine;
+            if (nTheirRow == kNoLine)
                 results.Want(LineOf(ours.GetText(nRow)));
+        }
         if (!results.Empty())
         {
             results.CountIn(base, true);

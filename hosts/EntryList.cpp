@@ -41,6 +41,7 @@ void CEntryList::Empty()
     m_nTextEnd = 0;
     m_nStored = 0;
     m_bUtf8 = false;
+    m_bLoadFailed = false;
 }
 
 CEntryList::Text CEntryList::GetText(int nRow) const
@@ -305,6 +306,14 @@ CEntryList::LoadResult CEntryList::Load(const char* pszPath, CContentDigest* pDi
 
 CEntryList::LoadResult CEntryList::Load(std::FILE* pFile, CContentDigest* pDigest, const CContentDigest* pUnless)
 {
+    LoadResult result = LoadWhole(pFile, pDigest, pUnless);
+    m_bLoadFailed = result == readFailed || result == noMemory;
+    return result;
+}
+
+CEntryList::LoadResult CEntryList::LoadWhole(std::FILE* pFile, CContentDigest* pDigest,
+                                             const CContentDigest* pUnless)
+{
     // The old rows go first, so that only one file's lines are ever held.
     Empty();
     if (pDigest)
@@ -405,6 +414,26 @@ size_t CEntryList::LineStart(int nRow, const Row& row) const
     const char* pFile = At(0);
     return nRow == 0 ? FirstHostsLineStart(pFile, m_nTextStart, m_nTextEnd)
                      : NextHostsLineStart(pFile, m_nTextEnd, RowAt(nRow - 1).End());
+}
+
+bool CEntryList::FollowsBlankLine(int nRow) const
+{
+    if (nRow <= 0 || nRow > m_nFileRows || nRow >= m_nRows)
+        return false;
+    // Between the line feed that ends the row before and where this row's
+    // line starts lies only white space: a line feed there ends a line that
+    // held nothing else. The first added row follows whatever comes after
+    // the file's last line (blank lines, or white space that a save ends
+    // with a line end before the row).
+    const char* pFile = At(0);
+    const size_t nPrevious = RowAt(nRow - 1).End();
+    const size_t nStart = nRow < m_nFileRows ? LineStart(nRow, RowAt(nRow)) : m_nTextEnd;
+    const void* pLf = std::memchr(pFile + nPrevious, '\n', nStart - nPrevious);
+    if (!pLf)
+        return false;
+    const char* pAfter = static_cast<const char*>(pLf) + 1;
+    const size_t nRest = static_cast<size_t>(pFile + nStart - pAfter);
+    return nRow < m_nFileRows ? std::memchr(pAfter, '\n', nRest) != nullptr : nRest > 0;
 }
 
 void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const

@@ -77,6 +77,11 @@ public:
     void Swap(CEntryList& other) { std::swap(*this, other); }
     // Bytes held for texts: the loaded file's and the added rows'.
     size_t GetStoreSize() const { return m_nStored; }
+    // Whether a blank or all-white line lies between the row before nRow and
+    // nRow in the file as a save writes it. Such lines are no rows; added
+    // rows follow the file's last line and the blank lines after it, and
+    // nothing before the first row counts.
+    bool FollowsBlankLine(int nRow) const;
 
     enum LoadResult
     {
@@ -87,11 +92,18 @@ public:
         unchanged    // the file holds what pUnless says: no rows
     };
     // Replaces the rows with the lines of a file, read by the hosts file
-    // reading rules; whole or not at all. pDigest gets the digest of the
+    // reading rules; whole or not at all. A read error part-way or a want of
+    // memory leaves the list marked as not holding the file's lines
+    // (LoadFailed). pDigest gets the digest of the
     // bytes read (left alone when the file could not be opened). With
     // pUnless, a file whose bytes have that digest is only read.
     LoadResult Load(const char* pszPath, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
     LoadResult Load(std::FILE* pFile, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
+    // Whether the last load into this list failed part-way or for want of
+    // memory: its rows are not the file's lines, and saving them over the
+    // file would lose the others. A load that succeeds, or Empty, clears it;
+    // added rows and edits keep it; Swap moves it with the rows.
+    bool LoadFailed() const { return m_bLoadFailed; }
 
     // The bytes of the file as a save writes it, in order and in pieces,
     // until the sink returns false. Each row the user did not change comes
@@ -223,6 +235,7 @@ private:
     // Stores bytes at the end of the store (Reserve first); their position.
     size_t Store(const char* pch, size_t nLength);
     bool BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize);
+    LoadResult LoadWhole(std::FILE* pFile, CContentDigest* pDigest, const CContentDigest* pUnless);
 
     std::vector<std::unique_ptr<Row[]>> m_pages;
     std::vector<Block> m_blocks;
@@ -239,6 +252,7 @@ private:
     size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)
     size_t m_nStored = 0;      // bytes of every block
     bool m_bUtf8 = false;      // the loaded file is UTF-8 text
+    bool m_bLoadFailed = false;
 };
 
 template <typename Char>

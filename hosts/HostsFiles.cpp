@@ -2,6 +2,7 @@
 
 #include "framework/AppName.h"
 #include "hosts/AnsiPath.h"
+#include "hosts/BackupCopy.h"
 #include "hosts/BackupName.h"
 #include "hosts/ShellApi.h"
 
@@ -74,48 +75,30 @@ BOOL CHostsFiles::BackupHostsFile(CString& backupPath)
     return BackupHostsFile(backupPath, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
 }
 
-void CHostsFiles::GetBackupPath(CString& backupPath, const COleDateTime& when, LCID lcid)
+void CHostsFiles::GetBackupPath(CString& backupPath, CString& folder, const COleDateTime& when, LCID lcid)
 {
     CString stamp = MakeFileNameSafe(when.Format(0, lcid));
-    CString folder;
     GetBackupFolder(folder);
     backupPath.Format("%s\\Hosts file backup on %s", folder.c_str(), stamp.c_str());
     backupPath.Replace("\\\\", "\\");
-}
-
-BOOL CHostsFiles::BackupContent(CString& backupPath, const HostsByteSource& source)
-{
-    GetBackupPath(backupPath, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
-    HANDLE hFile = ::CreateFileA(backupPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return FALSE;
-    BOOL bWritten = WriteHostsBytes(hFile, source) && ::FlushFileBuffers(hFile);
-    DWORD dwError = ::GetLastError();
-    ::CloseHandle(hFile);
-    if (!bWritten)
-    {
-        // A part of the bytes is no backup.
-        ::DeleteFileA(backupPath);
-        ::SetLastError(dwError);
-    }
-    return bWritten;
+    folder.Replace("\\\\", "\\");
 }
 
 BOOL CHostsFiles::BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid)
 {
-    GetBackupPath(backupPath, when, lcid);
+    CString folder;
+    GetBackupPath(backupPath, folder, when, lcid);
     CString hostsPath;
     GetHostsFilePath(hostsPath);
     hostsPath.Replace("\\\\", "\\");
-    // Fail if the name is taken: an earlier backup is never replaced.
-    if (!::CopyFileA(hostsPath, backupPath, TRUE))
-        return FALSE;
-    // The copy takes the hosts file's attributes; a backup is an ordinary
-    // file, which a save can flush and a user can open and delete.
-    const DWORD dwUnwanted = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    DWORD dwAttributes = ::GetFileAttributesA(backupPath);
-    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & dwUnwanted))
-        return ::SetFileAttributesA(backupPath, (dwAttributes & ~dwUnwanted) ? dwAttributes & ~dwUnwanted
-                                                                            : FILE_ATTRIBUTE_NORMAL);
-    return TRUE;
+    // An earlier backup is never replaced, and nothing in the folder, which
+    // the user's programs can write, is followed.
+    return CopyIntoPlainFolder(hostsPath, folder, backupPath);
+}
+
+BOOL CHostsFiles::BackupContent(CString& backupPath, const HostsByteSource& source)
+{
+    CString folder;
+    GetBackupPath(backupPath, folder, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
+    return WriteIntoPlainFolder(folder, backupPath, source);
 }

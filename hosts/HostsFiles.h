@@ -26,22 +26,23 @@ public:
     void GetBackupFolder(CString& folder);
 
     // Copies the hosts file as it is on disk to "<backup folder>\Hosts file
-    // backup on <date and time>", never replacing an existing file; the copy
-    // is an ordinary file, not read-only, hidden or system. backupPath is
-    // filled either way; after FALSE, GetLastError() tells why (80 when a
-    // backup of the same second exists).
+    // backup on <date and time>", never replacing an existing file nor
+    // following a link (hosts/BackupCopy.h); the copy is on disk when this
+    // returns, and is an ordinary file, not read-only, hidden or system.
+    // backupPath is filled either way; after FALSE, GetLastError() tells why
+    // (80 when a backup of the same second exists).
     BOOL BackupHostsFile(CString& backupPath);
     // The same with a given moment and locale instead of now and the user's
     // default locale.
     BOOL BackupHostsFile(CString& backupPath, const COleDateTime& when, LCID lcid = LANG_USER_DEFAULT);
     // Writes the bytes that source hands out as a backup, under the name a
-    // copy made now gets, never replacing an existing file, and puts them on
-    // disk. backupPath is filled either way; after FALSE, GetLastError()
-    // tells why (80 when a backup of the same second exists), and nothing of
-    // the new file is left.
+    // copy made now gets, in the same way (never replacing a file nor
+    // following a link), and puts them on disk. backupPath is filled either
+    // way; after FALSE, GetLastError() tells why (80 when a backup of the
+    // same second exists), and nothing of the new file is left.
     BOOL BackupContent(CString& backupPath, const HostsByteSource& source);
 
 private:
-    // "<backup folder>\Hosts file backup on <date and time>".
-    void GetBackupPath(CString& backupPath, const COleDateTime& when, LCID lcid);
+    // "<backup folder>\Hosts file backup on <date and time>", and the folder.
+    void GetBackupPath(CString& backupPath, CString& folder, const COleDateTime& when, LCID lcid);
 };

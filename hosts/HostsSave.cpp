@@ -1,46 +1,75 @@
 #include "hosts/HostsSave.h"
 
 #include "framework/CString.h"
+#include "hosts/SavedAttributes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 
 CSaveHookForTesting g_saveHookForTesting;
 const char kNewFilePattern[] = "~tarnwick-*.tmp";
 
 namespace
 {
-// The attributes a save keeps; the others (a reparse point, say) are not
-// for SetFileAttributes to set.
-const DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+// The attributes SetFileAttributes may set; the others (a reparse point,
+// say) are the file system's own.
+const DWORD kSettableAttributes = SavedAttributes::kCarried | SavedAttributes::kArchive;
+
+bool EndsWith(const char* pszText, const char* pszEnd)
+{
+    size_t nText = std::strlen(pszText);
+    size_t nEnd = std::strlen(pszEnd);
+    return nText >= nEnd && std::strcmp(pszText + nText - nEnd, pszEnd) == 0;
+}
 
 bool IsOurFileName(const char* pszName)
 {
-    size_t nLength = std::strlen(pszName);
-    return nLength > 14 && std::strncmp(pszName, "~tarnwick-", 10) == 0 &&
-           std::strcmp(pszName + nLength - 4, ".tmp") == 0;
+    return std::strlen(pszName) > 14 && std::strncmp(pszName, "~tarnwick-", 10) == 0 && EndsWith(pszName, ".tmp");
 }
 
-// Files of our own naming in the folder, which a killed save left behind.
-void RemoveLeftovers(const CString& folder)
+// A hosts file renamed aside by a save ("~tarnwick-<process>-<save>-old.tmp").
+bool IsOldFileName(const char* pszName)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = ::FindFirstFileA(folder + "\\" + kNewFilePattern, &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return;
-    do
-    {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsOurFileName(found.cFileName))
-        {
-            CString path = folder + "\\" + found.cFileName;
-            ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA(path);  // one still in use by another save stays
-        }
-    } while (::FindNextFileA(hFind, &found));
-    ::FindClose(hFind);
+    return IsOurFileName(pszName) && EndsWith(pszName, "-old.tmp");
+}
+
+// A file of ours, read-only or not (which DeleteFile would refuse); one still
+// in use by another save stays.
+void RemoveOurFile(const char* pszPath)
+{
+    DWORD dwError = ::GetLastError();
+    ::SetFileAttributesA(pszPath, FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(pszPath);
+    ::SetLastError(dwError);
+}
+
+bool IsLater(const FILETIME& a, const FILETIME& b)
+{
+    return a.dwHighDateTime != b.dwHighDateTime ? a.dwHighDateTime > b.dwHighDateTime
+                                                : a.dwLowDateTime > b.dwLowDateTime;
+}
+
+// The hosts file's owner and access rights on the new file, where the
+// system lets them be set (an owner other than the saving account's needs a
+// privilege that is not enabled; then the access rights alone), so that it
+// is guarded as the old one was. Where neither can be, the new file keeps
+// those its folder gives new files.
+void CopySecurity(const char* pszFrom, const char* pszTo)
+{
+    const SECURITY_INFORMATION kWanted =
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD dwError = ::GetLastError();
+    DWORD dwNeeded = 0;
+    ::GetFileSecurityA(pszFrom, kWanted, nullptr, 0, &dwNeeded);
+    std::unique_ptr<char[]> pDescriptor(dwNeeded ? new (std::nothrow) char[dwNeeded] : nullptr);
+    if (pDescriptor && ::GetFileSecurityA(pszFrom, kWanted, pDescriptor.get(), dwNeeded, &dwNeeded) &&
+        !::SetFileSecurityA(pszTo, kWanted, pDescriptor.get()))
+        ::SetFileSecurityA(pszTo, DACL_SECURITY_INFORMATION, pDescriptor.get());
+    ::SetLastError(dwError);
 }
 
 // A file whose replacement would cut it off from the other names it has or
@@ -143,23 +172,22 @@ public:
             ::CloseHandle(m_hNew);
         if (m_bKilled)
             return;
-        ::DeleteFileA(m_newPath);
+        RemoveOurFile(m_newPath);
+        // Where the hosts file is gone, the file renamed aside is all of it.
         if (::GetFileAttributesA(m_hostsPath) != INVALID_FILE_ATTRIBUTES)
-            ::DeleteFileA(m_oldPath);
+            RemoveOurFile(m_oldPath);
         RestoreAttributes();
         ::SetLastError(dwError);
     }
 
-    void Run(const char* pszBackupPath)
+    void Run()
     {
-        // The copy is the way back should anything below go wrong, so it
-        // goes to disk before the hosts file is touched.
-        if (!FlushFileToDisk(pszBackupPath))
+        RecoverHostsFile(m_hostsPath);
+        WIN32_FILE_ATTRIBUTE_DATA old = {};
+        if (!::GetFileAttributesExA(m_hostsPath, GetFileExInfoStandard, &old))
             return Fail();
-        m_dwAttributes = ::GetFileAttributesA(m_hostsPath);
-        if (m_dwAttributes == INVALID_FILE_ATTRIBUTES)
-            return Fail();
-        RemoveLeftovers(m_folder);
+        m_dwAttributes = old.dwFileAttributes;
+        m_created = old.ftCreationTime;
 
         bool bInPlace = MustWriteInPlace(m_hostsPath);
         if (!bInPlace)
@@ -169,6 +197,8 @@ public:
             if (!Replace())
             {
                 if (m_bKilled)
+                    return Fail();
+                if (m_result.bPutBackFailed)
                     return;
                 bInPlace = true;
             }
@@ -205,8 +235,17 @@ private:
         if (!WriteHostsBytes(m_hNew, bCut ? CutShort(m_source, ::GetLastError()) : m_source, &m_result.written) ||
             bCut || Stopped(SaveStep::flushNew) || !::FlushFileBuffers(m_hNew))
             return Fail(), false;
+        // The new file is what the hosts file will be from the moment it
+        // takes its place: its attributes and creation time come first.
+        FILE_BASIC_INFO basic = {};
+        basic.CreationTime.LowPart = m_created.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(m_created.dwHighDateTime);
+        basic.FileAttributes = AttributesAfterSave(m_dwAttributes);
+        if (!::SetFileInformationByHandle(m_hNew, FileBasicInfo, &basic, sizeof basic))
+            return Fail(), false;
         ::CloseHandle(m_hNew);
         m_hNew = INVALID_HANDLE_VALUE;
+        CopySecurity(m_hostsPath, m_newPath);
         return true;
     }
 
@@ -236,14 +275,12 @@ private:
         return true;
     }
 
-    // A read-only file cannot be replaced or written; the attribute goes back
-    // when the save ends.
+    // A read-only file cannot be written; the attribute goes back when the
+    // save ends.
     void AllowWriting()
     {
         if (m_dwAttributes & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesA(m_hostsPath, (m_dwAttributes & kKeptAttributes & ~FILE_ATTRIBUTE_READONLY)
-                                                  ? m_dwAttributes & kKeptAttributes & ~FILE_ATTRIBUTE_READONLY
-                                                  : FILE_ATTRIBUTE_NORMAL);
+            ::SetFileAttributesA(m_hostsPath, AttributesAsBefore(m_dwAttributes & ~FILE_ATTRIBUTE_READONLY));
     }
 
     void RestoreAttributes()
@@ -251,27 +288,34 @@ private:
         if (m_dwAttributes == INVALID_FILE_ATTRIBUTES)
             return;
         DWORD dwNow = ::GetFileAttributesA(m_hostsPath);
-        DWORD dwWanted = m_dwAttributes & kKeptAttributes;
-        if (dwNow != INVALID_FILE_ATTRIBUTES && (dwNow & kKeptAttributes) != dwWanted)
-            ::SetFileAttributesA(m_hostsPath, dwWanted ? dwWanted : FILE_ATTRIBUTE_NORMAL);
+        DWORD dwWanted = m_result.bSaved ? AttributesAfterSave(m_dwAttributes) : AttributesAsBefore(m_dwAttributes);
+        if (dwNow != INVALID_FILE_ATTRIBUTES && (dwNow & kSettableAttributes) != (dwWanted & kSettableAttributes))
+            ::SetFileAttributesA(m_hostsPath, dwWanted);
     }
 
     bool Replace()
     {
         if (Stopped(SaveStep::replace))
             return false;
-        AllowWriting();
-        // The old file is kept under a name of ours until the new one is in
-        // its place, so that a replace that fails half-way can put it back.
-        if (::ReplaceFileA(m_hostsPath, m_newPath, m_oldPath, 0, nullptr, nullptr))
+        if (!(m_dwAttributes & FILE_ATTRIBUTE_READONLY))
+            return ::MoveFileExA(m_newPath, m_hostsPath, MOVEFILE_REPLACE_EXISTING) != FALSE;
+        // A rename does not replace a read-only file, and a file made
+        // writable for it would stay so after a kill. So the hosts file is
+        // renamed aside (a rename keeps its attributes), and the new file
+        // takes its name; should the process be killed in between,
+        // RecoverHostsFile puts the old one back.
+        if (!::MoveFileExA(m_hostsPath, m_oldPath, 0))
+            return false;
+        if (!Stopped(SaveStep::moveNew) && ::MoveFileExA(m_newPath, m_hostsPath, 0))
             return true;
         DWORD dwError = ::GetLastError();
-        if (::GetFileAttributesA(m_hostsPath) == INVALID_FILE_ATTRIBUTES &&
-            ::GetFileAttributesA(m_oldPath) != INVALID_FILE_ATTRIBUTES && !::MoveFileExA(m_oldPath, m_hostsPath, 0))
+        if (m_bKilled)
+            return false;
+        if (!::MoveFileExA(m_oldPath, m_hostsPath, 0))
         {
             // Neither name holds the hosts file: the old bytes stay under
-            // the name of ours (and in the backup copy, which the message
-            // names).
+            // the name of ours, for the next start to put back (and in the
+            // backup copy, which the message names).
             m_result.dwError = dwError;
             m_result.bPutBackFailed = true;
             m_result.dwPutBackError = ::GetLastError();
@@ -337,18 +381,58 @@ private:
     const CContentDigest& m_expected;
     CSaveResult& m_result;
     DWORD m_dwAttributes = INVALID_FILE_ATTRIBUTES;
+    FILETIME m_created = {};
     HANDLE m_hNew = INVALID_HANDLE_VALUE;
     bool m_bKilled = false;
 };
 }
 
-CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source,
-                          const CContentDigest& expected)
+CSaveResult SaveHostsFile(const char* pszHostsPath, const HostsByteSource& source, const CContentDigest& expected)
 {
     CSaveResult result;
     {
         CSave save(pszHostsPath, source, expected, result);
-        save.Run(pszBackupPath);
+        save.Run();
     }
     return result;
+}
+
+void RecoverHostsFile(const char* pszHostsPath)
+{
+    CString hostsPath(pszHostsPath);
+    int nSlash = hostsPath.ReverseFind('\\');
+    CString folder = nSlash >= 0 ? hostsPath.Left(nSlash) : CString(".");
+    bool bMissing = ::GetFileAttributesA(hostsPath) == INVALID_FILE_ATTRIBUTES &&
+                    ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    std::vector<std::pair<CString, bool>> ours;  // and whether it was renamed aside
+    CString newestOld;
+    FILETIME newestTime = {};
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA(folder + "\\" + kNewFilePattern, &found);
+    if (hFind != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOurFileName(found.cFileName))
+                continue;
+            CString path = folder + "\\" + found.cFileName;
+            bool bOld = IsOldFileName(found.cFileName);
+            ours.emplace_back(path, bOld);
+            // Of two (two saves killed), the one last written is the newer.
+            if (bOld && (newestOld.IsEmpty() || IsLater(found.ftLastWriteTime, newestTime)))
+            {
+                newestOld = path;
+                newestTime = found.ftLastWriteTime;
+            }
+        } while (::FindNextFileA(hFind, &found));
+        ::FindClose(hFind);
+    }
+    // Not over a hosts file that another program made meanwhile.
+    if (bMissing && !newestOld.IsEmpty() && ::MoveFileExA(newestOld, hostsPath, 0))
+        bMissing = false;
+    // With the hosts file in place, a file renamed aside holds old bytes,
+    // which the backup made before that save holds too.
+    for (const auto& file : ours)
+        if (!bMissing || !file.second)
+            RemoveOurFile(file.first);
 }

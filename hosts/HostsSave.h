@@ -1,9 +1,16 @@
 // The write at the heart of a save. The new bytes go to a new file in the
-// hosts file's own folder, go to disk, and then take the hosts file's place
-// in one step (ReplaceFile, which on Windows also keeps the hosts file's
-// owner, access rights, attributes and creation time), so that the hosts file
-// holds its old bytes or its new bytes, whole, whatever happens meanwhile.
-// Just before that step the hosts file is read once more: when it no longer
+// hosts file's own folder, go to disk, get the hosts file's read-only, hidden
+// and system attributes, its creation time and the archive attribute, and
+// then take the hosts file's place in one rename that replaces it
+// (MoveFileEx), so that the hosts file holds its old bytes or its new bytes,
+// whole, whatever happens meanwhile. A read-only file cannot be replaced so,
+// and lifting the attribute would leave it off after a kill: it is first
+// renamed aside to a name of ours, with its attributes, and the new file
+// takes its name. Between those two renames there is no hosts file:
+// RecoverHostsFile puts the old one back after a kill, and every save and
+// every start calls it first.
+//
+// Just before the replace the hosts file is read once more: when it no longer
 // holds what the user agreed to replace, nothing is replaced and the caller
 // is told. Where the replace must not or cannot be used (a file with more
 // than one hard link, a symbolic link or other reparse point, a replace that
@@ -33,11 +40,18 @@ struct CSaveResult
 };
 
 // Saves the bytes of source as the hosts file at pszHostsPath, whose bytes
-// must still be those of expected; pszBackupPath is the backup copy just
-// made, which goes to disk first. The file's attributes (read-only, hidden,
-// system) are the same afterwards, also after a failure. Never throws.
-CSaveResult SaveHostsFile(const char* pszHostsPath, const char* pszBackupPath, const HostsByteSource& source,
-                          const CContentDigest& expected);
+// must still be those of expected; the caller has made a backup copy, on
+// disk, before. The file's read-only, hidden and system attributes are the
+// same afterwards, and archive is set (hosts/SavedAttributes.h); after a
+// failure all are as they were. Never throws.
+CSaveResult SaveHostsFile(const char* pszHostsPath, const HostsByteSource& source, const CContentDigest& expected);
+
+// Where the hosts file is missing and a save of ours renamed it aside (and
+// was killed before the new file took its name), renames it back, attributes
+// and all. Then removes what killed saves left in the folder, except a file
+// that holds the only copy of the hosts file's bytes. Call it before the
+// hosts file is first read and at the start of every save.
+void RecoverHostsFile(const char* pszHostsPath);
 
 // The steps of a save, for tests that stop it at each of them.
 enum class SaveStep
@@ -48,6 +62,7 @@ enum class SaveStep
     flushNew,      // all written, before the flush
     check,         // before the hosts file is read once more
     replace,       // before the new file takes the hosts file's place
+    moveNew,       // a read-only hosts file renamed aside, before the new file takes its name
     writeInPlace,  // half of the new bytes written over the hosts file itself
     putBack,       // the same, and the old bytes cannot go back over it
     readBack       // after the write, before the file is read back
@@ -66,6 +81,6 @@ struct CSaveHookForTesting
 };
 extern CSaveHookForTesting g_saveHookForTesting;
 
-// The names of the new files a save makes in the hosts file's folder; a save
+// The names of the files a save makes in the hosts file's folder; a save
 // removes those that a killed save left behind.
 extern const char kNewFilePattern[];

@@ -179,14 +179,17 @@ private:
 
     // Gives every line its text's representative: a table of the lines of
     // a, open addressing, each slot a line's hash (high half) and the line
-    // plus one (low half); lines are compared by bytes only when the halves
-    // of their hashes agree.
+    // plus one (low half). Two lines whose 64-bit hashes agree are taken for
+    // the same text without reading their bytes again, which would cost a
+    // trip to memory far away for every line; whoever acts on a match
+    // compares the two lines' bytes first.
     void Classify()
     {
         m_x.assign(m_nA, 0);
         const uint64_t nSlots = uint64_t(m_nA) + m_nA / 4 + 1;
         std::vector<uint64_t> table(static_cast<size_t>(nSlots), 0);
-        auto find = [&](const CLineText& line, uint64_t nHash, uint64_t nSlot, bool bAdd, uint32_t nLine) {
+        std::vector<uint32_t> low(m_nA);  // each line of a's hash, low half
+        auto find = [&](uint64_t nHash, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine) {
             for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
             {
                 uint64_t nHere = table[static_cast<size_t>(nSlot)];
@@ -197,7 +200,7 @@ private:
                     return kNoText;
                 }
                 uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
-                if ((nHere >> 32) == nHash && SameLine(line, LineA(nOther)))
+                if ((nHere >> 32) == nHash && low[nOther] == nLow)
                     return nOther;
             }
         };
@@ -207,22 +210,24 @@ private:
         auto each = [&](uint32_t nLines, bool bA) {
             for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
             {
-                CLineText lines[kBatch];
                 uint64_t hashes[kBatch], slots[kBatch];
-                uint32_t nIn = 0, which[kBatch];
+                uint32_t lows[kBatch], nIn = 0, which[kBatch];
                 for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
                 {
                     if (bA ? IsMatchedA(n) : IsMatchedB(n))
                         continue;
-                    lines[nIn] = bA ? LineA(n) : LineB(n);
-                    hashes[nIn] = HashLine(lines[nIn]) >> 32;
+                    uint64_t nHash = HashLine(bA ? LineA(n) : LineB(n));
+                    hashes[nIn] = nHash >> 32;
+                    lows[nIn] = static_cast<uint32_t>(nHash);
+                    if (bA)
+                        low[n] = lows[nIn];
                     slots[nIn] = (hashes[nIn] * nSlots) >> 32;
                     __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
                     which[nIn++] = n;
                 }
                 for (uint32_t k = 0; k < nIn; ++k)
                 {
-                    uint32_t r = find(lines[k], hashes[k], slots[k], bA, which[k]);
+                    uint32_t r = find(hashes[k], lows[k], slots[k], bA, which[k]);
                     if (bA)
                         m_x[which[k]] = r == kNoText ? kRepresentative : r;
                     else

@@ -15,7 +15,10 @@
 //   whatever is left of it on the other, so that for every text as many
 //   lines are matched as the side with fewer of them holds.
 //
-// Lines are compared by a hash first and by their bytes when hashes agree.
+// Lines are compared by their bytes in the walk and the common head and
+// tail, and elsewhere by a 64-bit hash: two different lines whose hashes
+// agree (about one chance in 10^7 for two files of a million lines) may be
+// matched, so a caller that acts on a match compares the lines first.
 // Cost: one hash and about one comparison of bytes a line, then work in
 // proportion to the lines of each stretch at each level of splitting; the
 // levels end after 48 or once the work reaches 24 times the lines, after
@@ -60,7 +63,8 @@ public:
 const uint32_t kNoLine = 0xFFFFFFFFu;
 
 // matchOfA[i] is the line of b that a[i] is, or kNoLine; no line of b is
-// given twice, and matched lines hold the same bytes. False when there is
+// given twice, and matched lines hold the same bytes (but for a clash of
+// hashes, above). False when there is
 // not enough memory (or more than 2^31 lines a side); matchOfA is then
 // empty.
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA);

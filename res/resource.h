@@ -6,6 +6,7 @@
 #define IDD_MAIN 102
 #define IDD_ENTRY 129
 #define IDD_RESTORE 133
+#define IDD_SECTIONS 134
 
 // Icon and menu; the menu's keys are an accelerator table of the menu's id
 #define IDR_MAINFRAME 128
@@ -34,6 +35,12 @@
 #define IDC_RESTORE 1012
 #define IDC_VIEW_FILE 1013
 
+// Sections dialog controls
+#define IDC_SECTION_LIST 1014
+#define IDC_SWITCH_ON 1015
+#define IDC_SWITCH_OFF 1016
+#define IDC_GO_TO 1017
+
 // Menu commands
 #define ID_FILE_EXIT 32771
 #define ID_FILE_SAVE_CHANGES 32772
@@ -49,6 +56,7 @@
 #define ID_EDIT_FIND_NEXT 32782
 #define ID_EDIT_FIND_PREVIOUS 32783
 #define ID_EDIT_SELECT_ALL 32784
+#define ID_EDIT_SECTIONS 32785
 
 // The framework's help command
 #define ID_HELP 57670

@@ -29,6 +29,9 @@ const char kBackupFailed[] = "Failed to Backup Current Hosts File.\nError : %s";
 const char kPutBackFailed[] =
     "\nThe hosts file may be incomplete: putting back the copy made before saving failed too.\nError : %s";
 const char kRestoreFrom[] = "Please restore it from [%s].";
+const char kListNotRead[] =
+    "The hosts file could not be read, so the list does not hold its lines and saving would lose them.\n"
+    "Press Refresh to read it again.";
 }
 
 CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
@@ -36,6 +39,10 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     CHostsFiles files;
     CString hostsPath;
     files.GetHostsFilePath(hostsPath);
+    // A save killed between its two renames left the hosts file aside.
+    RecoverHostsFile(hostsPath);
+    if (!HoldsTheFilesLines())
+        return Failed;
 
     // Another program (or the user in an editor) may have written the file
     // since: its lines are not in the list, and saving would drop them. A
@@ -44,7 +51,7 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     if (DigestFile(hostsPath, now))
     {
         if (now != known && !FollowOrAsk(now, known))
-            return Kept;
+            return m_rows.LoadFailed() ? Failed : Kept;
     }
     else if (known.bPresent && ::GetFileAttributesA(hostsPath) == INVALID_FILE_ATTRIBUTES &&
              !AskToReplaceChanges())
@@ -86,7 +93,7 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
         {
             CWaitCursor wait;
             result = SaveHostsFile(
-                hostsPath, backupPath, [this](const HostsByteSink& sink) { m_rows.ForEachPiece(sink); }, now);
+                hostsPath, [this](const HostsByteSink& sink) { m_rows.ForEachPiece(sink); }, now);
         }
         if (result.bChangedMeanwhile)
         {
@@ -94,7 +101,7 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
             // not hold those bytes, so going on makes another one.
             now = result.found;
             if (!FollowOrAsk(now, known))
-                return Kept;
+                return m_rows.LoadFailed() ? Failed : Kept;
             continue;
         }
         if (result.bSaved)
@@ -125,9 +132,23 @@ CHostsSaver::Result CHostsSaver::Save(CContentDigest& known)
     }
 }
 
+bool CHostsSaver::HoldsTheFilesLines()
+{
+    // After a load that failed part-way the list holds none or only some of
+    // the file's lines, and entries may have been added to it since.
+    if (!m_rows.LoadFailed())
+        return true;
+    m_owner.MessageBox(kListNotRead, nullptr, MB_ICONERROR);
+    return false;
+}
+
 bool CHostsSaver::FollowOrAsk(CContentDigest& now, const CContentDigest& known)
 {
-    switch (m_follow ? m_follow() : notFollowed)
+    Followed followed = m_follow ? m_follow() : notFollowed;
+    // Following reads the file again, and that read may fail too.
+    if (!HoldsTheFilesLines())
+        return false;
+    switch (followed)
     {
     case followedAll:
         now = known;  // what the rows were brought up to

@@ -43,7 +43,8 @@ public:
     // while the user is asked to go on, the rows are brought up to it first
     // and the save goes on only when none of the user's changes was lost;
     // where the rows cannot follow it (a restored backup, a file that is
-    // gone), the user is asked first. No to the
+    // gone), the user is asked first. Rows that a failed load left (see
+    // CEntryList::LoadFailed) are never saved. No to the
     // question about a read-only hosts file declines the save. After a save,
     // known is what was written.
     Result Save(CContentDigest& known);
@@ -51,6 +52,9 @@ public:
     void Backup();
 
 private:
+    // Whether the rows are the hosts file's lines, as read; when a load
+    // failed, the user is told and nothing may be saved.
+    bool HoldsTheFilesLines();
     // Whether to replace what another program wrote; No is the default.
     bool AskToReplaceChanges();
 

@@ -4,6 +4,8 @@
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
 #include "hosts/CommentRules.h"
+#include "hosts/HostsFiles.h"
+#include "hosts/HostsSave.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
@@ -76,6 +78,7 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_COMMAND(ID_EDIT_FIND_NEXT, OnFindNext)
     ON_COMMAND(ID_EDIT_FIND_PREVIOUS, OnFindPrevious)
     ON_COMMAND(ID_EDIT_SELECT_ALL, OnSelectAll)
+    ON_COMMAND(ID_EDIT_SECTIONS, OnSections)
     ON_REGISTERED_MESSAGE(CFindController::s_nFindMessage, OnFindMessage)
     ON_COMMAND(ID_VIEW_REFRESH, OnRefresh)
     ON_COMMAND(ID_VIEW_HOSTS_FILE, OnViewHostsFile)
@@ -124,6 +127,10 @@ BOOL CMainDlg::OnInitDialog()
     // Other programs write the hosts file too; the list follows them.
     m_follower.Start();
 
+    CHostsFiles files;
+    CString hostsPath;
+    files.GetHostsFilePath(hostsPath);
+    RecoverHostsFile(hostsPath);  // one a killed save left aside
     LoadHostsFile(CString());
     return TRUE;
 }

@@ -14,6 +14,7 @@
 #include "ui/HostsSaver.h"
 #include "ui/HostsFollower.h"
 #include "ui/IconDialog.h"
+#include "ui/SectionsDlg.h"
 
 class CMainDlg : public CIconDialog
 {
@@ -91,6 +92,7 @@ protected:
     void OnFindNext() { m_find.Search(true); }
     void OnFindPrevious() { m_find.Search(false); }
     void OnSelectAll() { m_list.SetAllSelected(true); }
+    void OnSections() { CSectionsDlg(this, m_list, m_entries, m_bModified).Open(); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
     // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list

@@ -64,7 +64,7 @@ protected:
 
     CSaveResult Save(const std::string& bytes = kNew, const CContentDigest& expected = DigestOf(kOld))
     {
-        return SaveHostsFile(m_hosts, m_backup, Bytes(bytes), expected);
+        return SaveHostsFile(m_hosts, Bytes(bytes), expected);
     }
     std::vector<std::string> OnlyTheHostsFile() const { return {"hosts"}; }
 
@@ -90,7 +90,7 @@ TEST_F(SaveHostsFileTest, WritesTheBytesAndGivesTheDigestOfWhatIsOnDisk)
     // A piece longer than the writer's block goes out on its own, and the
     // short pieces after it must still count whole.
     std::string longLine = "0.0.0.0 " + std::string(70000 - 8, 'x');
-    result = SaveHostsFile(m_hosts, m_backup,
+    result = SaveHostsFile(m_hosts,
                            [&](const HostsByteSink& sink) {
                                for (const std::string& piece : {std::string("# a\r\n"), longLine,
                                                                  std::string("\r"), std::string("\n"),
@@ -166,7 +166,7 @@ TEST_F(SaveHostsFileTest, StoppedAtAnyStepTheHostsFileIsOldOrNewWholeAndNothingO
 
 TEST_F(SaveHostsFileTest, NoMemoryWhileTheNewBytesAreWrittenLeavesTheHostsFileAsItWas)
 {
-    CSaveResult result = SaveHostsFile(m_hosts, m_backup,
+    CSaveResult result = SaveHostsFile(m_hosts,
                                        [](const HostsByteSink& sink) {
                                            sink("# 127.0.0.1 old\r\n", 17);
                                            throw std::bad_alloc();
@@ -263,5 +263,25 @@ TEST_F(SaveHostsFileTest, ReadOnlyHiddenAndSystemAttributesStay)
         EXPECT_FALSE(result.bSaved);
         EXPECT_EQ(dwAttributes, ::GetFileAttributesA(m_hosts) & dwKept) << dwAttributes;
     }
+    ::SetFileAttributesA(m_hosts, FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SaveHostsFileTest, AReadOnlyFileRenamedAsideIsPutBackByTheSaveAfterAKillAndByItsOwnFailure)
+{
+    const DWORD dwKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    ASSERT_TRUE(::SetFileAttributesA(m_hosts, dwKept));
+    g_saveHookForTesting.step = SaveStep::moveNew;
+    g_saveHookForTesting.bKill = true;
+    Save();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_hosts)) << "killed between the renames";
+    EXPECT_EQ(2u, Names(m_etc).size());
+
+    // The next save puts the old file back before anything else, and goes on.
+    g_saveHookForTesting.bKill = false;
+    CSaveResult result = Save();
+    EXPECT_TRUE(result.bSaved) << "written in place when the second rename fails";
+    EXPECT_EQ(kNew, ReadAll(m_hosts));
+    EXPECT_EQ(dwKept, ::GetFileAttributesA(m_hosts) & dwKept);
+    EXPECT_EQ(OnlyTheHostsFile(), Names(m_etc));
     ::SetFileAttributesA(m_hosts, FILE_ATTRIBUTE_NORMAL);
 }

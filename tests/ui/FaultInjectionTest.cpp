@@ -136,6 +136,53 @@ TEST_F(FaultInjectionTest, AReadErrorPartWayLoadsNoLineAndSays)
     });
 }
 
+TEST_F(FaultInjectionTest, AListThatAFailedReadLeftIsNotSavedUntilTheFileIsReadWhole)
+{
+    const std::string kReadFailed =
+        "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the hosts file.";
+    const std::string kNotRead =
+        "The hosts file could not be read, so the list does not hold its lines and saving would lose them.\n"
+        "Press Refresh to read it again.";
+    const std::string theirs = "127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n";
+    SetHosts("127.0.0.1 a\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // Refresh fails part-way, and an entry is added to the empty list:
+        // nothing is backed up or written, and the window stays as it was.
+        CEntryList::s_nReadLimitForTesting = 5;
+        driver.Command(hMain, 32775);
+        ExpectBox(driver, kReadFailed, "error");
+        CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
+        ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
+        driver.Command(hMain, 1010);
+        ExpectBox(driver, kNotRead, "error");
+        EXPECT_TRUE(BackupFileNames().empty());
+        EXPECT_EQ("127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ((std::vector<std::string>{"0.0.0.0 added.example"}), Texts(hList));
+
+        // Refreshed, then another program writes the file, and the save's
+        // own read of it fails part-way: again nothing is written.
+        driver.Command(hMain, 32775);
+        driver.Sync(hMain);
+        SetHosts(theirs);
+        CEntryList::s_nReadLimitForTesting = 20;
+        driver.Command(hMain, 1010);
+        ExpectBox(driver, kReadFailed, "error");
+        CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
+        ExpectBox(driver, kNotRead, "error");
+        EXPECT_TRUE(BackupFileNames().empty());
+        EXPECT_EQ(theirs, ReadBytes(SystemHostsPath()));
+
+        // Following the file reads it whole, and the list saves again.
+        EXPECT_TRUE(UiDriver::WaitUntil([&] { return UiDriver::RowCount(hList) == 3; }));
+        CommentFirstRow(driver, hMain, hList);
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# " + theirs, ReadBytes(SystemHostsPath()));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
 TEST_F(FaultInjectionTest, ControlCharactersInANewEntryAreSavedAsSpacesAndTheFileReloadsWhole)
 {
     SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n");

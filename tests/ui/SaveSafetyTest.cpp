@@ -143,3 +143,37 @@ TEST_F(SaveSafetyTest, ASaveEmptiesTheSystemsNameCacheThroughTheLibraryInTheSyst
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
+
+TEST_F(SaveSafetyTest, ASaveKilledBetweenItsTwoRenamesLeavesTheHostsFileWholeAtTheNextStart)
+{
+    // A read-only file is renamed aside before the new one takes its name:
+    // the one moment without a hosts file.
+    SetHosts("127.0.0.1 a\r\n");
+    ASSERT_TRUE(::SetFileAttributesA(SystemHostsPath().c_str(), kShown));
+    g_saveHookForTesting.step = SaveStep::moveNew;
+    g_saveHookForTesting.bKill = true;
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        CommentFirstRow(driver, hMain, hList);
+        driver.Command(hMain, 1010);
+        ExpectReadOnlyQuestion(driver, IDYES);
+        ConfirmBackup(driver, IDYES);
+        ExpectBox(driver, "Failed to Save Changes.\nError : " + SystemText(ERROR_WRITE_FAULT), "error");
+        EXPECT_FALSE(FileExists(SystemHostsPath()));
+        g_saveHookForTesting = CSaveHookForTesting();
+        ExitAnsweringNo(driver, hMain);
+    });
+
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a"}), Texts(hList));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+    EXPECT_EQ("127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
+    EXPECT_EQ(kShown, Attributes(SystemHostsPath()));
+    WIN32_FIND_DATAA found;
+    std::string etc = SystemHostsPath().substr(0, SystemHostsPath().rfind('\\'));
+    HANDLE hFind = ::FindFirstFileA((etc + "\\~tarnwick-*").c_str(), &found);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, hFind) << "left behind: " << found.cFileName;
+    if (hFind != INVALID_HANDLE_VALUE)
+        ::FindClose(hFind);
+}
