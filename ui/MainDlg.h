@@ -10,6 +10,7 @@
 
 #include "framework/CListCtrl.h"
 #include "hosts/EntryList.h"
+#include "ui/CheckEntriesDlg.h"
 #include "ui/FindController.h"
 #include "ui/HostsSaver.h"
 #include "ui/HostsWatcher.h"
@@ -94,6 +95,7 @@ protected:
     void OnFindNext() { m_find.Search(true); }
     void OnFindPrevious() { m_find.Search(false); }
     void OnSelectAll() { m_list.SetAllSelected(true); }
+    void OnCheckEntries() { CCheckEntriesDlg::Run(*this, m_list, m_entries); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
     // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list

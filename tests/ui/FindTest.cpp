@@ -90,7 +90,9 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
                                          {32782, "Find &Next\tF3"},
                                          {32783, "Find &Previous\tShift+F3"},
                                          {0, ""},
-                                         {32784, "Select &All\tCtrl+A"}}),
+                                         {32784, "Select &All\tCtrl+A"},
+                                         {0, ""},
+                                         {32786, "&Check Entries...\tCtrl+K"}}),
                   MenuItems(::GetSubMenu(hMenu, 1)));
 
         // With nothing searched yet, Shift+F3 opens the Find dialog; Escape
