@@ -12,6 +12,7 @@
 // (1,000 by default), runs R sessions of the main window (5 by default) and
 // prints a markdown table of medians and spreads. Everything it changes is
 // put back at the end. Exit status 1 when any step did not do what it must.
+#include "CheckEntriesBench.h"
 #include "HostsGenerator.h"
 #include "TestFiles.h"
 #include "UiDriver.h"
@@ -537,6 +538,10 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     std::string firstLine = UiDriver::Cell(hList, 0, 1) + "\r\n";
     Check(ReadStart(SystemHostsPath(), firstLine.size()) == firstLine,
           "the saved file does not start with the first row");
+
+    std::string checkFailed = BenchCheckEntries(driver, hMain, hList, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
+    if (!Check(checkFailed.empty(), checkFailed))
+        return false;
 
     // Add New Entry: the button, the dialog, OK, the new row in view.
     dStart = Seconds();
