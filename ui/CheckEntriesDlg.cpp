@@ -24,7 +24,7 @@ void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
             ++nProblemRows;
     bool bInvert = nProblemRows * 2 > nRows;
     list.SetRedraw(FALSE);
-    list.SetItemState(-1, bInvert ? LVIS_SELECTED : 0, LVIS_SELECTED | LVIS_FOCUSED);
+    list.SetItemState(-1, bInvert ? LVIS_SELECTED : 0, LVIS_SELECTED);
     size_t nProblem = 0;
     for (int nRow = 0; nRow < nRows; ++nRow)
     {
