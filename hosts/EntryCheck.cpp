@@ -87,6 +87,33 @@ int NameProblem(const CLineWord& name)
     return -1;
 }
 
+// The value of a dotted decimal IPv4 address (leading zeros or not); the
+// word must be one.
+uint32_t Ipv4Value(const CLineWord& word)
+{
+    uint32_t nValue = 0, nPart = 0;
+    for (size_t n = 0; n < word.nLength; ++n)
+    {
+        if (word.pch[n] == '.')
+        {
+            nValue = nValue << 8 | nPart;
+            nPart = 0;
+        }
+        else
+        {
+            nPart = nPart * 10 + static_cast<uint32_t>(word.pch[n] - '0');
+        }
+    }
+    return nValue << 8 | nPart;
+}
+
+// Whether two addresses of one family are the same: IPv4 by value, IPv6 as
+// written (hex digits in either case).
+bool SameAddress(const CLineWord& a, const CLineWord& b, bool bIpv6)
+{
+    return bIpv6 ? SameText(a, b) : Ipv4Value(a) == Ipv4Value(b);
+}
+
 // An IPv4 address, a ':' and a port number.
 bool IsAddressWithPort(const CLineWord& word)
 {
@@ -306,7 +333,7 @@ bool CEntryCheck::Run(const CEntryList& list)
                 continue;
             int nEarlier = static_cast<int>(nFound >> 4);
             CLineWord earlierAddress = WordOf(list, nEarlier, 0);
-            Kind kind = SameText(earlierAddress, address) ? sameAddress : otherAddress;
+            Kind kind = SameAddress(earlierAddress, address, bIpv6) ? sameAddress : otherAddress;
             bStored = Add(nRow, kind, static_cast<uint32_t>(nEarlier) << 4 | nName);
         }
     }

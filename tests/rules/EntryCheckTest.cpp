@@ -28,7 +28,7 @@ TEST(EntryCheck, ProblemsOfOneRowComeInTheRulesOrder)
 {
     CEntryList list;
     for (const char* pszLine : {"0.0.0.0 a b c d e f g h i j k", "0.0.0.0 k", "::1 a", "1.2.3.4 a/b *c a d:1 e f g h i j",
-                                "localhost ::1", "0.0.0.0\t", "\t 0.0.0.0 z"})
+                                "localhost ::1", "0.0.0.0\t", "\t 0.0.0.0 z", "000.0.0.0 b"})
         ASSERT_TRUE(list.Append(pszLine, std::char_traits<char>::length(pszLine)));
     CEntryCheck check;
     ASSERT_TRUE(check.Run(list));
@@ -47,6 +47,7 @@ TEST(EntryCheck, ProblemsOfOneRowComeInTheRulesOrder)
               "4: \"h\" is also on row 1, whose address Windows uses.\n"
               "4: \"i\" is also on row 1, whose address Windows uses.\n"
               "5: The address comes first: write \"::1 localhost\".\n"
-              "6: No host name after the address: Windows ignores this line.\n",
+              "6: No host name after the address: Windows ignores this line.\n"
+              "8: \"b\" is already on row 1 with the same address.\n",
               seen);
 }
