@@ -217,9 +217,9 @@ private:
     size_t m_nUsed = 0;
 };
 
-// The word in double quotes, cut to its first 77 characters and "..." when
-// it has more than 80 (characters of the rows' encoding).
-CString Quoted(const CLineWord& word, bool bUtf8)
+// The word as a problem quotes it: cut to its first 77 characters and "..."
+// when it has more than 80 (characters of the rows' encoding).
+CString Shown(const CLineWord& word, bool bUtf8)
 {
     size_t nCut = 0;
     int nCharacters = 0;
@@ -238,19 +238,25 @@ CString Quoted(const CLineWord& word, bool bUtf8)
             n += IsAnsiLeadByte(word.pch[n]) && n + 1 < word.nLength ? 2 : 1;
         }
     }
-    CString text("\"");
-    if (nCharacters > CEntryCheck::kQuoteMax)
-    {
-        text += CString(word.pch, static_cast<int>(nCut));
-        text += "...";
-    }
-    else
-    {
-        text += CString(word.pch, static_cast<int>(word.nLength));
-    }
-    text += "\"";
-    return text;
+    if (nCharacters <= CEntryCheck::kQuoteMax)
+        return CString(word.pch, static_cast<int>(word.nLength));
+    return CString(word.pch, static_cast<int>(nCut)) + "...";
 }
+
+// The problems' texts, by kind: each %s a word, the %u a count or a row.
+const char* const kTexts[] = {
+    "\"%s\": a hosts file takes no port; Windows ignores this line.",
+    "The address comes first: write \"%s %s\".",
+    "\"%s\" is not an IP address: Windows ignores this line.",
+    "No host name after the address: Windows ignores this line.",
+    "\"%s\" is a web address: write the host name alone (\"%s\").",
+    "\"%s\": Windows does not match wildcards; list each host name.",
+    "\"%s\": a hosts file takes no port; write the host name alone (\"%s\").",
+    "\"%s\" is not a valid host name.",
+    "%u names on one line: Windows reads the first 9 and ignores \"%s\" and the rest.",
+    "\"%s\" is already on row %u with the same address.",
+    "\"%s\" is also on row %u, whose address Windows uses.",
+};
 
 // The host part of a web address: after "://" where there is one, up to
 // the first '/', ':' or '?'.
@@ -348,60 +354,31 @@ bool CEntryCheck::Run(const CEntryList& list)
 CString CEntryCheck::GetText(const CEntryList& list, size_t nProblem) const
 {
     const Problem& problem = m_problems[nProblem];
-    int nRow = GetRow(nProblem);
-    bool bUtf8 = list.IsUtf8();
+    const int nRow = GetRow(nProblem);
+    const Kind kind = GetKind(nProblem);
+    // The word the problem is about and, for some, a second one.
+    uint32_t nWord = problem.nInfo;
+    if (kind == swapped)
+        nWord = 1;
+    else if (kind == tooManyNames)
+        nWord = kNamesRead + 1;
+    else if (kind == sameAddress || kind == otherAddress)
+        nWord = problem.nInfo & 15;
+    CLineWord word = WordOf(list, nRow, nWord);
+    CLineWord second = word;
+    if (kind == swapped)
+        second = WordOf(list, nRow, 0);
+    else if (kind == webAddress)
+        second = HostPart(word);
+    else if (kind == nameWithPort)
+        second.nLength = static_cast<size_t>(static_cast<const char*>(std::memchr(word.pch, ':', word.nLength)) - word.pch);
+    CString shown = Shown(word, list.IsUtf8());
     CString text;
-    switch (GetKind(nProblem))
-    {
-    case addressWithPort:
-        text = Quoted(WordOf(list, nRow, 0), bUtf8) + ": a hosts file takes no port; Windows ignores this line.";
-        break;
-    case swapped:
-    {
-        CLineWord address = WordOf(list, nRow, 1), name = WordOf(list, nRow, 0);
-        text = "The address comes first: write \"" + CString(address.pch, static_cast<int>(address.nLength)) + " " +
-               CString(name.pch, static_cast<int>(name.nLength)) + "\".";
-        break;
-    }
-    case notAddress:
-        text = Quoted(WordOf(list, nRow, 0), bUtf8) + " is not an IP address: Windows ignores this line.";
-        break;
-    case noName:
-        text = "No host name after the address: Windows ignores this line.";
-        break;
-    case webAddress:
-    {
-        CLineWord word = WordOf(list, nRow, problem.nInfo);
-        text = Quoted(word, bUtf8) + " is a web address: write the host name alone (" + Quoted(HostPart(word), bUtf8) + ").";
-        break;
-    }
-    case wildcard:
-        text = Quoted(WordOf(list, nRow, problem.nInfo), bUtf8) + ": Windows does not match wildcards; list each host name.";
-        break;
-    case nameWithPort:
-    {
-        CLineWord word = WordOf(list, nRow, problem.nInfo);
-        CLineWord host{word.pch, static_cast<size_t>(static_cast<const char*>(std::memchr(word.pch, ':', word.nLength)) - word.pch)};
-        text = Quoted(word, bUtf8) + ": a hosts file takes no port; write the host name alone (" + Quoted(host, bUtf8) + ").";
-        break;
-    }
-    case invalidName:
-        text = Quoted(WordOf(list, nRow, problem.nInfo), bUtf8) + " is not a valid host name.";
-        break;
-    case tooManyNames:
-        text.Format("%u names on one line: Windows reads the first 9 and ignores ", problem.nInfo);
-        text += Quoted(WordOf(list, nRow, kNamesRead + 1), bUtf8) + " and the rest.";
-        break;
-    case sameAddress:
-    case otherAddress:
-    {
-        CString number;
-        number.Format("%u", (problem.nInfo >> 4) + 1);
-        text = Quoted(WordOf(list, nRow, problem.nInfo & 15), bUtf8) +
-               (GetKind(nProblem) == sameAddress ? " is already on row " + number + " with the same address."
-                                                 : " is also on row " + number + ", whose address Windows uses.");
-        break;
-    }
-    }
+    if (kind == tooManyNames)
+        text.Format(kTexts[kind], problem.nInfo, shown.c_str());
+    else if (kind == sameAddress || kind == otherAddress)
+        text.Format(kTexts[kind], shown.c_str(), (problem.nInfo >> 4) + 1);
+    else
+        text.Format(kTexts[kind], shown.c_str(), Shown(second, list.IsUtf8()).c_str());
     return text;
 }
