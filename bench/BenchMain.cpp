@@ -471,6 +471,10 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     if (!Check(WaitUntil([&] { return !::IsWindow(hFind); }), "Cancel left the Find dialog open"))
         return false;
 
+    std::string checkFailed = BenchCheckEntries(driver, hMain, hList, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
+    if (!Check(checkFailed.empty(), checkFailed))
+        return false;
+
     // Every row selected, then commented and uncommented. Selecting is the
     // list control's own work, not the program's: while the list redraws,
     // the control invalidates each row it selects, which under Wine costs
@@ -538,10 +542,6 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     std::string firstLine = UiDriver::Cell(hList, 0, 1) + "\r\n";
     Check(ReadStart(SystemHostsPath(), firstLine.size()) == firstLine,
           "the saved file does not start with the first row");
-
-    std::string checkFailed = BenchCheckEntries(driver, hMain, hList, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
-    if (!Check(checkFailed.empty(), checkFailed))
-        return false;
 
     // Add New Entry: the button, the dialog, OK, the new row in view.
     dStart = Seconds();

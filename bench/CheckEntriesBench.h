@@ -13,6 +13,6 @@
 using BenchAdd = std::function<void(const std::string& key, const std::string& label, double dValue)>;
 
 // Runs on a main window without unsaved changes, and puts the hosts file
-// back as it found it, with the list following it again. An empty string,
+// back as it found it, the list taking it back by Refresh. An empty string,
 // or what went wrong.
 std::string BenchCheckEntries(UiDriver& driver, HWND hMain, HWND hList, int nLines, const BenchAdd& add);

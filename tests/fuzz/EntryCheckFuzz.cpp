@@ -80,11 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     for (int nRow = 0; nRow < list.GetCount() && nRow < 64; ++nRow)
     {
         // The row alone as a whole file, in a block of its own size, so that
-        // the sanitizer sees a read past its end. Bytes that end a file's
-        // line early (NUL, Ctrl-Z) are left out of this law.
+        // the sanitizer sees a read past its end. Bytes that a file reads
+        // otherwise (NUL, Ctrl-Z, a byte-order mark first) are left out.
         CEntryList::Text text = list.GetText(nRow);
         std::string bytes(text.pch, text.nLength);
-        if (bytes.find_first_of(std::string("\0\x1A", 2)) != std::string::npos)
+        if (bytes.find_first_of(std::string("\0\x1A", 2)) != std::string::npos || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
             continue;
         std::FILE* pFile = fmemopen(&bytes[0], bytes.size() + 1, "r");  // +1: fmemopen takes no empty buffer
         CEntryList alone;
