@@ -92,7 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         if (pFile)
             std::fclose(pFile);
         bool bChanged = false;
-        if (!bLoaded || alone.GetCount() != 1 || (text.nMark && !alone.Comment(0, &bChanged)))
+        // A file of its own may be read as UTF-8 where the list is not, which
+        // cuts long quoted words elsewhere.
+        if (!bLoaded || alone.GetCount() != 1 || alone.IsUtf8() != list.IsUtf8() ||
+            (text.nMark && !alone.Comment(0, &bChanged)))
             continue;
         CEntryCheck aloneCheck;
         FUZZ_CHECK(aloneCheck.Run(alone), "the check has memory", Shown(lines));
