@@ -13,6 +13,7 @@
 // prints a markdown table of medians and spreads. Everything it changes is
 // put back at the end. Exit status 1 when any step did not do what it must.
 #include "BenchFollow.h"
+#include "CheckEntriesBench.h"
 #include "HostsGenerator.h"
 #include "SectionsBench.h"
 #include "TestFiles.h"
@@ -474,6 +475,9 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     if (!Check(WaitUntil([&] { return !::IsWindow(hFind); }), "Cancel left the Find dialog open"))
         return false;
 
+    std::string checkFailed = BenchCheckEntries(driver, hMain, hList, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
+    if (!Check(checkFailed.empty(), checkFailed))
+        return false;
     if (!BenchSections(driver, hMain, [](const char* k, const char* l, double d) { g_results.Add(k, l, d), SampleMemory(); },
                        Check))
         return false;

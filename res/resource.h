@@ -7,6 +7,7 @@
 #define IDD_ENTRY 129
 #define IDD_RESTORE 133
 #define IDD_SECTIONS 134
+#define IDD_CHECK_ENTRIES 135
 
 // Icon and menu; the menu's keys are an accelerator table of the menu's id
 #define IDR_MAINFRAME 128
@@ -40,6 +41,10 @@
 #define IDC_SWITCH_ON 1015
 #define IDC_SWITCH_OFF 1016
 #define IDC_GO_TO 1017
+// Check Entries dialog controls
+#define IDC_PROBLEM_LIST 1018
+#define IDC_GO_TO_PROBLEM 1019
+#define IDC_SELECT_PROBLEM_ROWS 1020
 
 // Menu commands
 #define ID_FILE_EXIT 32771
@@ -57,6 +62,7 @@
 #define ID_EDIT_FIND_PREVIOUS 32783
 #define ID_EDIT_SELECT_ALL 32784
 #define ID_EDIT_SECTIONS 32785
+#define ID_EDIT_CHECK_ENTRIES 32786
 
 // The framework's help command
 #define ID_HELP 57670

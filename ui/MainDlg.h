@@ -10,6 +10,7 @@
 
 #include "framework/CListCtrl.h"
 #include "hosts/EntryList.h"
+#include "ui/CheckEntriesDlg.h"
 #include "ui/FindController.h"
 #include "ui/HostsSaver.h"
 #include "ui/HostsFollower.h"
@@ -93,6 +94,7 @@ protected:
     void OnFindPrevious() { m_find.Search(false); }
     void OnSelectAll() { m_list.SetAllSelected(true); }
     void OnSections() { CSectionsDlg(this, m_list, m_entries, m_bModified).Open(); }
+    void OnCheckEntries() { CCheckEntriesDlg::Run(*this, m_list, m_entries); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
     // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list

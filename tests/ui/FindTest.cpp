@@ -92,7 +92,8 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
                                          {0, ""},
                                          {32784, "Select &All\tCtrl+A"},
                                          {0, ""},
-                                         {32785, "S&ections...\tCtrl+E"}}),
+                                         {32785, "S&ections...\tCtrl+E"},
+                                         {32786, "&Check Entries...\tCtrl+K"}}),
                   MenuItems(::GetSubMenu(hMenu, 1)));
 
         // With nothing searched yet, Shift+F3 opens the Find dialog; Escape
