@@ -94,7 +94,7 @@ private:
     // 100th row; the rows that were not commented already are the changes.
     bool StartFromBase();
     bool Step(const CChange& change);
-    bool Commented(int nRow) const { return UiDriver::Cell(m_hList, nRow, 1).compare(0, 2, "# ") == 0; }
+    bool Commented(int nRow) const { return UiDriver::Cell(m_hList, nRow, 2) == "Commented"; }
 
     UiDriver& m_driver;
     HWND m_hMain;
@@ -171,21 +171,7 @@ bool CFollowBench::Step(const CChange& change)
     // backup (deleted here, so that the next run finds the backup folder as
     // it was) and the changes on changed lines are counted as lost. A
     // failed check is recorded and the steps go on.
-    std::vector<std::string> boxes;
-    m_driver.Sync(m_hMain);
-    while (!m_driver.NoMessageBox())
-    {
-        MessageBoxSeen box = m_driver.WaitForMessageBox();
-        size_t nOpen = box.text.find(kWipeKeptAs);
-        m_driver.Answer(box, IDOK);
-        if (nOpen != std::string::npos && box.text.size() > nOpen + sizeof(kWipeKeptAs) + 1)
-        {
-            std::string kept = box.text.substr(nOpen + sizeof(kWipeKeptAs) - 1);
-            ::DeleteFileA(kept.substr(0, kept.size() - 2).c_str());
-        }
-        boxes.push_back(box.text);
-        m_driver.Sync(m_hMain);
-    }
+    std::vector<std::string> boxes = AnswerBoxes(m_driver, m_hMain);
     const std::string key = change.pszKey;
     if (key == "follow_entries")
     {
@@ -240,6 +226,26 @@ bool CFollowBench::Run()
     RunUnixCommand("rm -rf '" + m_unixFolder + "'");
     return bDone;
 }
+}
+
+std::vector<std::string> AnswerBoxes(UiDriver& driver, HWND hMain)
+{
+    std::vector<std::string> boxes;
+    driver.Sync(hMain);
+    while (!driver.NoMessageBox())
+    {
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        size_t nOpen = box.text.find(kWipeKeptAs);
+        driver.Answer(box, IDOK);
+        if (nOpen != std::string::npos && box.text.size() > nOpen + sizeof(kWipeKeptAs) + 1)
+        {
+            std::string kept = box.text.substr(nOpen + sizeof(kWipeKeptAs) - 1);
+            ::DeleteFileA(kept.substr(0, kept.size() - 2).c_str());
+        }
+        boxes.push_back(box.text);
+        driver.Sync(hMain);
+    }
+    return boxes;
 }
 
 bool TimeFollowing(UiDriver& driver, HWND hMain, HWND hList, int nRows, const CBenchReport& report)

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct CBenchReport
 {
@@ -17,6 +18,11 @@ struct CBenchReport
     // Records a failure when the condition does not hold; returns it.
     std::function<bool(bool bCondition, const std::string& what)> check;
 };
+
+// Answers every message box the main window has open, in turn, and removes
+// each backup that a wipe's box names (so that the backup folder stays as it
+// was); the boxes' texts.
+std::vector<std::string> AnswerBoxes(UiDriver& driver, HWND hMain);
 
 // Runs every step on the main window (hMain, its list hList, nRows rows),
 // whose hosts file it leaves as it found it, with the list loaded from it

@@ -649,6 +649,8 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    // What a stuck run printed is seen when it is stopped.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     int nLines = 0;
     int nRuns = 5;
     int nBackups = 1000;

@@ -1,5 +1,7 @@
 #include "CheckEntriesBench.h"
 
+#include "BenchFollow.h"
+
 #include "TestFiles.h"
 #include "hosts/EntryCheck.h"
 #include "hosts/EntryList.h"
@@ -115,6 +117,9 @@ std::string BenchCheckEntries(UiDriver& driver, HWND hMain, HWND hList, int nLin
         nProblemRows += n == 0 || check.GetRow(n) != check.GetRow(n - 1);
     if (!Wait([&] { return UiDriver::RowCount(hList) == list.GetCount(); }))
         return "the list never followed the blocklist file";
+    // Every line of the file is gone: a wipe, whose box is answered and whose
+    // backup is removed.
+    AnswerBoxes(driver, hMain);
 
     dStart = Now();
     Run(hMain, ID_VIEW_REFRESH);
@@ -164,6 +169,7 @@ std::string BenchCheckEntries(UiDriver& driver, HWND hMain, HWND hList, int nLin
     if (!Put(hostsPath, before))
         return "the hosts file could not be put back";
     Run(hMain, ID_VIEW_REFRESH);
+    AnswerBoxes(driver, hMain);
     if (UiDriver::RowCount(hList) != nRowsBefore)
         return "the list did not take the hosts file back";
     return std::string();
