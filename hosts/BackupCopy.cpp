@@ -51,6 +51,18 @@ bool IsPlainFolder(const COwnedHandle& folder)
     return true;
 }
 
+// Part of a copy is no copy: a file that failed half-way goes, through the
+// handle that made it (never by its name, which another program could have
+// taken since). The failure's error is kept for the caller; FALSE.
+BOOL Discard(const COwnedHandle& target)
+{
+    DWORD dwError = ::GetLastError();
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    ::SetFileInformationByHandle(target, FileDispositionInfo, &dispose, sizeof dispose);
+    ::SetLastError(dwError);
+    return FALSE;
+}
+
 bool CopyBytes(HANDLE hSource, HANDLE hTarget)
 {
     const DWORD kPiece = 1 << 20;
@@ -105,12 +117,7 @@ BOOL CopyIntoPlainFolder(const char* pszSource, const char* pszFolder, const cha
     if (CopyBytes(source, target) && ::FlushFileBuffers(target) &&
         ::SetFileInformationByHandle(target, FileBasicInfo, &basic, sizeof basic))
         return TRUE;
-    // Part of a copy is no copy: it goes, through the handle that made it.
-    DWORD dwError = ::GetLastError();
-    FILE_DISPOSITION_INFO dispose = {TRUE};
-    ::SetFileInformationByHandle(target, FileDispositionInfo, &dispose, sizeof dispose);
-    ::SetLastError(dwError);
-    return FALSE;
+    return Discard(target);
 }
 
 BOOL WriteIntoPlainFolder(const char* pszFolder, const char* pszTarget, const HostsByteSource& source)
@@ -126,9 +133,5 @@ BOOL WriteIntoPlainFolder(const char* pszFolder, const char* pszTarget, const Ho
         return FALSE;
     if (WriteHostsBytes(target, source) && ::FlushFileBuffers(target))
         return TRUE;
-    DWORD dwError = ::GetLastError();
-    FILE_DISPOSITION_INFO dispose = {TRUE};
-    ::SetFileInformationByHandle(target, FileDispositionInfo, &dispose, sizeof dispose);
-    ::SetLastError(dwError);
-    return FALSE;
+    return Discard(target);
 }
