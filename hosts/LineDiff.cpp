@@ -1,10 +1,9 @@
 #include "hosts/LineDiff.h"
 
-#include "hosts/ContentDigest.h"
-
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace
 {
@@ -21,6 +20,45 @@ const uint32_t kLink = 0xFFFFFFFEu;
 
 const int kMaxDepth = 48;
 const uint64_t kWorkPerLine = 24;
+
+// Whether n bytes are the same, four at a time: lines are short, and the
+// C library's memcmp costs more to call than to run on them.
+inline bool SameBytes(const char* p, const char* q, size_t n)
+{
+    for (; n >= 4; p += 4, q += 4, n -= 4)
+    {
+        uint32_t x, y;
+        std::memcpy(&x, p, 4);
+        std::memcpy(&y, q, 4);
+        if (x != y)
+            return false;
+    }
+    for (; n > 0; ++p, ++q, --n)
+        if (*p != *q)
+            return false;
+    return true;
+}
+
+// A 64-bit hash of a run of bytes, eight at a time.
+uint64_t HashBytes(const char* p, size_t n)
+{
+    const uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    uint64_t nHash = 0x243F6A8885A308D3ULL ^ n;
+    for (; n >= 8; p += 8, n -= 8)
+    {
+        uint64_t nWord;
+        std::memcpy(&nWord, p, 8);
+        nHash = (nHash ^ nWord) * kMultiplier;
+        nHash ^= nHash >> 29;
+    }
+    uint64_t nLast = 0;
+    for (size_t k = 0; k < n; ++k)
+        nLast |= uint64_t(static_cast<unsigned char>(p[k])) << (8 * k);
+    nHash = (nHash ^ nLast) * kMultiplier;
+    nHash ^= nHash >> 29;
+    nHash *= kMultiplier;
+    return nHash ^ (nHash >> 32);
+}
 
 // The byte at n of a line in two pieces.
 char At(const CLineText& line, size_t n)
@@ -74,13 +112,15 @@ public:
             nLeftA += IsMatchedA(i) ? 0 : 1;
         if (nLeftA == 0 || std::count(m_y.begin(), m_y.end(), kNoText) == 0)
             return;
-        Classify();
         m_heads.assign(m_nA, kEnd);
         m_next.assign(m_nA, kEnd);
+        Classify();
+        if (bWalked)
+            std::fill(m_heads.begin(), m_heads.end(), kEnd);
         m_nBudget = kWorkPerLine * (uint64_t(m_nA) + m_nB);
         if (!bWalked)
         {
-            Region(0, m_nA, 0, m_nB, 0);
+            Region(0, m_nA, 0, m_nB, 0, true);
         }
         else
         {
@@ -104,20 +144,20 @@ private:
     CLineText LineA(uint32_t i) const { return m_a.Line(m_nBase + i); }
     CLineText LineB(uint32_t j) const { return m_b.Line(m_nBase + j); }
 
-    uint32_t TextOfA(uint32_t i) const { return (m_x[i] & kRepresentative) ? i : m_x[i]; }
+    uint32_t TextOfA(uint32_t i) const { return (m_x[i].nText & kRepresentative) ? i : m_x[i].nText; }
     uint32_t TextOfB(uint32_t j) const { return m_y[j] & ~kMatched; }
-    uint32_t CountA(uint32_t r) const { return m_x[r] & kCountMax; }
-    uint32_t CountB(uint32_t r) const { return (m_x[r] >> 15) & kCountMax; }
-    void ClearCounts(uint32_t r) { m_x[r] = kRepresentative; }
+    uint32_t CountA(uint32_t r) const { return m_x[r].nText & kCountMax; }
+    uint32_t CountB(uint32_t r) const { return (m_x[r].nText >> 15) & kCountMax; }
+    void ClearCounts(uint32_t r) { m_x[r].nText = kRepresentative; }
     void CountInA(uint32_t r)
     {
         if (CountA(r) < kCountMax)
-            ++m_x[r];
+            ++m_x[r].nText;
     }
     void CountInB(uint32_t r)
     {
         if (CountB(r) < kCountMax)
-            m_x[r] += 1u << 15;
+            m_x[r].nText += 1u << 15;
     }
 
     bool IsMatchedA(uint32_t i) const { return m_match[m_nBase + i] != kNoLine; }
@@ -177,61 +217,114 @@ private:
         return true;
     }
 
-    // Gives every line its text's representative: a table of the lines of
-    // a, open addressing, each slot a line's hash (high half) and the line
-    // plus one (low half). Two lines whose 64-bit hashes agree are taken for
-    // the same text without reading their bytes again, which would cost a
-    // trip to memory far away for every line; whoever acts on a match
-    // compares the two lines' bytes first.
+    // Gives every unmatched line its text's representative, and counts each
+    // text's lines on both sides: a table of the lines of a, open
+    // addressing, each slot a line's hash (high half) and the line plus one
+    // (low half); the low half is kept with the line. Two lines whose 64-bit
+    // hashes agree are taken for the same text without reading their bytes
+    // again, which would cost a trip to memory far away for every line;
+    // whoever acts on a match compares the two lines' bytes first. The
+    // lines go in batches, in steps: their slots are asked for ahead of the
+    // look-ups, and a found line's record ahead of its check, so that
+    // memory far away comes in while other lines are worked on.
     void Classify()
     {
-        m_x.assign(m_nA, 0);
-        const uint64_t nSlots = uint64_t(m_nA) + m_nA / 4 + 1;
+        m_x.assign(m_nA, ALine{0, 0});
+        const uint64_t nSlots = uint64_t(m_nA) + m_nA / 2 + 1;
         std::vector<uint64_t> table(static_cast<size_t>(nSlots), 0);
-        std::vector<uint32_t> low(m_nA);  // each line of a's hash, low half
-        auto find = [&](uint64_t nHash, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine) {
-            for (;; nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
+        // A bit for each text of a, by the low half of its hash: most lines
+        // of b whose text is in no line of a (a file rewritten) are told so
+        // from this small table, without a trip to the large one.
+        uint32_t nFilterBits = 64;
+        while (nFilterBits < m_nA * 8 && nFilterBits < (1u << 31))
+            nFilterBits <<= 1;
+        std::vector<uint32_t> filter(nFilterBits / 32, 0);
+        auto next = [nSlots](uint64_t nSlot) { return nSlot + 1 == nSlots ? 0 : nSlot + 1; };
+        // The line of a whose text has this hash, kNoText when there is
+        // none; bAdd puts a line of a there when there is none.
+        auto find = [&](uint32_t nHigh, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine) {
+            for (;; nSlot = next(nSlot))
             {
                 uint64_t nHere = table[static_cast<size_t>(nSlot)];
                 if (nHere == 0)
                 {
                     if (bAdd)
-                        table[static_cast<size_t>(nSlot)] = nHash << 32 | (uint64_t(nLine) + 1);
+                        table[static_cast<size_t>(nSlot)] = uint64_t(nHigh) << 32 | (uint64_t(nLine) + 1);
                     return kNoText;
                 }
                 uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
-                if ((nHere >> 32) == nHash && low[nOther] == nLow)
+                if ((nHere >> 32) == nHigh && m_x[nOther].nLow == nLow)
                     return nOther;
             }
         };
-        // The lines in batches: their slots are asked for ahead of the
-        // look-ups, so that the table's memory comes in while lines hash.
         const uint32_t kBatch = 16;
         auto each = [&](uint32_t nLines, bool bA) {
+            uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
+            uint64_t slots[kBatch];
             for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
             {
-                uint64_t hashes[kBatch], slots[kBatch];
-                uint32_t lows[kBatch], nIn = 0, which[kBatch];
+                uint32_t nIn = 0;
                 for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
                 {
                     if (bA ? IsMatchedA(n) : IsMatchedB(n))
                         continue;
                     uint64_t nHash = HashLine(bA ? LineA(n) : LineB(n));
-                    hashes[nIn] = nHash >> 32;
+                    highs[nIn] = static_cast<uint32_t>(nHash >> 32);
                     lows[nIn] = static_cast<uint32_t>(nHash);
+                    bits[nIn] = lows[nIn] & (nFilterBits - 1);
                     if (bA)
-                        low[n] = lows[nIn];
-                    slots[nIn] = (hashes[nIn] * nSlots) >> 32;
+                        filter[bits[nIn] / 32] |= 1u << (bits[nIn] % 32);
+                    else
+                        __builtin_prefetch(&filter[bits[nIn] / 32]);
+                    slots[nIn] = (uint64_t(highs[nIn]) * nSlots) >> 32;
                     __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
                     which[nIn++] = n;
                 }
+                // The first line of a in each line's run of slots whose hash
+                // agrees in its high half: its record is asked for next.
                 for (uint32_t k = 0; k < nIn; ++k)
                 {
-                    uint32_t r = find(hashes[k], lows[k], slots[k], bA, which[k]);
+                    firsts[k] = kNoText;
+                    if (!bA && !(filter[bits[k] / 32] & (1u << (bits[k] % 32))))
+                    {
+                        which[k] = kNoText;  // in no line of a
+                        continue;
+                    }
+                    for (uint64_t nSlot = slots[k];; nSlot = next(nSlot))
+                    {
+                        uint64_t nHere = table[static_cast<size_t>(nSlot)];
+                        if (nHere == 0 || (nHere >> 32) == highs[k])
+                        {
+                            firsts[k] = nHere == 0 ? kNoText : static_cast<uint32_t>(nHere) - 1;
+                            break;
+                        }
+                    }
+                    if (firsts[k] != kNoText)
+                        __builtin_prefetch(&m_x[firsts[k]]);
+                }
+                for (uint32_t k = 0; k < nIn; ++k)
+                {
+                    const uint32_t n = which[k];
+                    if (n == kNoText)
+                        continue;
+                    uint32_t r = firsts[k] != kNoText && m_x[firsts[k]].nLow == lows[k]
+                                     ? firsts[k]
+                                     : find(highs[k], lows[k], slots[k], bA, n);
                     if (bA)
-                        m_x[which[k]] = r == kNoText ? kRepresentative : r;
+                    {
+                        m_x[n].nLow = lows[k];
+                        m_x[n].nText = r == kNoText ? kRepresentative : r;
+                        CountInA(r == kNoText ? n : r);
+                    }
                     else
-                        m_y[which[k]] = r;
+                    {
+                        m_y[n] = r;
+                        if (r != kNoText)
+                        {
+                            CountInB(r);
+                            m_heads[r] = n;
+                        }
+                    }
                 }
             }
         };
@@ -244,14 +337,160 @@ private:
     // paired in order, the longest chain of those pairs that is in order on both
     // sides is kept, and each stretch between two links is matched the same
     // way. At the top, a text that occurs once on each side is matched even
-    // off the chain: it is the same line moved.
-    void Region(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, int nDepth)
+    // off the chain: it is the same line moved. bWhole: the stretch is
+    // every line of the middle, whose texts Classify has counted already,
+    // and whose head and tail Run has matched.
+    void Region(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, int nDepth, bool bWhole = false)
     {
         const bool bTop = nDepth == 0;
         m_nWork += uint64_t(a1 - a0) + (b1 - b0);
+        if (!bWhole)
+            CountStretch(a0, a1, b0, b1);
+        // The texts paired here: those that occur equally often on both
+        // sides, and of them the rarest, as a line that occurs once on each
+        // side says more about where it stands than one of many.
+        uint32_t nRarest = kCountMax;
+        for (uint32_t i = a0; i < a1; ++i)
+        {
+            uint32_t r = IsMatchedA(i) ? kEnd : TextOfA(i);
+            if (r != kEnd && CountA(r) == CountB(r) && CountA(r) < nRarest)
+                nRarest = CountA(r);
+            if (nRarest == 1)
+                break;  // none is rarer
+        }
+        if (nRarest == kCountMax)
+        {
+            PairInOrder(a0, a1, b0, b1);
+            return;
+        }
+        // The chain: the longest run of pairs rising on both sides
+        // (patience sorting: tops[k] is the line of a that ends the best
+        // chain of k + 1 pairs so far; m_next keeps each pair's link to the
+        // one before it). The texts once on each side of the whole middle
+        // are paired in a's order, each with the line of b Classify found
+        // for it; the others, below, in b's order.
+        std::vector<uint32_t> tops, topsB;
+        const bool bOnce = bWhole && nRarest == 1;
+        if (bOnce)
+            PairTextsOnce(tops, topsB);
+        else
+            PairTexts(a0, a1, b0, b1, nRarest, bTop, tops);
+        if (bWhole)
+            std::fill(m_heads.begin(), m_heads.end(), kEnd);
+        if (tops.empty())
+            return;
+        for (uint32_t i = tops.back(); i != kEnd;)
+        {
+            uint32_t nBefore = m_next[i];
+            m_next[i] = kLink;
+            m_y[PartnerOf(i)] |= kMatched;
+            i = nBefore;
+        }
+        std::vector<uint32_t>().swap(tops);
+        std::vector<uint32_t>().swap(topsB);
+        // The other pairs are undone, but for a text once on each side at
+        // the top.
+        for (uint32_t i = a0; i < a1 && !bOnce; ++i)
+        {
+            if (!IsMatchedA(i) || IsMatchedB(PartnerOf(i)))
+                continue;
+            uint32_t r = TextOfA(i);
+            if (bTop && CountA(r) == 1 && CountB(r) == 1)
+                m_y[PartnerOf(i)] |= kMatched;
+            else
+                m_match[m_nBase + i] = kNoLine;
+        }
 
-        // The stretch's own head and tail: a line of the same text first
-        // (last) on both sides is the same line.
+        // The stretches between the links, each matched the same way while
+        // there is depth and work left; what is left then is matched last.
+        if (nDepth + 1 >= kMaxDepth)
+            return;
+        uint32_t i0 = a0, j0 = b0;
+        for (uint32_t i = a0; i <= a1; ++i)
+        {
+            bool bLink = i < a1 && IsMatchedA(i) && m_next[i] == kLink;
+            if (i < a1 && !bLink)
+                continue;
+            uint32_t j = i < a1 ? PartnerOf(i) : b1;
+            if (i > i0 && j > j0 && m_nWork < m_nBudget && HasUnmatched(i0, i, j0, j))
+                Region(i0, i, j0, j, nDepth + 1);
+            if (i < a1)
+            {
+                m_next[i] = kEnd;
+                i0 = i + 1;
+                j0 = j + 1;
+            }
+        }
+    }
+
+    // Pairs the texts that occur nRarest times on each side of a stretch,
+    // in order: each text's lines of a in a list, taken by its lines of b.
+    // A pair's line of b is kept in m_match until the chain is known.
+    void PairTexts(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, uint32_t nRarest, bool bTop,
+                   std::vector<uint32_t>& tops)
+    {
+        auto paired = [&](uint32_t r) { return CountA(r) == nRarest && CountB(r) == nRarest; };
+        for (uint32_t i = a1; i-- > a0;)
+        {
+            if (IsMatchedA(i))
+                continue;
+            uint32_t r = TextOfA(i);
+            if (!paired(r))
+                continue;
+            m_next[i] = m_heads[r];
+            m_heads[r] = i;
+        }
+        for (uint32_t j = b0; j < b1; ++j)
+        {
+            if (IsMatchedB(j) || TextOfB(j) == kNoText || !paired(TextOfB(j)))
+                continue;
+            uint32_t r = TextOfB(j);
+            uint32_t i = m_heads[r];
+            m_heads[r] = m_next[i];
+            m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
+            auto pos = std::lower_bound(tops.begin(), tops.end(), i);
+            m_next[i] = pos == tops.begin() ? kEnd : *(pos - 1);
+            if (pos == tops.end())
+                tops.push_back(i);
+            else
+                *pos = i;
+        }
+    }
+
+    // The texts once on each side of the whole middle, each line of a with
+    // the line of b that Classify kept in m_heads for its text; every pair
+    // stays, so the lines of b are marked at once, and the chain (in
+    // topsB, by the lines of b) only splits the rest.
+    void PairTextsOnce(std::vector<uint32_t>& tops, std::vector<uint32_t>& topsB)
+    {
+        for (uint32_t i = 0; i < m_nA; ++i)
+        {
+            if (!(m_x[i].nText & kRepresentative) || CountA(i) != 1 || CountB(i) != 1)
+                continue;
+            uint32_t j = m_heads[i];
+            m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
+            m_y[j] = i | kMatched;
+            auto pos = std::lower_bound(topsB.begin(), topsB.end(), j);
+            const size_t k = static_cast<size_t>(pos - topsB.begin());
+            m_next[i] = k == 0 ? kEnd : tops[k - 1];
+            if (pos == topsB.end())
+            {
+                topsB.push_back(j);
+                tops.push_back(i);
+            }
+            else
+            {
+                *pos = j;
+                tops[k] = i;
+            }
+        }
+    }
+
+    // A stretch's own head and tail, where a line of the same text comes
+    // first (last) on both sides, are the same lines; then each text's
+    // unmatched lines in the rest are counted, on each side.
+    void CountStretch(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1)
+    {
         for (uint32_t i = a0, j = b0;;)
         {
             while (i < a1 && IsMatchedA(i))
@@ -290,119 +529,28 @@ private:
         for (uint32_t j = b0; j < b1; ++j)
             if (!IsMatchedB(j) && TextOfB(j) != kNoText)
                 CountInB(TextOfB(j));
-        // The texts paired here: those that occur equally often on both
-        // sides, and of them the rarest, as a line that occurs once on each
-        // side says more about where it stands than one of many.
-        uint32_t nRarest = kCountMax;
-        for (uint32_t i = a0; i < a1; ++i)
-        {
-            uint32_t r = IsMatchedA(i) ? kEnd : TextOfA(i);
-            if (r != kEnd && CountA(r) == CountB(r) && CountA(r) < nRarest)
-                nRarest = CountA(r);
-        }
-        if (nRarest == kCountMax)
-        {
-            // Nothing to split at: each text's lines here, in order, with
-            // its lines there, in order, as many as the side with fewer
-            // holds.
-            for (uint32_t i = a1; i-- > a0;)
-            {
-                if (IsMatchedA(i))
-                    continue;
-                uint32_t r = TextOfA(i);
-                m_next[i] = m_heads[r];
-                m_heads[r] = i;
-            }
-            for (uint32_t j = b0; j < b1; ++j)
-            {
-                uint32_t r = IsMatchedB(j) ? kNoText : TextOfB(j);
-                if (r == kNoText || CountA(r) == 0 || m_heads[r] == kEnd)
-                    continue;
-                uint32_t i = m_heads[r];
-                m_heads[r] = m_next[i];
-                Pair(i, j);
-            }
-            return;
-        }
-        auto paired = [&](uint32_t r) { return CountA(r) == nRarest && CountB(r) == nRarest; };
+    }
 
-        // Each such text's lines of a in a list, in order.
+    // Each text's unmatched lines of a[a0, a1), in order, with its unmatched
+    // lines of b[b0, b1), in order, as many as the side with fewer holds.
+    void PairInOrder(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1)
+    {
         for (uint32_t i = a1; i-- > a0;)
         {
             if (IsMatchedA(i))
                 continue;
             uint32_t r = TextOfA(i);
-            if (!paired(r))
-                continue;
             m_next[i] = m_heads[r];
             m_heads[r] = i;
         }
-        // The lines of b in order take them in order; the chain is the
-        // longest run of pairs rising in a as they rise in b (patience
-        // sorting: tops[k] is the line of a that ends the best chain of
-        // k + 1 pairs so far; m_next, free once a line leaves its list,
-        // keeps each pair's link to the one before it). A pair's line of b
-        // is kept in m_match until the chain is known.
-        std::vector<uint32_t> tops;
-        size_t nPairs = 0;
         for (uint32_t j = b0; j < b1; ++j)
         {
-            if (IsMatchedB(j) || TextOfB(j) == kNoText || !paired(TextOfB(j)))
+            uint32_t r = IsMatchedB(j) ? kNoText : TextOfB(j);
+            if (r == kNoText || CountA(r) == 0 || m_heads[r] == kEnd)
                 continue;
-            uint32_t r = TextOfB(j);
             uint32_t i = m_heads[r];
             m_heads[r] = m_next[i];
-            m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
-            auto pos = std::lower_bound(tops.begin(), tops.end(), i);
-            m_next[i] = pos == tops.begin() ? kEnd : *(pos - 1);
-            if (pos == tops.end())
-                tops.push_back(i);
-            else
-                *pos = i;
-            ++nPairs;
-        }
-        if (nPairs == 0)
-            return;
-        // The links of the chain; the other pairs are undone, but for a text
-        // once on each side at the top.
-        for (uint32_t i = tops.back(); i != kEnd;)
-        {
-            uint32_t nBefore = m_next[i];
-            m_next[i] = kLink;
-            m_y[PartnerOf(i)] |= kMatched;
-            i = nBefore;
-        }
-        std::vector<uint32_t>().swap(tops);
-        for (uint32_t i = a0; i < a1; ++i)
-        {
-            if (!IsMatchedA(i) || IsMatchedB(PartnerOf(i)))
-                continue;
-            uint32_t r = TextOfA(i);
-            if (bTop && CountA(r) == 1 && CountB(r) == 1)
-                m_y[PartnerOf(i)] |= kMatched;
-            else
-                m_match[m_nBase + i] = kNoLine;
-        }
-
-        // The stretches between the links, each matched the same way while
-        // there is depth and work left; what is left then is matched last.
-        if (nDepth + 1 >= kMaxDepth)
-            return;
-        uint32_t i0 = a0, j0 = b0;
-        for (uint32_t i = a0; i <= a1; ++i)
-        {
-            bool bLink = i < a1 && IsMatchedA(i) && m_next[i] == kLink;
-            if (i < a1 && !bLink)
-                continue;
-            uint32_t j = i < a1 ? PartnerOf(i) : b1;
-            if (i > i0 && j > j0 && m_nWork < m_nBudget && HasUnmatched(i0, i, j0, j))
-                Region(i0, i, j0, j, nDepth + 1);
-            if (i < a1)
-            {
-                m_next[i] = kEnd;
-                i0 = i + 1;
-                j0 = j + 1;
-            }
+            Pair(i, j);
         }
     }
 
@@ -450,7 +598,14 @@ private:
     size_t m_nBase = 0;  // the head's length: the middle's first line on both sides
     uint32_t m_nA = 0;   // the middle's lines on each side
     uint32_t m_nB = 0;
-    std::vector<uint32_t> m_x;      // per line of a: representative, or counts
+    // Per line of a: the low half of its hash, and its text's representative
+    // (or, for a representative, the counts of its text's lines).
+    struct ALine
+    {
+        uint32_t nLow;
+        uint32_t nText;
+    };
+    std::vector<ALine> m_x;
     std::vector<uint32_t> m_y;      // per line of b: representative, matched
     std::vector<uint32_t> m_heads;  // per representative: its list's first line
     std::vector<uint32_t> m_next;   // per line of a: the next in its list
@@ -464,7 +619,7 @@ bool SameLine(const CLineText& a, const CLineText& b)
     if (a.Length() != b.Length())
         return false;
     if (a.nHead == b.nHead)
-        return std::memcmp(a.pchHead, b.pchHead, a.nHead) == 0 && std::memcmp(a.pch, b.pch, a.nLength) == 0;
+        return SameBytes(a.pchHead, b.pchHead, a.nHead) && SameBytes(a.pch, b.pch, a.nLength);
     for (size_t n = 0; n < a.Length(); ++n)
         if (At(a, n) != At(b, n))
             return false;
@@ -473,10 +628,19 @@ bool SameLine(const CLineText& a, const CLineText& b)
 
 uint64_t HashLine(const CLineText& line)
 {
-    CContentHash hash;
-    hash.Add(line.pchHead, line.nHead);
-    hash.Add(line.pch, line.nLength);
-    return hash.Digest().nHash;
+    if (line.nHead == 0)
+        return HashBytes(line.pch, line.nLength);
+    // A row commented here: its mark and its text as one run of bytes.
+    char buffer[256];
+    if (line.Length() <= sizeof(buffer))
+    {
+        for (size_t n = 0; n < line.Length(); ++n)
+            buffer[n] = At(line, n);
+        return HashBytes(buffer, line.Length());
+    }
+    std::string joined(line.pchHead, line.nHead);
+    joined.append(line.pch, line.nLength);
+    return HashBytes(joined.data(), joined.size());
 }
 
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA)
