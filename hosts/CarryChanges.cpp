@@ -39,71 +39,28 @@ private:
     const CEntryList& m_list;
 };
 
-// How often each of a few texts occurs in the base and in theirs: the
-// results of the changes that found no line to be carried to. Found by hash,
-// compared by bytes.
-class CResultCounts
+// The results of ours' changes, each text once: the matching counts how
+// many more copies of each theirs holds than the base.
+class CResults
 {
 public:
-    void Want(const CLineText& text)
+    // The index of a change's result among the texts.
+    size_t Add(const CLineText& text)
     {
-        if (Find(text))
-            return;
-        m_counts.emplace(HashLine(text),
-                         Counts{std::string(text.pchHead, text.nHead) + std::string(text.pch, text.nLength)});
-        m_sieve[Sieve(text)] = true;
+        const uint64_t nHash = HashLine(text);
+        auto range = m_byHash.equal_range(nHash);
+        for (auto it = range.first; it != range.second; ++it)
+            if (SameLine(text, m_texts[it->second]))
+                return it->second;
+        m_byHash.emplace(nHash, m_texts.size());
+        m_texts.push_back(text);
+        return m_texts.size() - 1;
     }
-    bool Empty() const { return m_counts.empty(); }
-
-    void CountIn(const CLineSequence& lines, bool bBase)
-    {
-        // Most lines are none of the texts, which their length and last
-        // byte tell without hashing them.
-        for (size_t n = 0; n < lines.Count(); ++n)
-        {
-            CLineText line = lines.Line(n);
-            if (!m_sieve[Sieve(line)])
-                continue;
-            if (Counts* pCounts = Find(line))
-                ++(bBase ? pCounts->nBase : pCounts->nTheirs);
-        }
-    }
-
-    // Takes one of theirs' extra copies of the text, when there is one left.
-    bool TakeExtra(const CLineText& text)
-    {
-        Counts* pCounts = Find(text);
-        if (!pCounts || pCounts->nTheirs <= pCounts->nBase)
-            return false;
-        --pCounts->nTheirs;
-        return true;
-    }
+    const std::vector<CLineText>& Texts() const { return m_texts; }
 
 private:
-    struct Counts
-    {
-        std::string text;
-        size_t nBase = 0;
-        size_t nTheirs = 0;
-    };
-
-    Counts* Find(const CLineText& text)
-    {
-        auto range = m_counts.equal_range(HashLine(text));
-        for (auto it = range.first; it != range.second; ++it)
-            if (SameLine(text, CLineText{"", 0, it->second.text.data(), it->second.text.size()}))
-                return &it->second;
-        return nullptr;
-    }
-
-    static size_t Sieve(const CLineText& text)
-    {
-        const unsigned char chLast = text.nLength ? static_cast<unsigned char>(text.pch[text.nLength - 1]) : 0;
-        return (text.Length() * 31 + chLast) & 0xFFFF;
-    }
-
-    std::unordered_multimap<uint64_t, Counts> m_counts;
-    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
+    std::vector<CLineText> m_texts;
+    std::unordered_multimap<uint64_t, size_t> m_byHash;
 };
 
 bool HasHighBytes(const char* pch, size_t nLength)
@@ -122,8 +79,17 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
     {
         CSavedLines base(ours);
         CRowLines now(theirs);
+        // The changes' results are counted while the lines are matched, in
+        // theirs as it came, before any change is made to it.
+        const int nSaved = ours.GetSavedCount();
+        CResults results;
+        std::vector<size_t> resultOf;  // for each changed row, in order
+        for (int nRow = 0; nRow < nSaved; ++nRow)
+            if (ours.IsChanged(nRow))
+                resultOf.push_back(results.Add(LineOf(ours.GetText(nRow))));
+        std::vector<long long> more;
         std::vector<uint32_t> matchOf;
-        if (!MatchLines(base, now, matchOf))
+        if (!MatchLines(base, now, matchOf, &results.Texts(), &more))
             return -1;
         if (pOutcomes)
             pOutcomes->clear();
@@ -134,40 +100,26 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
                 pOutcomes->push_back(CCarriedChange{nRow, outcome, nTheirRow});
         };
 
-        // The changes whose line theirs no longer holds are settled by the
-        // counts of their results, in theirs as it came, before any change
-        // is made to it.
-        const int nSaved = ours.GetSavedCount();
-        CResultCounts results;
-        for (int nRow = 0; nRow < nSaved; ++nRow)
-        {
-            if (!ours.IsChanged(nRow))
-                continue;
-            // A match found by hash is only taken with the bytes the same.
-            uint32_t& nTheirRow = matchOf[static_cast<size_t>(nRow)];
-            if (nTheirRow != kNoLine && !SameLine(base.Line(static_cast<size_t>(nRow)), now.Line(nTheirRow)))
-                nTheirRow = kNoLine;
-            if (nTheirRow == kNoLine)
-                results.Want(LineOf(ours.GetText(nRow)));
-        }
-        if (!results.Empty())
-        {
-            results.CountIn(base, true);
-            results.CountIn(now, false);
-        }
+        // A change whose line theirs still holds is carried, the two lines'
+        // bytes compared first, as a match is found by hash. One whose line
+        // is gone was made there too when theirs holds its result more often
+        // than the base did: each extra copy answers one change.
         int nLost = 0;
+        size_t nChange = 0;
         for (int nRow = 0; nRow < nSaved; ++nRow)
         {
             if (!ours.IsChanged(nRow))
                 continue;
+            long long& nMore = more[resultOf[nChange++]];
             uint32_t nTheirRow = matchOf[static_cast<size_t>(nRow)];
-            if (nTheirRow != kNoLine)
+            if (nTheirRow != kNoLine && SameLine(base.Line(static_cast<size_t>(nRow)), now.Line(nTheirRow)))
             {
                 theirs.ApplyChange(static_cast<int>(nTheirRow), ours.GetChange(nRow));
                 tell(nRow, CCarriedChange::carried, static_cast<int>(nTheirRow));
             }
-            else if (results.TakeExtra(LineOf(ours.GetText(nRow))))
+            else if (nMore > 0)
             {
+                --nMore;
                 tell(nRow, CCarriedChange::madeThere, -1);
             }
             else

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -66,11 +67,59 @@ char At(const CLineText& line, size_t n)
     return n < line.nHead ? line.pchHead[n] : line.pch[n - line.nHead];
 }
 
+// The texts whose copies are counted, found by hash and compared by bytes.
+class CTextTally
+{
+public:
+    CTextTally(const std::vector<CLineText>& texts, std::vector<long long>& more) : m_texts(texts), m_more(more)
+    {
+        m_more.assign(texts.size(), 0);
+        size_t nSlots = 16;
+        while (nSlots < texts.size() * 2)
+            nSlots <<= 1;
+        m_slots.assign(nSlots, 0);
+        m_hashes.resize(texts.size());
+        for (size_t n = 0; n < texts.size(); ++n)
+        {
+            m_hashes[n] = HashLine(texts[n]);
+            size_t nSlot = static_cast<size_t>(m_hashes[n]) & (nSlots - 1);
+            while (m_slots[nSlot] != 0)
+                nSlot = (nSlot + 1) & (nSlots - 1);
+            m_slots[nSlot] = n + 1;
+            m_sieve[Sieve(m_hashes[n])] = true;
+        }
+    }
+
+    // A line of a (nStep -1) or b (+1) with this hash.
+    void Count(uint64_t nHash, const CLineText& line, int nStep)
+    {
+        if (!m_sieve[Sieve(nHash)])
+            return;
+        for (size_t nSlot = static_cast<size_t>(nHash) & (m_slots.size() - 1); m_slots[nSlot] != 0;
+             nSlot = (nSlot + 1) & (m_slots.size() - 1))
+        {
+            const size_t n = m_slots[nSlot] - 1;
+            if (m_hashes[n] == nHash && SameLine(line, m_texts[n]))
+                m_more[n] += nStep;
+        }
+    }
+
+private:
+    const std::vector<CLineText>& m_texts;
+    std::vector<long long>& m_more;
+    std::vector<uint64_t> m_hashes;
+    std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
+    // A bit for each text, by other bits of its hash: small enough to stay
+    // near, it turns away most lines without a look at the slots.
+    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0xFFFF; }
+    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
+};
+
 class CMatcher
 {
 public:
-    CMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match)
-        : m_a(a), m_b(b), m_match(match)
+    CMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match, CTextTally* pTally)
+        : m_a(a), m_b(b), m_match(match), m_pTally(pTally)
     {
     }
 
@@ -268,7 +317,10 @@ private:
                 {
                     if (bA ? IsMatchedA(n) : IsMatchedB(n))
                         continue;
-                    uint64_t nHash = HashLine(bA ? LineA(n) : LineB(n));
+                    const CLineText line = bA ? LineA(n) : LineB(n);
+                    uint64_t nHash = HashLine(line);
+                    if (m_pTally)
+                        m_pTally->Count(nHash, line, bA ? -1 : 1);
                     highs[nIn] = static_cast<uint32_t>(nHash >> 32);
                     lows[nIn] = static_cast<uint32_t>(nHash);
                     bits[nIn] = lows[nIn] & (nFilterBits - 1);
@@ -358,25 +410,26 @@ private:
             if (nRarest == 1)
                 break;  // none is rarer
         }
+        // The chain: the longest run of pairs rising on both sides
+        // (patience sorting: tops[k] is the line of a that ends the best
+        // chain of k + 1 pairs so far; m_next keeps each pair's link to the
+        // one before it). The texts once on each side of the whole middle
+        // are paired in a's order, each with the line of b that Classify
+        // left in m_heads for it; the others, further down, in b's order,
+        // with lists in m_heads, which must be empty for them.
+        const bool bOnce = bWhole && nRarest == 1;
+        std::vector<uint32_t> tops, topsB;
+        if (bOnce)
+            PairTextsOnce(tops, topsB);
+        if (bWhole)
+            std::fill(m_heads.begin(), m_heads.end(), kEnd);
         if (nRarest == kCountMax)
         {
             PairInOrder(a0, a1, b0, b1);
             return;
         }
-        // The chain: the longest run of pairs rising on both sides
-        // (patience sorting: tops[k] is the line of a that ends the best
-        // chain of k + 1 pairs so far; m_next keeps each pair's link to the
-        // one before it). The texts once on each side of the whole middle
-        // are paired in a's order, each with the line of b Classify found
-        // for it; the others, below, in b's order.
-        std::vector<uint32_t> tops, topsB;
-        const bool bOnce = bWhole && nRarest == 1;
-        if (bOnce)
-            PairTextsOnce(tops, topsB);
-        else
+        if (!bOnce)
             PairTexts(a0, a1, b0, b1, nRarest, bTop, tops);
-        if (bWhole)
-            std::fill(m_heads.begin(), m_heads.end(), kEnd);
         if (tops.empty())
             return;
         for (uint32_t i = tops.back(); i != kEnd;)
@@ -595,6 +648,7 @@ private:
     const CLineSequence& m_a;
     const CLineSequence& m_b;
     std::vector<uint32_t>& m_match;
+    CTextTally* m_pTally;
     size_t m_nBase = 0;  // the head's length: the middle's first line on both sides
     uint32_t m_nA = 0;   // the middle's lines on each side
     uint32_t m_nB = 0;
@@ -643,14 +697,18 @@ uint64_t HashLine(const CLineText& line)
     return HashBytes(joined.data(), joined.size());
 }
 
-bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA)
+bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,
+                const std::vector<CLineText>* pTexts, std::vector<long long>* pMore)
 {
     matchOfA.clear();
     if (a.Count() >= kNoText || b.Count() >= kNoText)
         return false;
     try
     {
-        CMatcher matcher(a, b, matchOfA);
+        std::unique_ptr<CTextTally> pTally;
+        if (pTexts && pMore)
+            pTally.reset(new CTextTally(*pTexts, *pMore));
+        CMatcher matcher(a, b, matchOfA, pTally.get());
         matcher.Run();
         return true;
     }

@@ -147,8 +147,11 @@ void CHostsFollower::EndSave(bool bSaved)
     if (bSaved)
     {
         // The file now holds the rows: what changes from here on is new.
+        // Its stamp now spares the next look a read of the whole file (a
+        // write by another program since then still shows in its digest).
         m_bFromBackup = false;
         m_refused = CContentDigest();
+        m_stamp = ReadFileStamp(HostsPath());
     }
     if (m_bPending)
         FollowLater(0);
@@ -230,17 +233,15 @@ CHostsSaver::Followed CHostsFollower::Follow()
     if (m_bFromBackup)
         return CHostsSaver::notFollowed;
     CString path = HostsPath();
-    // Most changes in the folder leave the file's bytes as they were (other
-    // files, Tarnwick's own save): a digest read in small pieces tells,
-    // without taking the memory of a whole copy. A wipe the rows stayed
-    // over is not followed again.
+    // Most changes in the folder leave the hosts file as it was (other
+    // files): where its size and time are too, a digest read in small
+    // pieces tells, without the memory of a whole copy. A file whose size
+    // or time changed is read whole at once, which tells as well. A wipe
+    // the rows stayed over is not followed again.
     CFileStamp stamp = ReadFileStamp(path);
     CContentDigest digest;
-    if (DigestFile(path, digest) && (digest == m_known || digest == m_refused))
-    {
-        m_stamp = stamp;
+    if (stamp == m_stamp && DigestFile(path, digest) && (digest == m_known || digest == m_refused))
         return digest == m_known ? CHostsSaver::followedAll : CHostsSaver::notFollowed;
-    }
     // The new version is read beside the rows, which it is compared with:
     // how many lines it removed, and where the unsaved changes go.
     const bool bCarry = m_rows.HasChanges();
@@ -259,6 +260,8 @@ CHostsSaver::Followed CHostsFollower::Follow()
             m_rows.Empty();
             result = theirs.Load(path, &digest);
         }
+        if (result == CEntryList::loaded && digest == m_refused)
+            result = CEntryList::unchanged;
         if (result == CEntryList::loaded && bCarry)
             nLost = CarryChanges(m_rows, theirs, RecodeText, nullptr, &nRemoved);
         else if (result == CEntryList::loaded)
@@ -267,7 +270,8 @@ CHostsSaver::Followed CHostsFollower::Follow()
     if (result == CEntryList::unchanged)
     {
         m_stamp = stamp;
-        return CHostsSaver::followedAll;  // the same bytes again after all
+        // The same bytes again after all, or the wipe the rows stay over.
+        return digest == m_refused ? CHostsSaver::notFollowed : CHostsSaver::followedAll;
     }
     if (result == CEntryList::notOpened || (bCarry && result != CEntryList::loaded))
     {
