@@ -1,4 +1,5 @@
 #include "hosts/LineDiff.h"
+#include "hosts/LineTextIndex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,13 +9,8 @@
 
 namespace
 {
-// A line of a: the first of its text in a (the text's representative) keeps
-// counts there; every other line names its representative.
-const uint32_t kRepresentative = 0x80000000u;
-const uint32_t kCountMax = 0x7FFFu;  // counts stop there: only 0, 1 and "equal" matter
-// A line of b: matched already; its text is in no line of a.
-const uint32_t kMatched = 0x80000000u;
-const uint32_t kNoText = 0x7FFFFFFFu;
+using namespace linetext;
+
 // Ends of the lists of a text's lines, and chain links (see Region).
 const uint32_t kEnd = 0xFFFFFFFFu;
 const uint32_t kLink = 0xFFFFFFFEu;
@@ -67,54 +63,6 @@ char At(const CLineText& line, size_t n)
     return n < line.nHead ? line.pchHead[n] : line.pch[n - line.nHead];
 }
 
-// The texts whose copies are counted, found by hash and compared by bytes.
-class CTextTally
-{
-public:
-    CTextTally(const std::vector<CLineText>& texts, std::vector<long long>& more) : m_texts(texts), m_more(more)
-    {
-        m_more.assign(texts.size(), 0);
-        size_t nSlots = 16;
-        while (nSlots < texts.size() * 2)
-            nSlots <<= 1;
-        m_slots.assign(nSlots, 0);
-        m_hashes.resize(texts.size());
-        for (size_t n = 0; n < texts.size(); ++n)
-        {
-            m_hashes[n] = HashLine(texts[n]);
-            size_t nSlot = static_cast<size_t>(m_hashes[n]) & (nSlots - 1);
-            while (m_slots[nSlot] != 0)
-                nSlot = (nSlot + 1) & (nSlots - 1);
-            m_slots[nSlot] = n + 1;
-            m_sieve[Sieve(m_hashes[n])] = true;
-        }
-    }
-
-    // A line of a (nStep -1) or b (+1) with this hash.
-    void Count(uint64_t nHash, const CLineText& line, int nStep)
-    {
-        if (!m_sieve[Sieve(nHash)])
-            return;
-        for (size_t nSlot = static_cast<size_t>(nHash) & (m_slots.size() - 1); m_slots[nSlot] != 0;
-             nSlot = (nSlot + 1) & (m_slots.size() - 1))
-        {
-            const size_t n = m_slots[nSlot] - 1;
-            if (m_hashes[n] == nHash && SameLine(line, m_texts[n]))
-                m_more[n] += nStep;
-        }
-    }
-
-private:
-    const std::vector<CLineText>& m_texts;
-    std::vector<long long>& m_more;
-    std::vector<uint64_t> m_hashes;
-    std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
-    // A bit for each text, by other bits of its hash: small enough to stay
-    // near, it turns away most lines without a look at the slots.
-    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0xFFFF; }
-    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
-};
-
 class CMatcher
 {
 public:
@@ -146,7 +94,10 @@ public:
         m_nA = static_cast<uint32_t>(nA - nHead - nTail);
         m_nB = static_cast<uint32_t>(nB - nHead - nTail);
         if (m_nA == 0 || m_nB == 0)
+        {
+            TallyUnmatched();
             return;
+        }
         m_y.assign(m_nB, kNoText);
         // Most versions another program writes are the file with a few
         // lines added, removed or changed: a walk along both sides finds
@@ -160,8 +111,10 @@ public:
         for (uint32_t i = 0; i < m_nA; ++i)
             nLeftA += IsMatchedA(i) ? 0 : 1;
         if (nLeftA == 0 || std::count(m_y.begin(), m_y.end(), kNoText) == 0)
+        {
+            TallyUnmatched();
             return;
-        m_heads.assign(m_nA, kEnd);
+        }
         m_next.assign(m_nA, kEnd);
         Classify();
         if (bWalked)
@@ -192,6 +145,26 @@ public:
 private:
     CLineText LineA(uint32_t i) const { return m_a.Line(m_nBase + i); }
     CLineText LineB(uint32_t j) const { return m_b.Line(m_nBase + j); }
+
+    // Where nothing is left to match on one side, the lines left on the
+    // other are hashed for the tally alone.
+    void TallyUnmatched()
+    {
+        for (uint32_t i = 0; m_pTally && i < m_nA; ++i)
+        {
+            if (IsMatchedA(i))
+                continue;
+            const CLineText line = LineA(i);
+            m_pTally->Count(HashLine(line), line, -1);
+        }
+        for (uint32_t j = 0; m_pTally && j < m_nB; ++j)
+        {
+            if (!m_y.empty() && IsMatchedB(j))
+                continue;
+            const CLineText line = LineB(j);
+            m_pTally->Count(HashLine(line), line, 1);
+        }
+    }
 
     uint32_t TextOfA(uint32_t i) const { return (m_x[i].nText & kRepresentative) ? i : m_x[i].nText; }
     uint32_t TextOfB(uint32_t j) const { return m_y[j] & ~kMatched; }
@@ -266,122 +239,54 @@ private:
         return true;
     }
 
-    // Gives every unmatched line its text's representative, and counts each
-    // text's lines on both sides: a table of the lines of a, open
-    // addressing, each slot a line's hash (high half) and the line plus one
-    // (low half); the low half is kept with the line. Two lines whose 64-bit
-    // hashes agree are taken for the same text without reading their bytes
-    // again, which would cost a trip to memory far away for every line;
-    // whoever acts on a match compares the two lines' bytes first. The
-    // lines go in batches, in steps: their slots are asked for ahead of the
-    // look-ups, and a found line's record ahead of its check, so that
-    // memory far away comes in while other lines are worked on.
+    // Gives every unmatched line its text's representative (kNoText for a
+    // line of b whose text is in no unmatched line of a), and counts each
+    // text's unmatched lines on both sides, and the texts the tally wants.
     void Classify()
     {
-        m_x.assign(m_nA, ALine{0, 0});
-        const uint64_t nSlots = uint64_t(m_nA) + m_nA / 2 + 1;
-        std::vector<uint64_t> table(static_cast<size_t>(nSlots), 0);
-        // A bit for each text of a, by the low half of its hash: most lines
-        // of b whose text is in no line of a (a file rewritten) are told so
-        // from this small table, without a trip to the large one.
-        uint32_t nFilterBits = 64;
-        while (nFilterBits < m_nA * 8 && nFilterBits < (1u << 31))
-            nFilterBits <<= 1;
-        std::vector<uint32_t> filter(nFilterBits / 32, 0);
-        auto next = [nSlots](uint64_t nSlot) { return nSlot + 1 == nSlots ? 0 : nSlot + 1; };
-        // The line of a whose text has this hash, kNoText when there is
-        // none; bAdd puts a line of a there when there is none.
-        auto find = [&](uint32_t nHigh, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine) {
-            for (;; nSlot = next(nSlot))
+        m_index.Size(m_nA);
+        {
+            auto line = [&](uint32_t n, CLineText& text) {
+                if (IsMatchedA(n))
+                    return false;
+                text = LineA(n);
+                return true;
+            };
+            auto hashed = [&](uint64_t nHash, const CLineText& text) {
+                if (m_pTally)
+                    m_pTally->Count(nHash, text, -1);
+            };
+            auto done = [&](uint32_t n, uint32_t r, uint32_t nLow) {
+                m_x[n].nLow = nLow;
+                m_x[n].nText = r == kNoText ? kRepresentative : r;
+                CountInA(r == kNoText ? n : r);
+            };
+            m_index.Pass(m_nA, true, line, hashed, done);
+        }
+        m_heads.assign(m_x.size(), kEnd);
+        // Each line of b: its text's representative; the text's last line
+        // of b is kept in m_heads for the pairing of texts once on each
+        // side.
+        auto line = [&](uint32_t n, CLineText& text) {
+            if (IsMatchedB(n))
+                return false;
+            text = LineB(n);
+            return true;
+        };
+        auto hashed = [&](uint64_t nHash, const CLineText& text) {
+            if (m_pTally)
+                m_pTally->Count(nHash, text, 1);
+        };
+        auto done = [&](uint32_t n, uint32_t r, uint32_t) {
+            m_y[n] = r;
+            if (r != kNoText)
             {
-                uint64_t nHere = table[static_cast<size_t>(nSlot)];
-                if (nHere == 0)
-                {
-                    if (bAdd)
-                        table[static_cast<size_t>(nSlot)] = uint64_t(nHigh) << 32 | (uint64_t(nLine) + 1);
-                    return kNoText;
-                }
-                uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
-                if ((nHere >> 32) == nHigh && m_x[nOther].nLow == nLow)
-                    return nOther;
+                CountInB(r);
+                m_heads[r] = n;
             }
         };
-        const uint32_t kBatch = 16;
-        auto each = [&](uint32_t nLines, bool bA) {
-            uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
-            uint64_t slots[kBatch];
-            for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
-            {
-                uint32_t nIn = 0;
-                for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
-                {
-                    if (bA ? IsMatchedA(n) : IsMatchedB(n))
-                        continue;
-                    const CLineText line = bA ? LineA(n) : LineB(n);
-                    uint64_t nHash = HashLine(line);
-                    if (m_pTally)
-                        m_pTally->Count(nHash, line, bA ? -1 : 1);
-                    highs[nIn] = static_cast<uint32_t>(nHash >> 32);
-                    lows[nIn] = static_cast<uint32_t>(nHash);
-                    bits[nIn] = lows[nIn] & (nFilterBits - 1);
-                    if (bA)
-                        filter[bits[nIn] / 32] |= 1u << (bits[nIn] % 32);
-                    else
-                        __builtin_prefetch(&filter[bits[nIn] / 32]);
-                    slots[nIn] = (uint64_t(highs[nIn]) * nSlots) >> 32;
-                    __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
-                    which[nIn++] = n;
-                }
-                // The first line of a in each line's run of slots whose hash
-                // agrees in its high half: its record is asked for next.
-                for (uint32_t k = 0; k < nIn; ++k)
-                {
-                    firsts[k] = kNoText;
-                    if (!bA && !(filter[bits[k] / 32] & (1u << (bits[k] % 32))))
-                    {
-                        which[k] = kNoText;  // in no line of a
-                        continue;
-                    }
-                    for (uint64_t nSlot = slots[k];; nSlot = next(nSlot))
-                    {
-                        uint64_t nHere = table[static_cast<size_t>(nSlot)];
-                        if (nHere == 0 || (nHere >> 32) == highs[k])
-                        {
-                            firsts[k] = nHere == 0 ? kNoText : static_cast<uint32_t>(nHere) - 1;
-                            break;
-                        }
-                    }
-                    if (firsts[k] != kNoText)
-                        __builtin_prefetch(&m_x[firsts[k]]);
-                }
-                for (uint32_t k = 0; k < nIn; ++k)
-                {
-                    const uint32_t n = which[k];
-                    if (n == kNoText)
-                        continue;
-                    uint32_t r = firsts[k] != kNoText && m_x[firsts[k]].nLow == lows[k]
-                                     ? firsts[k]
-                                     : find(highs[k], lows[k], slots[k], bA, n);
-                    if (bA)
-                    {
-                        m_x[n].nLow = lows[k];
-                        m_x[n].nText = r == kNoText ? kRepresentative : r;
-                        CountInA(r == kNoText ? n : r);
-                    }
-                    else
-                    {
-                        m_y[n] = r;
-                        if (r != kNoText)
-                        {
-                            CountInB(r);
-                            m_heads[r] = n;
-                        }
-                    }
-                }
-            }
-        };
-        each(m_nA, true);
-        each(m_nB, false);
+        m_index.Pass(m_nB, false, line, hashed, done);
+        m_index.Free();
     }
 
     // Matches the unmatched lines of a[a0, a1) with those of b[b0, b1):
@@ -518,11 +423,12 @@ private:
     {
         for (uint32_t i = 0; i < m_nA; ++i)
         {
-            if (!(m_x[i].nText & kRepresentative) || CountA(i) != 1 || CountB(i) != 1)
+            const uint32_t r = TextOfA(i);
+            if (CountA(r) != 1 || CountB(r) != 1)
                 continue;
-            uint32_t j = m_heads[i];
+            uint32_t j = m_heads[r];
             m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
-            m_y[j] = i | kMatched;
+            m_y[j] = r | kMatched;
             auto pos = std::lower_bound(topsB.begin(), topsB.end(), j);
             const size_t k = static_cast<size_t>(pos - topsB.begin());
             m_next[i] = k == 0 ? kEnd : tops[k - 1];
@@ -649,17 +555,11 @@ private:
     const CLineSequence& m_b;
     std::vector<uint32_t>& m_match;
     CTextTally* m_pTally;
-    size_t m_nBase = 0;  // the head's length: the middle's first line on both sides
-    uint32_t m_nA = 0;   // the middle's lines on each side
+    size_t m_nBase = 0;      // the head's length: the middle's first line on both sides
+    uint32_t m_nA = 0;       // the middle's lines on each side
     uint32_t m_nB = 0;
-    // Per line of a: the low half of its hash, and its text's representative
-    // (or, for a representative, the counts of its text's lines).
-    struct ALine
-    {
-        uint32_t nLow;
-        uint32_t nText;
-    };
-    std::vector<ALine> m_x;
+    CTextIndex m_index;           // the unmatched lines of a by text
+    std::vector<ALine>& m_x = m_index.x;
     std::vector<uint32_t> m_y;      // per line of b: representative, matched
     std::vector<uint32_t> m_heads;  // per representative: its list's first line
     std::vector<uint32_t> m_next;   // per line of a: the next in its list

@@ -67,6 +67,27 @@ std::vector<uint32_t> Match(const Lines& a, const Lines& b)
     EXPECT_TRUE(MatchLines(CLines(a), CLines(b), match));
     return match;
 }
+
+// Matched again, with every text of either side counted: the same matches,
+// and for every text how many more lines of b than of a hold it.
+void ExpectSameMatchesAndCounts(const Lines& a, const Lines& b, const std::vector<uint32_t>& match)
+{
+    std::map<std::string, long long> more;
+    for (const std::string& line : a)
+        --more[line];
+    for (const std::string& line : b)
+        ++more[line];
+    std::vector<CLineText> texts;
+    for (const auto& text : more)
+        texts.push_back(CLineText{"", 0, text.first.data(), text.first.size()});
+    std::vector<uint32_t> again;
+    std::vector<long long> counted;
+    ASSERT_TRUE(MatchLines(CLines(a), CLines(b), again, &texts, &counted));
+    EXPECT_EQ(match, again);
+    size_t n = 0;
+    for (const auto& text : more)
+        EXPECT_EQ(text.second, counted[n++]) << text.first;
+}
 }
 
 TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
@@ -84,7 +105,24 @@ TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
         Lines a = make(12);
         Lines b = make(12);
         SCOPED_TRACE("case " + std::to_string(nCase));
-        CheckedMatches(a, b, Match(a, b));
+        std::vector<uint32_t> match = Match(a, b);
+        CheckedMatches(a, b, match);
+        ExpectSameMatchesAndCounts(a, b, match);
+    }
+    // Long enough for the walk along both sides to give up: a file of a few
+    // dozen texts, shuffled, with a common head and tail and lines dropped.
+    for (int nCase = 0; nCase < 30; ++nCase)
+    {
+        Lines a(1000 + random() % 2000);
+        for (std::string& line : a)
+            line = "0.0.0.0 h" + std::to_string(random() % (nCase + 2) * 7) + ".example";
+        Lines b(a.begin() + 1 + nCase * 10, a.end() - nCase % 3);
+        std::shuffle(b.begin() + nCase, b.end() - nCase % 5, random);
+        b.insert(b.begin(), a.begin(), a.begin() + nCase * 5);
+        SCOPED_TRACE("long case " + std::to_string(nCase));
+        std::vector<uint32_t> match = Match(a, b);
+        CheckedMatches(a, b, match);
+        ExpectSameMatchesAndCounts(a, b, match);
     }
     EXPECT_TRUE(Match({}, {}).empty());
     EXPECT_EQ((std::vector<uint32_t>{kNoLine}), Match({"a"}, {}));

@@ -1,0 +1,206 @@
+// The texts of one version of a file, for the line matching
+// (hosts/LineDiff.cpp): a table of its lines by hash, and a tally of how
+// often a few texts occur. Only the line matching uses these.
+//
+// No windows.h: this builds natively too.
+#pragma once
+
+#include "hosts/LineDiff.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace linetext
+{
+// A line of a: the first of its text in a (the text's representative) keeps
+// counts there; every other line names its representative.
+const uint32_t kRepresentative = 0x80000000u;
+const uint32_t kCountMax = 0x7FFFu;  // counts stop there: only 0, 1 and "equal" matter
+// A line of b: matched already; its text is in no line of a.
+const uint32_t kMatched = 0x80000000u;
+const uint32_t kNoText = 0x7FFFFFFFu;
+
+// A line of a: the low half of its hash, and its text's representative (or,
+// for a representative, the counts of its text's lines).
+struct ALine
+{
+    uint32_t nLow;
+    uint32_t nText;
+};
+
+// The lines of a by text: a table of them, open addressing, each slot a
+// line's hash (high half) and the line plus one (low half), the low half
+// kept with the line. Two lines whose 64-bit hashes agree are taken for the
+// same text without reading their bytes again, which would cost a trip to
+// memory far away for every line; whoever acts on a match compares the two
+// lines' bytes first. A line's representative is its text's first line
+// put in.
+struct CTextIndex
+{
+    std::vector<ALine> x;
+    std::vector<uint64_t> table;
+    uint64_t nSlots = 0;
+    // A bit for each text, by the low half of its hash: most lines of b
+    // whose text is in no line of a (a file rewritten) are told so from this
+    // small table, without a trip to the large one.
+    std::vector<uint32_t> filter;
+    uint32_t nFilterBits = 64;
+
+    void Size(uint32_t nLines)
+    {
+        x.assign(nLines, ALine{0, 0});
+        nSlots = uint64_t(nLines) + nLines / 2 + 1;
+        table.assign(static_cast<size_t>(nSlots), 0);
+        while (nFilterBits < nLines * 8 && nFilterBits < (1u << 31))
+            nFilterBits <<= 1;
+        filter.assign(nFilterBits / 32, 0);
+    }
+    void Free()
+    {
+        std::vector<uint64_t>().swap(table);
+        std::vector<uint32_t>().swap(filter);
+    }
+    uint64_t Next(uint64_t nSlot) const { return nSlot + 1 == nSlots ? 0 : nSlot + 1; }
+
+    // The representative of the text with this hash, kNoText when there is
+    // none; bAdd puts nLine there as its text's when there is none.
+    uint32_t Find(uint32_t nHigh, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine)
+    {
+        for (;; nSlot = Next(nSlot))
+        {
+            uint64_t nHere = table[static_cast<size_t>(nSlot)];
+            if (nHere == 0)
+            {
+                if (bAdd)
+                    table[static_cast<size_t>(nSlot)] = uint64_t(nHigh) << 32 | (uint64_t(nLine) + 1);
+                return kNoText;
+            }
+            uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
+            if ((nHere >> 32) == nHigh && x[nOther].nLow == nLow)
+                return nOther;
+        }
+    }
+
+    // Puts lines into the table (bAdd) or looks them up: every line n in
+    // [0, nLines) that line(n, text) gives. hashed(hash, text) sees each
+    // line's hash; done(n, r, low) gets each line's representative (kNoText:
+    // none, or, with bAdd, the line is its text's first) unless the filter
+    // tells at once that a line looked up is in no line put in. The lines go
+    // in batches, in steps: their slots are asked for ahead of the look-ups,
+    // and a found line's record ahead of its check, so that memory far away
+    // comes in while other lines are worked on.
+    template <typename Line, typename Hashed, typename Done>
+    void Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed, Done done)
+    {
+        const uint32_t kBatch = 16;
+        uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
+        uint64_t slots[kBatch];
+        for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
+        {
+            uint32_t nIn = 0;
+            for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
+            {
+                CLineText text;
+                if (!line(n, text))
+                    continue;
+                const uint64_t nHash = HashLine(text);
+                hashed(nHash, text);
+                highs[nIn] = static_cast<uint32_t>(nHash >> 32);
+                lows[nIn] = static_cast<uint32_t>(nHash);
+                bits[nIn] = lows[nIn] & (nFilterBits - 1);
+                if (bAdd)
+                    filter[bits[nIn] / 32] |= 1u << (bits[nIn] % 32);
+                else
+                    __builtin_prefetch(&filter[bits[nIn] / 32]);
+                slots[nIn] = (uint64_t(highs[nIn]) * nSlots) >> 32;
+                __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
+                which[nIn++] = n;
+            }
+            // The first line in each line's run of slots whose hash agrees in
+            // its high half: its record is asked for next.
+            for (uint32_t k = 0; k < nIn; ++k)
+            {
+                firsts[k] = kNoText;
+                if (!bAdd && !(filter[bits[k] / 32] & (1u << (bits[k] % 32))))
+                {
+                    which[k] = kNoText;
+                    continue;
+                }
+                for (uint64_t nSlot = slots[k];; nSlot = Next(nSlot))
+                {
+                    uint64_t nHere = table[static_cast<size_t>(nSlot)];
+                    if (nHere == 0 || (nHere >> 32) == highs[k])
+                    {
+                        firsts[k] = nHere == 0 ? kNoText : static_cast<uint32_t>(nHere) - 1;
+                        break;
+                    }
+                }
+                if (firsts[k] != kNoText)
+                    __builtin_prefetch(&x[firsts[k]]);
+            }
+            for (uint32_t k = 0; k < nIn; ++k)
+            {
+                if (which[k] == kNoText)
+                    continue;
+                uint32_t r = firsts[k] != kNoText && x[firsts[k]].nLow == lows[k]
+                                 ? firsts[k]
+                                 : Find(highs[k], lows[k], slots[k], bAdd, which[k]);
+                done(which[k], r, lows[k]);
+            }
+        }
+    }
+};
+
+// The texts whose copies are counted, found by hash and compared by bytes.
+class CTextTally
+{
+public:
+    CTextTally(const std::vector<CLineText>& texts, std::vector<long long>& more) : m_texts(texts), m_more(more)
+    {
+        m_more.assign(texts.size(), 0);
+        size_t nSlots = 16;
+        while (nSlots < texts.size() * 2)
+            nSlots <<= 1;
+        m_slots.assign(nSlots, 0);
+        m_hashes.resize(texts.size());
+        for (size_t n = 0; n < texts.size(); ++n)
+        {
+            m_hashes[n] = HashLine(texts[n]);
+            size_t nSlot = static_cast<size_t>(m_hashes[n]) & (nSlots - 1);
+            while (m_slots[nSlot] != 0)
+                nSlot = (nSlot + 1) & (nSlots - 1);
+            m_slots[nSlot] = n + 1;
+            m_sieve[Sieve(m_hashes[n])] = true;
+        }
+    }
+
+    const std::vector<CLineText>& Texts() const { return m_texts; }
+    void Add(size_t n, int nStep) { m_more[n] += nStep; }
+
+    // A line of a (nStep -1) or b (+1) with this hash.
+    void Count(uint64_t nHash, const CLineText& line, int nStep)
+    {
+        if (!m_sieve[Sieve(nHash)])
+            return;
+        for (size_t nSlot = static_cast<size_t>(nHash) & (m_slots.size() - 1); m_slots[nSlot] != 0;
+             nSlot = (nSlot + 1) & (m_slots.size() - 1))
+        {
+            const size_t n = m_slots[nSlot] - 1;
+            if (m_hashes[n] == nHash && SameLine(line, m_texts[n]))
+                m_more[n] += nStep;
+        }
+    }
+
+private:
+    const std::vector<CLineText>& m_texts;
+    std::vector<long long>& m_more;
+    std::vector<uint64_t> m_hashes;
+    std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
+    // A bit for each text, by other bits of its hash: small enough to stay
+    // near, it turns away most lines without a look at the slots.
+    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0xFFFF; }
+    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
+};
+
+}
