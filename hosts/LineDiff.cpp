@@ -245,48 +245,42 @@ private:
     void Classify()
     {
         m_index.Size(m_nA);
-        {
-            auto line = [&](uint32_t n, CLineText& text) {
-                if (IsMatchedA(n))
-                    return false;
-                text = LineA(n);
-                return true;
-            };
-            auto hashed = [&](uint64_t nHash, const CLineText& text) {
-                if (m_pTally)
-                    m_pTally->Count(nHash, text, -1);
-            };
-            auto done = [&](uint32_t n, uint32_t r, uint32_t nLow) {
-                m_x[n].nLow = nLow;
-                m_x[n].nText = r == kNoText ? kRepresentative : r;
-                CountInA(r == kNoText ? n : r);
-            };
-            m_index.Pass(m_nA, true, line, hashed, done);
-        }
-        m_heads.assign(m_x.size(), kEnd);
+        ClassifySide(true, [&](uint32_t n, uint32_t r, uint32_t nLow) {
+            m_x[n].nLow = nLow;
+            m_x[n].nText = r == kNoText ? kRepresentative : r;
+            CountInA(r == kNoText ? n : r);
+        });
         // Each line of b: its text's representative; the text's last line
         // of b is kept in m_heads for the pairing of texts once on each
         // side.
-        auto line = [&](uint32_t n, CLineText& text) {
-            if (IsMatchedB(n))
-                return false;
-            text = LineB(n);
-            return true;
-        };
-        auto hashed = [&](uint64_t nHash, const CLineText& text) {
-            if (m_pTally)
-                m_pTally->Count(nHash, text, 1);
-        };
-        auto done = [&](uint32_t n, uint32_t r, uint32_t) {
+        m_heads.assign(m_x.size(), kEnd);
+        ClassifySide(false, [&](uint32_t n, uint32_t r, uint32_t) {
             m_y[n] = r;
             if (r != kNoText)
             {
                 CountInB(r);
                 m_heads[r] = n;
             }
-        };
-        m_index.Pass(m_nB, false, line, hashed, done);
+        });
         m_index.Free();
+    }
+
+    // The unmatched lines of a (put into the index) or of b (looked up in
+    // it), each also counted for the tally.
+    template <typename Done>
+    void ClassifySide(bool bA, Done done)
+    {
+        auto line = [&](uint32_t n, CLineText& text) {
+            if (bA ? IsMatchedA(n) : IsMatchedB(n))
+                return false;
+            text = bA ? LineA(n) : LineB(n);
+            return true;
+        };
+        auto hashed = [&](uint64_t nHash, const CLineText& text) {
+            if (m_pTally)
+                m_pTally->Count(nHash, text, bA ? -1 : 1);
+        };
+        m_index.Pass(bA ? m_nA : m_nB, bA, line, hashed, done);
     }
 
     // Matches the unmatched lines of a[a0, a1) with those of b[b0, b1):

@@ -175,9 +175,6 @@ public:
         }
     }
 
-    const std::vector<CLineText>& Texts() const { return m_texts; }
-    void Add(size_t n, int nStep) { m_more[n] += nStep; }
-
     // A line of a (nStep -1) or b (+1) with this hash.
     void Count(uint64_t nHash, const CLineText& line, int nStep)
     {
