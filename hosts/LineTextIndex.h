@@ -109,10 +109,7 @@ struct CTextIndex
                 highs[nIn] = static_cast<uint32_t>(nHash >> 32);
                 lows[nIn] = static_cast<uint32_t>(nHash);
                 bits[nIn] = lows[nIn] & (nFilterBits - 1);
-                if (bAdd)
-                    filter[bits[nIn] / 32] |= 1u << (bits[nIn] % 32);
-                else
-                    __builtin_prefetch(&filter[bits[nIn] / 32]);
+                __builtin_prefetch(&filter[bits[nIn] / 32]);
                 slots[nIn] = (uint64_t(highs[nIn]) * nSlots) >> 32;
                 __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
                 which[nIn++] = n;
@@ -122,7 +119,9 @@ struct CTextIndex
             for (uint32_t k = 0; k < nIn; ++k)
             {
                 firsts[k] = kNoText;
-                if (!bAdd && !(filter[bits[k] / 32] & (1u << (bits[k] % 32))))
+                if (bAdd)
+                    filter[bits[k] / 32] |= 1u << (bits[k] % 32);
+                else if (!(filter[bits[k] / 32] & (1u << (bits[k] % 32))))
                 {
                     which[k] = kNoText;
                     continue;
@@ -196,8 +195,8 @@ private:
     std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
     // A bit for each text, by other bits of its hash: small enough to stay
     // near, it turns away most lines without a look at the slots.
-    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0xFFFF; }
-    std::vector<bool> m_sieve = std::vector<bool>(0x10000, false);
+    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0x3FFFF; }
+    std::vector<bool> m_sieve = std::vector<bool>(0x40000, false);
 };
 
 }
