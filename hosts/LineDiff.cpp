@@ -117,8 +117,7 @@ public:
         }
         m_next.assign(m_nA, kEnd);
         Classify();
-        if (bWalked)
-            std::fill(m_heads.begin(), m_heads.end(), kEnd);
+        m_heads.assign(m_x.size(), kEnd);
         m_nBudget = kWorkPerLine * (uint64_t(m_nA) + m_nB);
         if (!bWalked)
         {
@@ -251,15 +250,13 @@ private:
             CountInA(r == kNoText ? n : r);
         });
         // Each line of b: its text's representative; the text's last line
-        // of b is kept in m_heads for the pairing of texts once on each
-        // side.
-        m_heads.assign(m_x.size(), kEnd);
+        // of b is kept with it for the pairing of texts once on each side.
         ClassifySide(false, [&](uint32_t n, uint32_t r, uint32_t) {
             m_y[n] = r;
             if (r != kNoText)
             {
                 CountInB(r);
-                m_heads[r] = n;
+                m_x[r].nLastB = n;
             }
         });
         m_index.Free();
@@ -314,14 +311,11 @@ private:
         // chain of k + 1 pairs so far; m_next keeps each pair's link to the
         // one before it). The texts once on each side of the whole middle
         // are paired in a's order, each with the line of b that Classify
-        // left in m_heads for it; the others, further down, in b's order,
-        // with lists in m_heads, which must be empty for them.
+        // found for it; the others, further down, in b's order.
         const bool bOnce = bWhole && nRarest == 1;
         std::vector<uint32_t> tops, topsB;
         if (bOnce)
             PairTextsOnce(tops, topsB);
-        if (bWhole)
-            std::fill(m_heads.begin(), m_heads.end(), kEnd);
         if (nRarest == kCountMax)
         {
             PairInOrder(a0, a1, b0, b1);
@@ -410,7 +404,7 @@ private:
     }
 
     // The texts once on each side of the whole middle, each line of a with
-    // the line of b that Classify kept in m_heads for its text; every pair
+    // the line of b that Classify found for its text; every pair
     // stays, so the lines of b are marked at once, and the chain (in
     // topsB, by the lines of b) only splits the rest.
     void PairTextsOnce(std::vector<uint32_t>& tops, std::vector<uint32_t>& topsB)
@@ -420,7 +414,7 @@ private:
             const uint32_t r = TextOfA(i);
             if (CountA(r) != 1 || CountB(r) != 1)
                 continue;
-            uint32_t j = m_heads[r];
+            uint32_t j = m_x[r].nLastB;
             m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
             m_y[j] = r | kMatched;
             auto pos = std::lower_bound(topsB.begin(), topsB.end(), j);

@@ -22,11 +22,13 @@ const uint32_t kMatched = 0x80000000u;
 const uint32_t kNoText = 0x7FFFFFFFu;
 
 // A line of a: the low half of its hash, and its text's representative (or,
-// for a representative, the counts of its text's lines).
+// for a representative, the counts of its text's lines, and its text's last
+// line of b, which the look-ups of b leave there).
 struct ALine
 {
     uint32_t nLow;
     uint32_t nText;
+    uint32_t nLastB;
 };
 
 // The lines of a by text: a table of them, open addressing, each slot a
@@ -49,7 +51,7 @@ struct CTextIndex
 
     void Size(uint32_t nLines)
     {
-        x.assign(nLines, ALine{0, 0});
+        x.assign(nLines, ALine{0, 0, 0});
         nSlots = uint64_t(nLines) + nLines / 2 + 1;
         table.assign(static_cast<size_t>(nSlots), 0);
         while (nFilterBits < nLines * 8 && nFilterBits < (1u << 31))
