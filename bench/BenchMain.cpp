@@ -13,6 +13,7 @@
 // prints a markdown table of medians and spreads. Everything it changes is
 // put back at the end. Exit status 1 when any step did not do what it must.
 #include "BenchFollow.h"
+#include "BenchResults.h"
 #include "CheckEntriesBench.h"
 #include "HostsGenerator.h"
 #include "SectionsBench.h"
@@ -26,7 +27,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -34,7 +34,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -154,151 +153,6 @@ void SelectAll(HWND hList, bool bRedraw, UINT nState = LVIS_SELECTED)
 void RunCommand(HWND hDlg, int nID)
 {
     ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
-}
-
-// Wine fills PeakPagefileUsage with the current private bytes (anonymous
-// resident memory), so the peak of private bytes is sampled after every step
-// instead; PeakWorkingSetSize is a true peak (the kernel's resident high-water
-// mark).
-struct CMemory
-{
-    double dPeakWorkingSetMB = 0;
-    double dPeakPrivateMB = 0;
-    double dPrivateMB = 0;
-};
-
-CMemory ProcessMemory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    CMemory memory;
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters)))
-    {
-        memory.dPeakWorkingSetMB = counters.PeakWorkingSetSize / 1048576.0;
-        memory.dPeakPrivateMB = counters.PeakPagefileUsage / 1048576.0;
-        memory.dPrivateMB = counters.PagefileUsage / 1048576.0;
-    }
-    return memory;
-}
-
-// Timings of every run, by step, in the order the steps first ran.
-class CResults
-{
-public:
-    void Add(const std::string& key, const std::string& label, double dSeconds)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (Step& step : m_steps)
-            if (step.key == key)
-            {
-                step.values.push_back(dSeconds);
-                return;
-            }
-        m_steps.push_back(Step{key, label, {dSeconds}});
-    }
-
-    // Fixes a step's place in the table before its first timing.
-    void Declare(const std::string& key, const std::string& label)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_steps.push_back(Step{key, label, {}});
-    }
-
-    void Fail(const std::string& what)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_failures.push_back(what);
-        std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-        std::fflush(stderr);
-    }
-    bool Failed() const { return !m_failures.empty(); }
-
-    void SamplePrivateBytes(double dPrivateMB)
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_dMaxPrivateMB = std::max(m_dMaxPrivateMB, dPrivateMB);
-    }
-
-    void Print(int nFileLines, int nRows, const CMemory& start, const CMemory& afterWindows,
-               const CMemory& end) const;
-    // Appends "lines, key, label, median, min, max" rows for scripts/bench.
-    void WriteTsv(const char* pszPath, int nFileLines, double dFileMB, const CMemory& start,
-                  const CMemory& afterWindows) const;
-
-private:
-    struct Step
-    {
-        std::string key;
-        std::string label;
-        std::vector<double> values;
-    };
-    static double Median(std::vector<double> values)
-    {
-        std::sort(values.begin(), values.end());
-        size_t n = values.size();
-        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    }
-
-    std::vector<Step> m_steps;
-    std::vector<std::string> m_failures;
-    double m_dMaxPrivateMB = 0;
-    mutable std::mutex m_mutex;
-};
-
-void CResults::Print(int nFileLines, int nRows, const CMemory& start, const CMemory& afterWindows,
-                     const CMemory& end) const
-{
-    std::printf("\n### %d-line hosts file (%d rows in the list)\n\n", nFileLines, nRows);
-    std::printf("| Work | median (s) | min-max (s) | runs (s) |\n|---|---:|---:|---|\n");
-    for (const Step& step : m_steps)
-    {
-        if (step.values.empty())
-            continue;
-        std::string runs;
-        for (double d : step.values)
-        {
-            char sz[32];
-            std::snprintf(sz, sizeof(sz), "%s%.3f", runs.empty() ? "" : " ", d);
-            runs += sz;
-        }
-        std::printf("| %s | %.3f | %.3f-%.3f | %s |\n", step.label.c_str(), Median(step.values),
-                    *std::min_element(step.values.begin(), step.values.end()),
-                    *std::max_element(step.values.begin(), step.values.end()), runs.c_str());
-    }
-    std::printf("\nMemory of the process: peak working set %.1f MB over the window runs (%.1f MB at start, "
-                "%.1f MB once the floor runs had followed); private bytes %.1f MB at start, at most %.1f MB after "
-                "a step, %.1f MB at the end (Wine reports PeakPagefileUsage as the current value, %.1f MB).\n",
-                afterWindows.dPeakWorkingSetMB, start.dPeakWorkingSetMB, end.dPeakWorkingSetMB, start.dPrivateMB,
-                m_dMaxPrivateMB, end.dPrivateMB, end.dPeakPrivateMB);
-    for (const std::string& failure : m_failures)
-        std::printf("\nFAILED: %s\n", failure.c_str());
-    std::fflush(stdout);
-}
-
-void CResults::WriteTsv(const char* pszPath, int nFileLines, double dFileMB, const CMemory& start,
-                        const CMemory& afterWindows) const
-{
-    std::FILE* pFile = std::fopen(pszPath, "a");
-    if (!pFile)
-        return;
-    for (const Step& step : m_steps)
-        if (!step.values.empty())
-            std::fprintf(pFile, "%d\t%s\t%s\t%.3f\t%.3f\t%.3f\n", nFileLines, step.key.c_str(),
-                         step.label.c_str(), Median(step.values),
-                         *std::min_element(step.values.begin(), step.values.end()),
-                         *std::max_element(step.values.begin(), step.values.end()));
-    std::fprintf(pFile, "%d\tpeak_ws\tPeak working set, window runs (MB)\t%.1f\t%.1f\t%.1f\n", nFileLines,
-                 afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB, afterWindows.dPeakWorkingSetMB);
-    std::fprintf(pFile, "%d\tpeak_private\tPrivate bytes, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
-                 nFileLines, m_dMaxPrivateMB, m_dMaxPrivateMB, m_dMaxPrivateMB);
-    // Less what the process held before any window (Wine's own share), and
-    // the file's size, to compare the two.
-    double dAbove = m_dMaxPrivateMB - start.dPrivateMB;
-    std::fprintf(pFile, "%d\tpeak_private_above\tPrivate bytes above start, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
-                 nFileLines, dAbove, dAbove, dAbove);
-    std::fprintf(pFile, "%d\tfile_size\tHosts file size (MB)\t%.1f\t%.1f\t%.1f\n", nFileLines, dFileMB, dFileMB,
-                 dFileMB);
-    std::fclose(pFile);
 }
 
 CResults g_results;
