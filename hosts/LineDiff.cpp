@@ -306,23 +306,21 @@ private:
             if (nRarest == 1)
                 break;  // none is rarer
         }
-        // The chain: the longest run of pairs rising on both sides
-        // (patience sorting: tops[k] is the line of a that ends the best
-        // chain of k + 1 pairs so far; m_next keeps each pair's link to the
-        // one before it). The texts once on each side of the whole middle
-        // are paired in a's order, each with the line of b that Classify
-        // found for it; the others, further down, in b's order.
-        const bool bOnce = bWhole && nRarest == 1;
-        std::vector<uint32_t> tops, topsB;
-        if (bOnce)
-            PairTextsOnce(tops, topsB);
         if (nRarest == kCountMax)
         {
             PairInOrder(a0, a1, b0, b1);
             return;
         }
-        if (!bOnce)
-            PairTexts(a0, a1, b0, b1, nRarest, bTop, tops);
+        // The chain: the longest run of pairs rising on both sides (see
+        // Extend). The texts once on each side of the whole middle are
+        // paired in a's order, each with the line of b that Classify found
+        // for it; the others in b's order.
+        std::vector<uint32_t> keys, tops;
+        const bool bOnce = bWhole && nRarest == 1;
+        if (bOnce)
+            PairTextsOnce(keys, tops);
+        else
+            PairTexts(a0, a1, b0, b1, nRarest, keys, tops);
         if (tops.empty())
             return;
         for (uint32_t i = tops.back(); i != kEnd;)
@@ -333,7 +331,7 @@ private:
             i = nBefore;
         }
         std::vector<uint32_t>().swap(tops);
-        std::vector<uint32_t>().swap(topsB);
+        std::vector<uint32_t>().swap(keys);
         // The other pairs are undone, but for a text once on each side at
         // the top.
         for (uint32_t i = a0; i < a1 && !bOnce; ++i)
@@ -372,8 +370,8 @@ private:
     // Pairs the texts that occur nRarest times on each side of a stretch,
     // in order: each text's lines of a in a list, taken by its lines of b.
     // A pair's line of b is kept in m_match until the chain is known.
-    void PairTexts(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, uint32_t nRarest, bool bTop,
-                   std::vector<uint32_t>& tops)
+    void PairTexts(uint32_t a0, uint32_t a1, uint32_t b0, uint32_t b1, uint32_t nRarest,
+                   std::vector<uint32_t>& keys, std::vector<uint32_t>& tops)
     {
         auto paired = [&](uint32_t r) { return CountA(r) == nRarest && CountB(r) == nRarest; };
         for (uint32_t i = a1; i-- > a0;)
@@ -394,20 +392,15 @@ private:
             uint32_t i = m_heads[r];
             m_heads[r] = m_next[i];
             m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
-            auto pos = std::lower_bound(tops.begin(), tops.end(), i);
-            m_next[i] = pos == tops.begin() ? kEnd : *(pos - 1);
-            if (pos == tops.end())
-                tops.push_back(i);
-            else
-                *pos = i;
+            Extend(keys, tops, i, i);
         }
     }
 
     // The texts once on each side of the whole middle, each line of a with
     // the line of b that Classify found for its text; every pair
     // stays, so the lines of b are marked at once, and the chain (in
-    // topsB, by the lines of b) only splits the rest.
-    void PairTextsOnce(std::vector<uint32_t>& tops, std::vector<uint32_t>& topsB)
+    // keys, by the lines of b) only splits the rest.
+    void PairTextsOnce(std::vector<uint32_t>& keys, std::vector<uint32_t>& tops)
     {
         for (uint32_t i = 0; i < m_nA; ++i)
         {
@@ -417,19 +410,37 @@ private:
             uint32_t j = m_x[r].nLastB;
             m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
             m_y[j] = r | kMatched;
-            auto pos = std::lower_bound(topsB.begin(), topsB.end(), j);
-            const size_t k = static_cast<size_t>(pos - topsB.begin());
-            m_next[i] = k == 0 ? kEnd : tops[k - 1];
-            if (pos == topsB.end())
-            {
-                topsB.push_back(j);
-                tops.push_back(i);
-            }
-            else
-            {
-                *pos = j;
-                tops[k] = i;
-            }
+            Extend(keys, tops, j, i);
+        }
+    }
+
+    // Patience sorting, a pair at a time: keys[k] is the smallest key (the
+    // pair's line of a or of b, whichever side the pairs do not come in the
+    // order of) that ends a chain of k + 1 rising pairs so far, and tops[k]
+    // that pair's line of a; m_next keeps each pair's link to the one
+    // before it.
+    void Extend(std::vector<uint32_t>& keys, std::vector<uint32_t>& tops, uint32_t nKey, uint32_t i)
+    {
+        // The first key not below nKey, found without branches, which the
+        // keys of a reordered file would mispredict at every step.
+        size_t k = 0;
+        if (!keys.empty())
+        {
+            const uint32_t* pBase = keys.data();
+            for (size_t n = keys.size(); n > 1; n -= n / 2)
+                pBase = pBase[n / 2] < nKey ? pBase + n / 2 : pBase;
+            k = static_cast<size_t>(pBase - keys.data()) + (*pBase < nKey ? 1 : 0);
+        }
+        m_next[i] = k == 0 ? kEnd : tops[k - 1];
+        if (k == keys.size())
+        {
+            keys.push_back(nKey);
+            tops.push_back(i);
+        }
+        else
+        {
+            keys[k] = nKey;
+            tops[k] = i;
         }
     }
 
