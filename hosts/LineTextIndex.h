@@ -42,7 +42,7 @@ struct CTextIndex
 {
     std::vector<ALine> x;
     std::vector<uint64_t> table;
-    uint64_t nSlots = 0;
+    uint32_t nSlots = 0;  // below 2^32: a side holds fewer than 2^31 lines
     // A bit for each text, by the low half of its hash: most lines of b
     // whose text is in no line of a (a file rewritten) are told so from this
     // small table, without a trip to the large one.
@@ -52,8 +52,8 @@ struct CTextIndex
     void Size(uint32_t nLines)
     {
         x.assign(nLines, ALine{0, 0, 0});
-        nSlots = uint64_t(nLines) + nLines / 2 + 1;
-        table.assign(static_cast<size_t>(nSlots), 0);
+        nSlots = nLines + nLines / 2 + 1;
+        table.assign(nSlots, 0);
         while (nFilterBits < nLines * 8 && nFilterBits < (1u << 31))
             nFilterBits <<= 1;
         filter.assign(nFilterBits / 32, 0);
@@ -63,19 +63,19 @@ struct CTextIndex
         std::vector<uint64_t>().swap(table);
         std::vector<uint32_t>().swap(filter);
     }
-    uint64_t Next(uint64_t nSlot) const { return nSlot + 1 == nSlots ? 0 : nSlot + 1; }
+    uint32_t Next(uint32_t nSlot) const { return nSlot + 1 == nSlots ? 0 : nSlot + 1; }
 
     // The representative of the text with this hash, kNoText when there is
     // none; bAdd puts nLine there as its text's when there is none.
-    uint32_t Find(uint32_t nHigh, uint32_t nLow, uint64_t nSlot, bool bAdd, uint32_t nLine)
+    uint32_t Find(uint32_t nHigh, uint32_t nLow, uint32_t nSlot, bool bAdd, uint32_t nLine)
     {
         for (;; nSlot = Next(nSlot))
         {
-            uint64_t nHere = table[static_cast<size_t>(nSlot)];
+            uint64_t nHere = table[nSlot];
             if (nHere == 0)
             {
                 if (bAdd)
-                    table[static_cast<size_t>(nSlot)] = uint64_t(nHigh) << 32 | (uint64_t(nLine) + 1);
+                    table[nSlot] = uint64_t(nHigh) << 32 | (uint64_t(nLine) + 1);
                 return kNoText;
             }
             uint32_t nOther = static_cast<uint32_t>(nHere) - 1;
@@ -97,7 +97,7 @@ struct CTextIndex
     {
         const uint32_t kBatch = 16;
         uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
-        uint64_t slots[kBatch];
+        uint32_t slots[kBatch];
         for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
         {
             uint32_t nIn = 0;
@@ -112,8 +112,8 @@ struct CTextIndex
                 lows[nIn] = static_cast<uint32_t>(nHash);
                 bits[nIn] = lows[nIn] & (nFilterBits - 1);
                 __builtin_prefetch(&filter[bits[nIn] / 32]);
-                slots[nIn] = (uint64_t(highs[nIn]) * nSlots) >> 32;
-                __builtin_prefetch(&table[static_cast<size_t>(slots[nIn])]);
+                slots[nIn] = static_cast<uint32_t>((uint64_t(highs[nIn]) * nSlots) >> 32);
+                __builtin_prefetch(&table[slots[nIn]]);
                 which[nIn++] = n;
             }
             // The first line in each line's run of slots whose hash agrees in
@@ -128,9 +128,9 @@ struct CTextIndex
                     which[k] = kNoText;
                     continue;
                 }
-                for (uint64_t nSlot = slots[k];; nSlot = Next(nSlot))
+                for (uint32_t nSlot = slots[k];; nSlot = Next(nSlot))
                 {
-                    uint64_t nHere = table[static_cast<size_t>(nSlot)];
+                    uint64_t nHere = table[nSlot];
                     if (nHere == 0 || (nHere >> 32) == highs[k])
                     {
                         firsts[k] = nHere == 0 ? kNoText : static_cast<uint32_t>(nHere) - 1;
