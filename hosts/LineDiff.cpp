@@ -115,9 +115,11 @@ public:
             TallyUnmatched();
             return;
         }
-        m_next.assign(m_nA, kEnd);
+        // The lists come once the table of texts, which Classify frees, is
+        // gone: the two are never held together.
         Classify();
         m_heads.assign(m_x.size(), kEnd);
+        m_next.assign(m_nA, kEnd);
         m_nBudget = kWorkPerLine * (uint64_t(m_nA) + m_nB);
         if (!bWalked)
         {

@@ -28,8 +28,9 @@
 // they differ) matches a version with a few lines added, removed or changed
 // at one comparison a line, and what it leaves is matched by the rules
 // below in the stretches between; it gives up where it keeps finding no
-// way on. Memory: 20 bytes a line of a and 4 a line of b, and while lines
-// are hashed 13 more a line of a, besides the result.
+// way on. Memory: while lines are hashed 25 bytes a line of a and 4 a line
+// of b, then 20 a line of a and 4 a line of b, besides the result (4 a line
+// of a).
 //
 // No windows.h: this builds natively too.
 #pragma once
