@@ -156,6 +156,8 @@ void RunCommand(HWND hDlg, int nID)
 }
 
 CResults g_results;
+CMemorySampler g_sampler;
+double g_dStartPrivateMB = 0;
 
 void SampleMemory()
 {
@@ -307,7 +309,16 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
         SampleMemory();
         Check(UiDriver::RowCount(hList) == nRows, "rows after following a change");
     }
-    if (!TimeFollowing(driver, hMain, hList, nRows, {[](auto& k, auto& l, double d) { g_results.Add(k, l, d), SampleMemory(); }, Check}))
+    // Each follow's own memory: the highest the sampler saw since the step
+    // before it (loading the base again and commenting), which holds less.
+    auto follow = [](const std::string& key, const std::string& label, double d) {
+        g_results.Add(key, label, d);
+        SampleMemory();
+        g_results.Add("mem_" + key, label + ": private bytes above start, highest sampled (MB)",
+                      g_sampler.TakeRecentPeak() - g_dStartPrivateMB);
+    };
+    g_sampler.TakeRecentPeak();
+    if (!TimeFollowing(driver, hMain, hList, nRows, {follow, Check}))
         return false;
 
     // Find a text that no row holds: one full round of the rows, from the
@@ -576,6 +587,8 @@ int main(int argc, char** argv)
     std::vector<std::string> backups = MakeBackups(nBackups);
     CSession session{nRows, CountFiles(BackupFolderPath()), true};
     g_results.Declare("floor", "Read and scan, no window (floor)");
+    g_dStartPrivateMB = start.dPrivateMB;
+    g_sampler.Start();
 
     for (int nRun = 0; nRun < nRuns && !g_results.Failed(); ++nRun)
     {
@@ -599,6 +612,7 @@ int main(int argc, char** argv)
             });
         session.bFirstRun = false;
     }
+    g_results.SetSampledPeak(g_sampler.Stop());
     CMemory afterWindows = ProcessMemory();
 
     // The floor: the same file read and scanned into memory, with no window.

@@ -78,7 +78,55 @@ void CResults::WriteTsv(const char* pszPath, int nFileLines, double dFileMB, con
     double dAbove = m_dMaxPrivateMB - start.dPrivateMB;
     std::fprintf(pFile, "%d\tpeak_private_above\tPrivate bytes above start, highest after a step (MB)\t%.1f\t%.1f\t%.1f\n",
                  nFileLines, dAbove, dAbove, dAbove);
+    if (m_dSampledPeakMB > 0)
+    {
+        double dSampledAbove = m_dSampledPeakMB - start.dPrivateMB;
+        std::fprintf(pFile,
+                     "%d\tpeak_private_sampled\tPrivate bytes above start, highest sampled every 5 ms (MB)\t%.1f\t%.1f\t%.1f\n",
+                     nFileLines, dSampledAbove, dSampledAbove, dSampledAbove);
+    }
     std::fprintf(pFile, "%d\tfile_size\tHosts file size (MB)\t%.1f\t%.1f\t%.1f\n", nFileLines, dFileMB, dFileMB,
                  dFileMB);
     std::fclose(pFile);
+}
+
+void CMemorySampler::Start()
+{
+    m_bStop = false;
+    m_dPeakMB = ProcessMemory().dPrivateMB;
+    m_dRecentMB = m_dPeakMB;
+    m_hThread = ::CreateThread(nullptr, 0, &CMemorySampler::Run, this, 0, nullptr);
+}
+
+double CMemorySampler::Stop()
+{
+    if (m_hThread)
+    {
+        m_bStop = true;
+        ::WaitForSingleObject(m_hThread, INFINITE);
+        ::CloseHandle(m_hThread);
+        m_hThread = nullptr;
+    }
+    return m_dPeakMB;
+}
+
+DWORD WINAPI CMemorySampler::Run(LPVOID pParameter)
+{
+    CMemorySampler* pThis = static_cast<CMemorySampler*>(pParameter);
+    while (!pThis->m_bStop)
+    {
+        const double dNow = ProcessMemory().dPrivateMB;
+        pThis->m_dPeakMB = std::max(pThis->m_dPeakMB, dNow);
+        double dRecent = pThis->m_dRecentMB;
+        while (dNow > dRecent && !pThis->m_dRecentMB.compare_exchange_weak(dRecent, dNow))
+        {
+        }
+        ::Sleep(5);
+    }
+    return 0;
+}
+
+double CMemorySampler::TakeRecentPeak()
+{
+    return m_dRecentMB.exchange(ProcessMemory().dPrivateMB);
 }

@@ -3,6 +3,9 @@
 // scripts/bench.
 #pragma once
 
+#include <windows.h>
+
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -53,6 +56,9 @@ public:
     }
     bool Failed() const { return !m_failures.empty(); }
 
+    // The highest private bytes the sampler saw during the window runs.
+    void SetSampledPeak(double dPrivateMB) { m_dSampledPeakMB = dPrivateMB; }
+
     void SamplePrivateBytes(double dPrivateMB)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -78,6 +84,27 @@ private:
     std::vector<Step> m_steps;
     std::vector<std::string> m_failures;
     double m_dMaxPrivateMB = 0;
+    double m_dSampledPeakMB = 0;
     mutable std::mutex m_mutex;
 };
 
+// A thread that looks at the process's private bytes every few milliseconds
+// between Start and Stop, for the peaks inside a step (the matching of two
+// versions of a file, say), which a look after each step misses.
+class CMemorySampler
+{
+public:
+    void Start();
+    // The highest private bytes seen (MB).
+    double Stop();
+    // The highest private bytes seen since the last call (MB).
+    double TakeRecentPeak();
+
+private:
+    static DWORD WINAPI Run(LPVOID pParameter);
+
+    HANDLE m_hThread = nullptr;
+    std::atomic<bool> m_bStop{false};
+    double m_dPeakMB = 0;
+    std::atomic<double> m_dRecentMB{0};
+};
