@@ -83,10 +83,10 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         // theirs as it came, before any change is made to it.
         const int nSaved = ours.GetSavedCount();
         CResults results;
-        std::vector<size_t> resultOf;  // for each changed row, in order
+        std::vector<std::pair<int, size_t>> changes;  // each changed row, its result's index
         for (int nRow = 0; nRow < nSaved; ++nRow)
             if (ours.IsChanged(nRow))
-                resultOf.push_back(results.Add(LineOf(ours.GetText(nRow))));
+                changes.emplace_back(nRow, results.Add(LineOf(ours.GetText(nRow))));
         std::vector<long long> more;
         std::vector<uint32_t> matchOf;
         if (!MatchLines(base, now, matchOf, &results.Texts(), &more))
@@ -105,12 +105,10 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         // is gone was made there too when theirs holds its result more often
         // than the base did: each extra copy answers one change.
         int nLost = 0;
-        size_t nChange = 0;
-        for (int nRow = 0; nRow < nSaved; ++nRow)
+        for (const auto& change : changes)
         {
-            if (!ours.IsChanged(nRow))
-                continue;
-            long long& nMore = more[resultOf[nChange++]];
+            const int nRow = change.first;
+            long long& nMore = more[change.second];
             uint32_t nTheirRow = matchOf[static_cast<size_t>(nRow)];
             if (nTheirRow != kNoLine && SameLine(base.Line(static_cast<size_t>(nRow)), now.Line(nTheirRow)))
             {
