@@ -40,6 +40,7 @@ inline bool SameBytes(const char* p, const char* q, size_t n)
 uint64_t HashBytes(const char* p, size_t n)
 {
     const uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+    const bool bLong = n >= 8;
     uint64_t nHash = 0x243F6A8885A308D3ULL ^ n;
     for (; n >= 8; p += 8, n -= 8)
     {
@@ -48,9 +49,19 @@ uint64_t HashBytes(const char* p, size_t n)
         nHash = (nHash ^ nWord) * kMultiplier;
         nHash ^= nHash >> 29;
     }
+    // The last few bytes: in a line of eight or more, the eight that end it,
+    // shifted down to them; else one at a time.
     uint64_t nLast = 0;
-    for (size_t k = 0; k < n; ++k)
-        nLast |= uint64_t(static_cast<unsigned char>(p[k])) << (8 * k);
+    if (n > 0 && bLong)
+    {
+        std::memcpy(&nLast, p + n - 8, 8);
+        nLast >>= 8 * (8 - n);
+    }
+    else
+    {
+        for (size_t k = 0; k < n; ++k)
+            nLast |= uint64_t(static_cast<unsigned char>(p[k])) << (8 * k);
+    }
     nHash = (nHash ^ nLast) * kMultiplier;
     nHash ^= nHash >> 29;
     nHash *= kMultiplier;
