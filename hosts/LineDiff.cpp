@@ -105,10 +105,7 @@ public:
         m_nA = static_cast<uint32_t>(nA - nHead - nTail);
         m_nB = static_cast<uint32_t>(nB - nHead - nTail);
         if (m_nA == 0 || m_nB == 0)
-        {
-            TallyUnmatched();
             return;
-        }
         m_y.assign(m_nB, kNoText);
         // Most versions another program writes are the file with a few
         // lines added, removed or changed: a walk along both sides finds
@@ -122,10 +119,7 @@ public:
         for (uint32_t i = 0; i < m_nA; ++i)
             nLeftA += IsMatchedA(i) ? 0 : 1;
         if (nLeftA == 0 || std::count(m_y.begin(), m_y.end(), kNoText) == 0)
-        {
-            TallyUnmatched();
             return;
-        }
         // The lists come once the table of texts, which Classify frees, is
         // gone: the two are never held together.
         Classify();
@@ -157,26 +151,6 @@ public:
 private:
     CLineText LineA(uint32_t i) const { return m_a.Line(m_nBase + i); }
     CLineText LineB(uint32_t j) const { return m_b.Line(m_nBase + j); }
-
-    // Where nothing is left to match on one side, the lines left on the
-    // other are hashed for the tally alone.
-    void TallyUnmatched()
-    {
-        for (uint32_t i = 0; m_pTally && i < m_nA; ++i)
-        {
-            if (IsMatchedA(i))
-                continue;
-            const CLineText line = LineA(i);
-            m_pTally->Count(HashLine(line), line, -1);
-        }
-        for (uint32_t j = 0; m_pTally && j < m_nB; ++j)
-        {
-            if (!m_y.empty() && IsMatchedB(j))
-                continue;
-            const CLineText line = LineB(j);
-            m_pTally->Count(HashLine(line), line, 1);
-        }
-    }
 
     uint32_t TextOfA(uint32_t i) const { return (m_x[i].nText & kRepresentative) ? i : m_x[i].nText; }
     uint32_t TextOfB(uint32_t j) const { return m_y[j] & ~kMatched; }

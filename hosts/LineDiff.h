@@ -65,10 +65,13 @@ const uint32_t kNoLine = 0xFFFFFFFFu;
 
 // matchOfA[i] is the line of b that a[i] is, or kNoLine; no line of b is
 // given twice, and matched lines hold the same bytes (but for a clash of
-// hashes, above). With pTexts, (*pMore)[n] is how many more lines of b than
-// of a hold the bytes of (*pTexts)[n] (fewer when negative), counted, by
-// their bytes, among the lines the walk and the common head and tail leave:
-// the lines those match are the same on both sides. False when there is
+// hashes, above). With pTexts, where some line of a has no match,
+// (*pMore)[n] is how many more lines of b than of a hold the bytes of
+// (*pTexts)[n] when b holds more of them, and zero or less when it does not;
+// counted, by their bytes, among the lines the walk and the common head and
+// tail leave, as the lines those match are the same on both sides. Where
+// every line of a has its match, the counts are not needed and may not have
+// been taken. False when there is
 // not enough memory (or more than 2^31 lines a side); matchOfA is then
 // empty.
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,
