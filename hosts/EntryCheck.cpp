@@ -78,17 +78,16 @@ bool SameText(const CLineWord& a, const CLineWord& b)
     return a.nLength == b.nLength && SameText(a.pch, b.pch, a.nLength);
 }
 
-// What a byte of a name is: one a host name may hold, a label's end, one
-// that makes the name a web address, a wildcard or a name with a port, or
-// another that no host name holds.
+// What a byte of a name is, as one bit: none for one a host name may hold;
+// a label's end; one that makes the name a web address, a wildcard or a
+// name with a port; another that no host name holds.
 enum NameByte : uint8_t
 {
-    nameByte,
-    dotByte,
-    slashByte,
-    wildcardByte,
-    colonByte,
-    otherByte
+    dotByte = 1,
+    slashByte = 2,
+    wildcardByte = 4,
+    colonByte = 8,
+    otherByte = 16
 };
 
 struct CNameBytes
@@ -101,7 +100,7 @@ struct CNameBytes
         {
             bool bName = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
                          ch == '-' || ch == '_';
-            kinds[ch] = bName ? nameByte : otherByte;
+            kinds[ch] = bName ? 0 : otherByte;
         }
         kinds['.'] = dotByte;
         kinds['/'] = slashByte;
@@ -112,38 +111,32 @@ struct CNameBytes
 const CNameBytes g_nameBytes;
 
 // The first rule of the names that the name breaks, -1 when none: the
-// name is read once, byte by byte.
+// name is read once, byte by byte, and its labels measured at the dots.
 int NameProblem(const CLineWord& name)
 {
-    // Bit n set: a byte of NameByte n was seen.
-    unsigned nSeen = 0;
-    size_t nLabel = 0, nLongest = 0;
-    bool bEmptyLabel = false;
+    unsigned nSeen = 0;  // the bits of every byte
+    size_t nLabelStart = 0;
+    bool bBadLabel = false;  // empty, or longer than 63 bytes
     for (size_t n = 0; n < name.nLength; ++n)
     {
-        unsigned char ch = static_cast<unsigned char>(name.pch[n]);
-        unsigned nKind = g_nameBytes.kinds[ch];
-        nSeen |= 1u << nKind;
+        unsigned nKind = g_nameBytes.kinds[static_cast<unsigned char>(name.pch[n])];
+        nSeen |= nKind;
         if (nKind == dotByte)
         {
-            bEmptyLabel |= nLabel == 0;
-            nLabel = 0;
-        }
-        else if (++nLabel > nLongest)
-        {
-            nLongest = nLabel;
+            bBadLabel |= n == nLabelStart || n - nLabelStart > 63;
+            nLabelStart = n + 1;
         }
     }
-    if (nSeen & (1u << slashByte))  // "://" holds one too
+    if (nSeen & slashByte)  // "://" holds one too
         return CEntryCheck::webAddress;
-    if (nSeen & (1u << wildcardByte))
+    if (nSeen & wildcardByte)
         return CEntryCheck::wildcard;
-    if (nSeen & (1u << colonByte))
+    if (nSeen & colonByte)
         return CEntryCheck::nameWithPort;
     // Labels of 1 to 63 bytes; one dot at the end (a name written in full,
     // up to the root) is taken.
-    if ((nSeen & (1u << otherByte)) || name.nLength > 255 || nLongest > 63 || bEmptyLabel ||
-        (nLabel == 0 && name.nLength < 2))
+    size_t nLast = name.nLength - nLabelStart;
+    if ((nSeen & otherByte) || name.nLength > 255 || bBadLabel || nLast > 63 || (nLast == 0 && name.nLength < 2))
         return CEntryCheck::invalidName;
     return -1;
 }
