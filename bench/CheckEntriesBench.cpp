@@ -155,6 +155,13 @@ std::string BenchCheckEntries(UiDriver& driver, HWND hMain, HWND hList, int nLin
     add("check_select_rows", "Check Entries, blocklist x" + lines + ": Select Rows (" + std::to_string(nProblemRows) +
                                  " rows)",
         Now() - dStart);
+    // Exactly the rows with a problem, in their order.
+    int nSelected = -1;
+    for (size_t n = 0; n < check.GetCount(); ++n)
+        if ((n == 0 || check.GetRow(n) != check.GetRow(n - 1)) &&
+            (nSelected = static_cast<int>(::SendMessageA(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(nSelected),
+                                                         LVNI_SELECTED))) != check.GetRow(n))
+            return "Select Rows selected row " + std::to_string(nSelected + 1) + ", not " + std::to_string(check.GetRow(n) + 1);
 
     LVITEMA none = {};
     none.stateMask = LVIS_SELECTED;

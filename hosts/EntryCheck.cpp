@@ -9,16 +9,11 @@
 
 namespace
 {
-bool Holds(const CLineWord& word, char ch)
-{
-    return std::memchr(word.pch, ch, word.nLength) != nullptr;
-}
-
 // Where "://" starts in the word; nLength when nowhere.
 size_t FindScheme(const CLineWord& word)
 {
     for (size_t n = 0; n + 3 <= word.nLength; ++n)
-        if (std::memcmp(word.pch + n, "://", 3) == 0)
+        if (word.pch[n] == ':' && word.pch[n + 1] == '/' && word.pch[n + 2] == '/')
             return n;
     return word.nLength;
 }
@@ -28,61 +23,120 @@ char Lower(char ch)
     return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
 }
 
-bool SameText(const CLineWord& a, const CLineWord& b)
+// Four bytes as one number, read without a call into the C library.
+uint32_t Load4(const char* pch)
 {
-    if (a.nLength != b.nLength)
-        return false;
-    for (size_t n = 0; n < a.nLength; ++n)
-        if (Lower(a.pch[n]) != Lower(b.pch[n]))
+    uint32_t nBytes;
+    std::memcpy(&nBytes, pch, 4);
+    return nBytes;
+}
+
+bool SameBytesAnyCase(const char* pchA, const char* pchB, size_t nLength)
+{
+    for (size_t n = 0; n < nLength; ++n)
+        if (Lower(pchA[n]) != Lower(pchB[n]))
             return false;
     return true;
 }
 
+// Whether two texts of nLength bytes are the same but for the case of
+// ASCII letters: four bytes at a time where they are the same bytes.
+bool SameText(const char* pchA, const char* pchB, size_t nLength)
+{
+    size_t n = 0;
+    for (; n + 4 <= nLength; n += 4)
+        if (Load4(pchA + n) != Load4(pchB + n) && !SameBytesAnyCase(pchA + n, pchB + n, 4))
+            return false;
+    return SameBytesAnyCase(pchA + n, pchB + n, nLength - n);
+}
+
+// A name's hash, four bytes at a time. Setting bit 5 of every byte makes
+// ASCII letters one case (and some other bytes alike, which only costs a
+// comparison), so names that SameText takes for one have one hash.
 uint32_t HashName(const CLineWord& name)
 {
-    uint32_t nHash = 2166136261u;  // FNV-1a, ASCII letters in one case
-    for (size_t n = 0; n < name.nLength; ++n)
-        nHash = (nHash ^ static_cast<unsigned char>(Lower(name.pch[n]))) * 16777619u;
-    return nHash;
-}
-
-// Letters, digits, '-', '_', '.' and bytes above 0x7F (names in other
-// scripts); at most 255 bytes in labels of 1 to 63 bytes. One dot at the end
-// (a name written in full, up to the root) is taken.
-bool IsValidName(const CLineWord& name)
-{
-    if (name.nLength > 255)
-        return false;
-    size_t nEnd = name.nLength > 1 && name.pch[name.nLength - 1] == '.' ? name.nLength - 1 : name.nLength;
-    size_t nLabel = 0;
-    for (size_t n = 0; n < nEnd; ++n)
+    uint32_t nHash = static_cast<uint32_t>(name.nLength) * 0x9E3779B1u;
+    size_t n = 0;
+    for (; n + 4 <= name.nLength; n += 4)
     {
-        unsigned char ch = static_cast<unsigned char>(name.pch[n]);
-        if (ch == '.')
-        {
-            if (nLabel == 0)
-                return false;
-            nLabel = 0;
-            continue;
-        }
-        bool bAllowed = ch >= 0x80 || (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') ||
-                        (ch >= 'A' && ch <= 'Z') || ch == '-' || ch == '_';
-        if (!bAllowed || ++nLabel > 63)
-            return false;
+        nHash ^= (Load4(name.pch + n) | 0x20202020u) * 0xCC9E2D51u;
+        nHash = (nHash << 13 | nHash >> 19) * 5 + 0xE6546B64u;
     }
-    return nLabel > 0;
+    uint32_t nLast = 0;
+    for (; n < name.nLength; ++n)
+        nLast = nLast << 8 | (static_cast<unsigned char>(name.pch[n]) | 0x20u);
+    nHash ^= nLast * 0xCC9E2D51u;
+    nHash ^= nHash >> 16;
+    nHash *= 0x85EBCA6Bu;
+    nHash ^= nHash >> 13;
+    nHash *= 0xC2B2AE35u;
+    return nHash ^ (nHash >> 16);
 }
 
-// The first rule of the names that the name breaks; -1 when none.
+bool SameText(const CLineWord& a, const CLineWord& b)
+{
+    return a.nLength == b.nLength && SameText(a.pch, b.pch, a.nLength);
+}
+
+// What a byte of a name is, as one bit: none for one a host name may hold;
+// a label's end; one that makes the name a web address, a wildcard or a
+// name with a port; another that no host name holds.
+enum NameByte : uint8_t
+{
+    dotByte = 1,
+    slashByte = 2,
+    wildcardByte = 4,
+    colonByte = 8,
+    otherByte = 16
+};
+
+struct CNameBytes
+{
+    uint8_t kinds[256];
+
+    CNameBytes() : kinds()
+    {
+        for (int ch = 0; ch < 0x80; ++ch)
+        {
+            bool bName = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+                         ch == '-' || ch == '_';
+            kinds[ch] = bName ? 0 : otherByte;
+        }
+        kinds['.'] = dotByte;
+        kinds['/'] = slashByte;
+        kinds['*'] = kinds['?'] = wildcardByte;
+        kinds[':'] = colonByte;
+    }
+};
+const CNameBytes g_nameBytes;
+
+// The first rule of the names that the name breaks, -1 when none: the
+// name is read once, byte by byte, and its labels measured at the dots.
 int NameProblem(const CLineWord& name)
 {
-    if (FindScheme(name) < name.nLength || Holds(name, '/'))
+    unsigned nSeen = 0;  // the bits of every byte
+    size_t nLabelStart = 0;
+    bool bBadLabel = false;  // empty, or longer than 63 bytes
+    for (size_t n = 0; n < name.nLength; ++n)
+    {
+        unsigned nKind = g_nameBytes.kinds[static_cast<unsigned char>(name.pch[n])];
+        nSeen |= nKind;
+        if (nKind == dotByte)
+        {
+            bBadLabel |= n == nLabelStart || n - nLabelStart > 63;
+            nLabelStart = n + 1;
+        }
+    }
+    if (nSeen & slashByte)  // "://" holds one too
         return CEntryCheck::webAddress;
-    if (Holds(name, '*') || Holds(name, '?'))
+    if (nSeen & wildcardByte)
         return CEntryCheck::wildcard;
-    if (Holds(name, ':'))
+    if (nSeen & colonByte)
         return CEntryCheck::nameWithPort;
-    if (!IsValidName(name))
+    // Labels of 1 to 63 bytes; one dot at the end (a name written in full,
+    // up to the root) is taken.
+    size_t nLast = name.nLength - nLabelStart;
+    if ((nSeen & otherByte) || name.nLength > 255 || bBadLabel || nLast > 63 || (nLast == 0 && name.nLength < 2))
         return CEntryCheck::invalidName;
     return -1;
 }
@@ -107,12 +161,6 @@ uint32_t Ipv4Value(const CLineWord& word)
     return nValue << 8 | nPart;
 }
 
-// Whether two addresses of one family are the same: IPv4 by value, IPv6 as
-// written (hex digits in either case).
-bool SameAddress(const CLineWord& a, const CLineWord& b, bool bIpv6)
-{
-    return bIpv6 ? SameText(a, b) : Ipv4Value(a) == Ipv4Value(b);
-}
 
 // An IPv4 address, a ':' and a port number.
 bool IsAddressWithPort(const CLineWord& word)
@@ -143,77 +191,79 @@ CLineWord WordOf(const CEntryList& list, int nRow, uint32_t nWord)
     return word;
 }
 
-// The names already mapped, for one address family: each a reference to
-// where it stands (row << 4 | word) and one byte of its hash, in an open
-// table kept at most three quarters full.
+// The names already mapped, for one address family, in an open table kept
+// at most three quarters full. A slot keeps what a look-up compares, so
+// that an earlier row is never read again to find a name: the name's hash
+// and length, where its bytes are, where it stands (row << 4 | word) and,
+// for IPv4, its address's value.
 class CNameTable
 {
 public:
-    explicit CNameTable(const CEntryList& list) : m_list(list) {}
-
-    // The reference of the name if an earlier one has it, else 0 after
-    // adding it; false without memory.
-    bool FindOrAdd(const CLineWord& name, uint32_t nReference, uint32_t* pnFound)
+    struct Slot
     {
-        if ((m_nUsed + 1) * 4 > m_refs.size() * 3 && !Grow())
-            return false;
-        uint32_t nHash = HashName(name);
-        size_t nMask = m_refs.size() - 1;
-        for (size_t nSlot = nHash & nMask;; nSlot = (nSlot + 1) & nMask)
+        uint32_t nTag;        // the hash's top 24 bits and the length (at most 255)
+        uint32_t nReference;  // 0: an empty slot (a name is never word 0)
+        const char* pchName;
+        uint32_t nAddress;
+    };
+
+    // The slot of an earlier name that is the same as this one, else null
+    // after adding it (*pbStored false without memory). The bytes must stay
+    // where they are while the table is used.
+    const Slot* FindOrAdd(const CLineWord& name, uint32_t nHash, uint32_t nReference, uint32_t nAddress, bool* pbStored)
+    {
+        *pbStored = true;
+        if ((m_nUsed + 1) * 4 > m_slots.size() * 3 && !Grow())
         {
-            if (m_refs[nSlot] == 0)
+            *pbStored = false;
+            return nullptr;
+        }
+        uint32_t nTag = (nHash & ~0xFFu) | static_cast<uint32_t>(name.nLength);
+        size_t nMask = m_slots.size() - 1;
+        for (size_t nSlot = nTag >> m_nShift;; nSlot = (nSlot + 1) & nMask)
+        {
+            Slot& slot = m_slots[nSlot];
+            if (slot.nReference == 0)
             {
-                m_refs[nSlot] = nReference;
-                m_tags[nSlot] = static_cast<uint8_t>(nHash >> 24);
+                slot = Slot{nTag, nReference, name.pch, nAddress};
                 ++m_nUsed;
-                *pnFound = 0;
-                return true;
+                return nullptr;
             }
-            if (m_tags[nSlot] == static_cast<uint8_t>(nHash >> 24) && SameText(NameAt(m_refs[nSlot]), name))
-            {
-                *pnFound = m_refs[nSlot];
-                return true;
-            }
+            if (slot.nTag == nTag && SameText(slot.pchName, name.pch, name.nLength))
+                return &slot;
         }
     }
 
 private:
-    CLineWord NameAt(uint32_t nReference) const { return WordOf(m_list, static_cast<int>(nReference >> 4), nReference & 15); }
-
     bool Grow()
     {
-        std::vector<uint32_t> refs;
-        std::vector<uint8_t> tags;
+        std::vector<Slot> slots;
         try
         {
-            size_t nSize = m_refs.empty() ? 1024 : m_refs.size() * 2;
-            refs.assign(nSize, 0);
-            tags.assign(nSize, 0);
+            slots.assign(m_slots.empty() ? 1024 : m_slots.size() * 2, Slot{0, 0, nullptr, 0});
         }
         catch (const std::bad_alloc&)
         {
             return false;
         }
-        size_t nMask = refs.size() - 1;
-        for (uint32_t nReference : m_refs)
+        unsigned nShift = m_slots.empty() ? 32 - 10 : m_nShift - 1;
+        size_t nMask = slots.size() - 1;
+        for (const Slot& slot : m_slots)
         {
-            if (nReference == 0)
+            if (slot.nReference == 0)
                 continue;
-            uint32_t nHash = HashName(NameAt(nReference));
-            size_t nSlot = nHash & nMask;
-            while (refs[nSlot] != 0)
+            size_t nSlot = slot.nTag >> nShift;
+            while (slots[nSlot].nReference != 0)
                 nSlot = (nSlot + 1) & nMask;
-            refs[nSlot] = nReference;
-            tags[nSlot] = static_cast<uint8_t>(nHash >> 24);
+            slots[nSlot] = slot;
         }
-        m_refs.swap(refs);
-        m_tags.swap(tags);
+        m_slots.swap(slots);
+        m_nShift = nShift;
         return true;
     }
 
-    const CEntryList& m_list;
-    std::vector<uint32_t> m_refs;  // 0: an empty slot (a name is never word 0)
-    std::vector<uint8_t> m_tags;
+    std::vector<Slot> m_slots;
+    unsigned m_nShift = 0;  // a tag's first slot: its top bits
     size_t m_nUsed = 0;
 };
 
@@ -287,7 +337,7 @@ bool CEntryCheck::Add(int nRow, Kind kind, uint32_t nInfo)
 bool CEntryCheck::Run(const CEntryList& list)
 {
     m_problems.clear();
-    CNameTable names4(list), names6(list);
+    CNameTable names4, names6;
     bool bStored = true;
     for (int nRow = 0; nRow < list.GetCount() && bStored; ++nRow)
     {
@@ -310,7 +360,8 @@ bool CEntryCheck::Run(const CEntryList& list)
             continue;
         }
         // The names' problems first, then the count, then the names mapped
-        // before: one pass for the first, a second over the first 9 names.
+        // before, from the valid names among the first 9 kept on the way.
+        CLineWord valid[kNamesRead];
         uint32_t nNames = 0;
         uint32_t nValid = 0;  // bit n: name n + 1 is a valid name
         while (words.Next(&word) && bStored)
@@ -318,29 +369,34 @@ bool CEntryCheck::Run(const CEntryList& list)
             ++nNames;
             int nProblem = NameProblem(word);
             if (nProblem >= 0)
+            {
                 bStored = Add(nRow, static_cast<Kind>(nProblem), nNames);
+            }
             else if (nNames <= kNamesRead)
+            {
                 nValid |= 1u << nNames;
+                valid[nNames - 1] = word;
+            }
         }
         if (nNames == 0 && bStored)
             bStored = Add(nRow, noName, 0);
         if (nNames > kNamesRead && bStored)
             bStored = Add(nRow, tooManyNames, nNames);
+        if (nValid == 0)
+            continue;
         CNameTable& table = bIpv6 ? names6 : names4;
-        words = CLineWords(text.pch, text.nLength);
-        words.Next(&word);
-        for (uint32_t nName = 1; nName <= kNamesRead && words.Next(&word) && bStored; ++nName)
+        uint32_t nAddress = bIpv6 ? 0 : Ipv4Value(address);
+        for (uint32_t nName = 1; nName <= kNamesRead && bStored; ++nName)
         {
-            uint32_t nFound = 0;
             if (!(nValid & (1u << nName)))
                 continue;
-            bStored = table.FindOrAdd(word, static_cast<uint32_t>(nRow) << 4 | nName, &nFound);
-            if (nFound == 0 || !bStored)
+            const CNameTable::Slot* pEarlier = table.FindOrAdd(valid[nName - 1], HashName(valid[nName - 1]),
+                                                               static_cast<uint32_t>(nRow) << 4 | nName, nAddress, &bStored);
+            if (!pEarlier)
                 continue;
-            int nEarlier = static_cast<int>(nFound >> 4);
-            CLineWord earlierAddress = WordOf(list, nEarlier, 0);
-            Kind kind = SameAddress(earlierAddress, address, bIpv6) ? sameAddress : otherAddress;
-            bStored = Add(nRow, kind, static_cast<uint32_t>(nEarlier) << 4 | nName);
+            int nEarlier = static_cast<int>(pEarlier->nReference >> 4);
+            bool bSame = bIpv6 ? SameText(WordOf(list, nEarlier, 0), address) : pEarlier->nAddress == nAddress;
+            bStored = Add(nRow, bSame ? sameAddress : otherAddress, static_cast<uint32_t>(nEarlier) << 4 | nName);
         }
     }
     if (!bStored)

@@ -8,9 +8,10 @@
 //
 // Made for a million rows: a problem is 8 bytes (its row, its kind and
 // which word or earlier row it names), its text is made only when asked
-// for; names are remembered as a 4-byte reference to where they stand (row
-// and word) in an open-addressed table per family, with one byte of their
-// hash beside it, so the check never copies a name.
+// for; a name mapped is remembered in an open-addressed table per family
+// by its hash, its length, where its bytes and its row are and (IPv4) its
+// address's value, so the check never copies a name nor reads an earlier
+// row again.
 //
 // No windows.h: this builds natively too.
 #pragma once

@@ -16,6 +16,13 @@ const char kNoMemory[] = "Not enough memory to complete the operation.";
 // Selects exactly the rows with a problem, the focus on the first, in view.
 // With more of them than not, every row is selected at once and the others
 // deselected, so that this never costs much more than "Select All".
+//
+// Wine keeps an owner-data list's selection as an array of ranges that a
+// deselection searches from its start, and splitting a range inserts one
+// in front of it. Taking the runs of rows without a problem from the last
+// back to the first, the range to split is always the first, and each run's
+// rows in ascending order then only move the start of the range after it:
+// no search goes far. On Windows the order changes nothing.
 void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
 {
     int nProblemRows = 0;
@@ -25,16 +32,25 @@ void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
     bool bInvert = nProblemRows * 2 > nRows;
     list.SetRedraw(FALSE);
     list.SetItemState(-1, bInvert ? LVIS_SELECTED : 0, LVIS_SELECTED);
-    size_t nProblem = 0;
-    for (int nRow = 0; nRow < nRows; ++nRow)
+    if (bInvert)
     {
-        bool bProblem = nProblem < check.GetCount() && check.GetRow(nProblem) == nRow;
-        while (nProblem < check.GetCount() && check.GetRow(nProblem) == nRow)
-            ++nProblem;
-        if (bProblem != bInvert)
-            list.SetItemState(nRow, bProblem ? LVIS_SELECTED : 0, LVIS_SELECTED);
-        if (!bInvert && nProblem == check.GetCount())
-            break;
+        // Rows after problem nProblem - 1's row and up to nRow have none.
+        size_t nProblem = check.GetCount();
+        for (int nRow = nRows - 1; nRow >= 0;)
+        {
+            while (nProblem > 0 && check.GetRow(nProblem - 1) > nRow)
+                --nProblem;
+            int nStart = nProblem > 0 ? check.GetRow(nProblem - 1) + 1 : 0;
+            for (int n = nStart; n <= nRow; ++n)
+                list.SetItemState(n, 0, LVIS_SELECTED);
+            nRow = nStart - 2;  // the row before it has a problem
+        }
+    }
+    else
+    {
+        for (size_t n = 0; n < check.GetCount(); ++n)
+            if (n == 0 || check.GetRow(n) != check.GetRow(n - 1))
+                list.SetItemState(check.GetRow(n), LVIS_SELECTED, LVIS_SELECTED);
     }
     int nFirst = check.GetRow(0);
     list.SetItemState(nFirst, LVIS_FOCUSED, LVIS_FOCUSED);

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <vector>
 
 TEST(EntryCheck, OneLineOfEachProblemGivesExactlyItsRowAndText)
 {
@@ -50,4 +52,44 @@ TEST(EntryCheck, ProblemsOfOneRowComeInTheRulesOrder)
               "6: No host name after the address: Windows ignores this line.\n"
               "8: \"b\" is already on row 1 with the same address.\n",
               seen);
+}
+
+// Thousands of names, of every length up to past 40 bytes, come back in
+// other case, on the same address or another written otherwise: each is
+// found, however large the table of names has grown. Bytes above 0x7F have
+// no case, and an IPv6 address is the same in either case.
+TEST(EntryCheck, NamesMappedBeforeAreFoundAmongThousandsInAnyCase)
+{
+    const int kNames = 3000;
+    auto name = [](int n, bool bUpper) {
+        std::string text = "h" + std::to_string(n) + std::string(static_cast<size_t>(n % 37), 'x') + ".example";
+        for (size_t nAt = n % 3; bUpper && nAt < text.size(); nAt += 1 + n % 2)
+            text[nAt] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[nAt])));
+        return text;
+    };
+    std::vector<std::string> lines;
+    for (int n = 0; n < kNames; ++n)
+        lines.push_back("10.0.0.1 " + name(n, false));
+    std::string expected;
+    for (int n = 0; n < kNames; ++n)
+    {
+        lines.push_back((n % 2 ? "10.0.0.1\t" : "010.000.000.002 ") + name(n, true));
+        expected += std::to_string(lines.size()) + ": \"" + name(n, true) +
+                    (n % 2 ? "\" is already on row " + std::to_string(n + 1) + " with the same address.\n"
+                           : "\" is also on row " + std::to_string(n + 1) + ", whose address Windows uses.\n");
+    }
+    for (const char* pszLine : {"1.1.1.1 a\xC1z", "1.1.1.1 a\xE1z", "fe80::ab c", "FE80::AB C"})
+        lines.push_back(pszLine);
+    expected += std::to_string(lines.size()) + ": \"C\" is already on row " + std::to_string(lines.size() - 1) +
+                " with the same address.\n";
+
+    CEntryList list;
+    for (const std::string& line : lines)
+        ASSERT_TRUE(list.Append(line.data(), line.size()));
+    CEntryCheck check;
+    ASSERT_TRUE(check.Run(list));
+    std::string seen;
+    for (size_t n = 0; n < check.GetCount(); ++n)
+        seen += std::to_string(check.GetRow(n) + 1) + ": " + check.GetText(list, n).c_str() + "\n";
+    EXPECT_EQ(expected, seen);
 }
