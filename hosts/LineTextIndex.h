@@ -11,8 +11,30 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__i386__) && !defined(__SSE__)
+#include <cpuid.h>
+#endif
+
 namespace linetext
 {
+// Asks for the memory at p ahead of its use. The 32-bit build is made for
+// every x86 processor, and for those the compiler drops its prefetch; the
+// ones with SSE (all but the oldest) are given it here, as it halves the
+// time the look-ups of a reordered file take.
+inline void Prefetch(const void* p)
+{
+#if defined(__i386__) && !defined(__SSE__)
+    static const bool s_bSse = [] {
+        unsigned int a, b, c, d;
+        return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE) != 0;
+    }();
+    if (s_bSse)
+        __asm__ __volatile__("prefetcht0 %0" : : "m"(*static_cast<const char*>(p)));
+#else
+    __builtin_prefetch(p);
+#endif
+}
+
 // A line of a: the first of its text in a (the text's representative) keeps
 // counts there; every other line names its representative.
 const uint32_t kRepresentative = 0x80000000u;
@@ -111,9 +133,9 @@ struct CTextIndex
                 highs[nIn] = static_cast<uint32_t>(nHash >> 32);
                 lows[nIn] = static_cast<uint32_t>(nHash);
                 bits[nIn] = lows[nIn] & (nFilterBits - 1);
-                __builtin_prefetch(&filter[bits[nIn] / 32]);
+                Prefetch(&filter[bits[nIn] / 32]);
                 slots[nIn] = static_cast<uint32_t>((uint64_t(highs[nIn]) * nSlots) >> 32);
-                __builtin_prefetch(&table[slots[nIn]]);
+                Prefetch(&table[slots[nIn]]);
                 which[nIn++] = n;
             }
             // The first line in each line's run of slots whose hash agrees in
@@ -138,7 +160,7 @@ struct CTextIndex
                     }
                 }
                 if (firsts[k] != kNoText)
-                    __builtin_prefetch(&x[firsts[k]]);
+                    Prefetch(&x[firsts[k]]);
             }
             for (uint32_t k = 0; k < nIn; ++k)
             {
