@@ -17,6 +17,52 @@ size_t SkipWhite(const char* pData, size_t nPos, size_t nEnd)
         ++nPos;
     return nPos;
 }
+
+// Whether a word holds a zero byte.
+inline bool HasZeroByte(size_t nWord)
+{
+    const size_t kOnes = ~size_t(0) / 0xFF;
+    return ((nWord - kOnes) & ~nWord & (kOnes << 7)) != 0;
+}
+
+// The first line feed in [p, pEnd), or pEnd; and the first NUL before it in
+// *ppNul, or nullptr. A word at a time: a file may hold a million lines,
+// and the 32-bit C library under Wine looks at a byte at a time.
+const char* FindLineFeed(const char* p, const char* pEnd, const char** ppNul)
+{
+    const size_t kFeeds = ~size_t(0) / 0xFF * '\n';
+    *ppNul = nullptr;
+    for (; static_cast<size_t>(pEnd - p) >= sizeof(size_t); p += sizeof(size_t))
+    {
+        size_t nWord;
+        std::memcpy(&nWord, p, sizeof(nWord));
+        if (HasZeroByte(nWord ^ kFeeds) || HasZeroByte(nWord))
+            break;
+    }
+    for (; p < pEnd && *p != '\n'; ++p)
+    {
+        if (*p == '\0' && !*ppNul)
+            *ppNul = p;
+    }
+    return p;
+}
+
+// The first byte ch in [p, pEnd), or nullptr; a word at a time.
+const char* FindByte(const char* p, const char* pEnd, char ch)
+{
+    const size_t kPattern = ~size_t(0) / 0xFF * static_cast<unsigned char>(ch);
+    for (; static_cast<size_t>(pEnd - p) >= sizeof(size_t); p += sizeof(size_t))
+    {
+        size_t nWord;
+        std::memcpy(&nWord, p, sizeof(nWord));
+        if (HasZeroByte(nWord ^ kPattern))
+            break;
+    }
+    for (; p < pEnd; ++p)
+        if (*p == ch)
+            return p;
+    return nullptr;
+}
 }
 
 size_t HostsTextStart(const char* pData, size_t nSize)
@@ -26,8 +72,8 @@ size_t HostsTextStart(const char* pData, size_t nSize)
 
 size_t HostsTextEnd(const char* pData, size_t nSize)
 {
-    const void* pEof = std::memchr(pData, 0x1A, nSize);
-    return pEof ? static_cast<size_t>(static_cast<const char*>(pEof) - pData) : nSize;
+    const char* pEof = FindByte(pData, pData + nSize, 0x1A);
+    return pEof ? static_cast<size_t>(pEof - pData) : nSize;
 }
 
 size_t FirstHostsLineStart(const char* pData, size_t nStart, size_t nEnd)
@@ -61,14 +107,16 @@ void ScanHostsLineRanges(const char* pData, size_t nSize, const std::function<vo
     while (nPos < nEnd)
     {
         const char* pStart = pData + nPos;
-        const void* pLf = std::memchr(pStart, '\n', nEnd - nPos);
-        size_t nLineEnd = pLf ? static_cast<size_t>(static_cast<const char*>(pLf) - pData) : nEnd;
+        const char* pNul;
+        const char* pLineEnd = FindLineFeed(pStart, pData + nEnd, &pNul);
+        const bool bLf = pLineEnd < pData + nEnd;
+        size_t nLineEnd = static_cast<size_t>(pLineEnd - pData);
         size_t nLength = nLineEnd - nPos;
-        if (pLf && nLength > 0 && pStart[nLength - 1] == '\r')
+        if (bLf && nLength > 0 && pStart[nLength - 1] == '\r')
             --nLength;  // CR LF is a line end; a CR anywhere else is text
-        if (const void* pNul = std::memchr(pStart, 0, nLength))
-            nLength = static_cast<size_t>(static_cast<const char*>(pNul) - pStart);
+        if (pNul && static_cast<size_t>(pNul - pStart) < nLength)
+            nLength = static_cast<size_t>(pNul - pStart);
         sink(nPos, nLength);
-        nPos = pLf ? SkipWhite(pData, nLineEnd + 1, nEnd) : nEnd;
+        nPos = bLf ? SkipWhite(pData, nLineEnd + 1, nEnd) : nEnd;
     }
 }
