@@ -30,11 +30,13 @@ public:
     CContentDigest Digest() const;
 
 private:
-    void Mix(uint64_t nWord);
+    static const size_t kBlock = 16;
+    void MixBlock(const unsigned char* p);
 
     uint64_t m_nHash = 0x243F6A8885A308D3ULL;
+    uint64_t m_nOther = 0x13198A2E03707344ULL;
     uint64_t m_nSize = 0;
-    unsigned char m_tail[8] = {};
+    unsigned char m_tail[kBlock] = {};
     size_t m_nTail = 0;
 };
 

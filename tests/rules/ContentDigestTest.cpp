@@ -21,11 +21,11 @@ TEST(ContentDigest, TheSameBytesGiveTheSameDigestHoweverTheyAreSplit)
     split.Add("jk", 2);
     EXPECT_EQ(Whole("abcdefghijk"), split.Digest());
 
-    // Every length up to three words, cut in two at every place, and fed in
-    // pieces of every size from one byte to more than a word, with empty
-    // pieces between.
+    // Every length up to three blocks of 16, cut in two at every place,
+    // and fed in pieces of every size from one byte to more than a block,
+    // with empty pieces between.
     std::string bytes;
-    for (int n = 0; n < 27; ++n)
+    for (int n = 0; n < 51; ++n)
         bytes += static_cast<char>('a' + n % 26 + (n / 26) * 3);
     for (size_t nLength = 0; nLength <= bytes.size(); ++nLength)
     {
@@ -38,7 +38,7 @@ TEST(ContentDigest, TheSameBytesGiveTheSameDigestHoweverTheyAreSplit)
             hash.Add(text.data() + nCut, nLength - nCut);
             EXPECT_EQ(expected, hash.Digest()) << nLength << " bytes cut at " << nCut;
         }
-        for (size_t nPiece = 1; nPiece <= 17; ++nPiece)
+        for (size_t nPiece = 1; nPiece <= 33; ++nPiece)
         {
             CContentHash hash;
             for (size_t nDone = 0; nDone < nLength; nDone += nPiece)
@@ -51,4 +51,6 @@ TEST(ContentDigest, TheSameBytesGiveTheSameDigestHoweverTheyAreSplit)
     }
     EXPECT_NE(Whole("abcdefgh"), Whole("abcdefg"));
     EXPECT_NE(Whole(std::string("\0", 1)), Whole(""));
+    // The two halves of a block are not interchangeable.
+    EXPECT_NE(Whole("0123456789abcdef"), Whole("89abcdef01234567"));
 }
