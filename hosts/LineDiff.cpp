@@ -18,17 +18,33 @@ const uint32_t kLink = 0xFFFFFFFEu;
 const int kMaxDepth = 48;
 const uint64_t kWorkPerLine = 24;
 
-// Whether n bytes are the same, four at a time: lines are short, and the
-// C library's memcmp costs more to call than to run on them.
+// Whether n bytes are the same, eight at a time, the last eight (or four)
+// overlapping the ones before: lines are short, and the C library's memcmp
+// costs more to call than to run on them.
 inline bool SameBytes(const char* p, const char* q, size_t n)
 {
-    for (; n >= 4; p += 4, q += 4, n -= 4)
+    if (n >= 8)
     {
-        uint32_t x, y;
+        uint64_t x, y;
+        for (; n > 8; p += 8, q += 8, n -= 8)
+        {
+            std::memcpy(&x, p, 8);
+            std::memcpy(&y, q, 8);
+            if (x != y)
+                return false;
+        }
+        std::memcpy(&x, p + n - 8, 8);
+        std::memcpy(&y, q + n - 8, 8);
+        return x == y;
+    }
+    if (n >= 4)
+    {
+        uint32_t x, y, u, v;
         std::memcpy(&x, p, 4);
         std::memcpy(&y, q, 4);
-        if (x != y)
-            return false;
+        std::memcpy(&u, p + n - 4, 4);
+        std::memcpy(&v, q + n - 4, 4);
+        return x == y && u == v;
     }
     for (; n > 0; ++p, ++q, --n)
         if (*p != *q)

@@ -93,6 +93,31 @@ void ExpectSameMatchesAndCounts(const Lines& a, const Lines& b, const std::vecto
 }
 }
 
+TEST(LineDiff, LinesAreTheSameOnlyWhenEveryByteIs)
+{
+    // Every length to past three words, a byte changed at every place, and
+    // the head (the comment mark) cut at none, one or two bytes on either
+    // side.
+    for (size_t nLength = 0; nLength <= 26; ++nLength)
+    {
+        const std::string text(nLength, 'x');
+        for (size_t nChanged = 0; nChanged <= nLength; ++nChanged)
+        {
+            std::string other = text;
+            if (nChanged < nLength)
+                other[nChanged] = 'y';
+            for (size_t nHeadA = 0; nHeadA <= std::min<size_t>(2, nLength); ++nHeadA)
+                for (size_t nHeadB = 0; nHeadB <= std::min<size_t>(2, nLength); ++nHeadB)
+                {
+                    CLineText a{text.data(), nHeadA, text.data() + nHeadA, nLength - nHeadA};
+                    CLineText b{other.data(), nHeadB, other.data() + nHeadB, nLength - nHeadB};
+                    EXPECT_EQ(nChanged == nLength, SameLine(a, b)) << nLength << " bytes, changed at " << nChanged;
+                }
+        }
+    }
+    EXPECT_FALSE(SameLine(CLineText{"", 0, "ab", 2}, CLineText{"", 0, "abc", 3}));
+}
+
 TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
 {
     std::mt19937 random(20261208);
