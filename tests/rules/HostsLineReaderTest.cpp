@@ -108,6 +108,20 @@ TEST(HostsLineReader, NulByteEndsTheLinesText)
     ExpectLines(std::string("a\r\n\0x\r\nb", 8), {"a", "", "b"});
 }
 
+TEST(HostsLineReader, LineFeedsNulsAndCtrlZAreFoundAtEveryPlaceInAWord)
+{
+    // The scan looks at a word at a time: each mark at every place of the
+    // first few words, with a line after it.
+    for (size_t nAt = 0; nAt < 20; ++nAt)
+    {
+        const std::string before(nAt, 'x');
+        EXPECT_EQ(Lines({"y" + before, "z"}), Scan("y" + before + "\nz")) << nAt;
+        EXPECT_EQ(Lines({"y" + before, "z"}), Scan("y" + before + std::string("\0xx\r\nz", 6))) << nAt;
+        EXPECT_EQ(Lines({"y" + before}), Scan("y" + before + "\x1Ax\nz")) << nAt;
+        EXPECT_EQ(Lines({"y" + before + "\r" + before}), Scan("y" + before + "\r" + before)) << nAt;
+    }
+}
+
 TEST(HostsLineReader, LongLinesAreDeliveredWhole)
 {
     std::string longLine(2000, 'x');
