@@ -57,6 +57,21 @@ void CListCtrl::SetAllSelected(bool bSelected)
     Invalidate(FALSE);
 }
 
+CListCtrl::CBulkStates::CBulkStates(CListCtrl& list) : m_list(list), m_dwExStyle(list.GetExtendedStyle())
+{
+    m_list.SetRedraw(FALSE);
+    if (m_dwExStyle & LVS_EX_FULLROWSELECT)
+        m_list.SetExtendedStyle(m_dwExStyle & ~LVS_EX_FULLROWSELECT);
+}
+
+CListCtrl::CBulkStates::~CBulkStates()
+{
+    if (m_dwExStyle & LVS_EX_FULLROWSELECT)
+        m_list.SetExtendedStyle(m_dwExStyle);
+    m_list.SetRedraw(TRUE);
+    m_list.Invalidate(FALSE);
+}
+
 void CListCtrl::SelectOnly(int nItem)
 {
     SetAllSelected(false);

@@ -13,8 +13,8 @@ namespace
 const char kNoProblems[] = "No problems found: Windows reads every active entry as written.";
 const char kNoMemory[] = "Not enough memory to complete the operation.";
 
-// Selects exactly the rows with a problem, the focus on the first, in view.
-// With more of them than not, every row is selected at once and the others
+// Selects exactly the rows with a problem, the focus on the first. With
+// more of them than not, every row is selected at once and the others
 // deselected, so that this never costs much more than "Select All".
 //
 // Wine keeps an owner-data list's selection as an array of ranges that a
@@ -23,14 +23,13 @@ const char kNoMemory[] = "Not enough memory to complete the operation.";
 // back to the first, the range to split is always the first, and each run's
 // rows in ascending order then only move the start of the range after it:
 // no search goes far. On Windows the order changes nothing.
-void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
+void SetProblemRowStates(CListCtrl& list, const CEntryCheck& check, int nRows)
 {
     int nProblemRows = 0;
     for (size_t n = 0; n < check.GetCount(); ++n)
         if (n == 0 || check.GetRow(n) != check.GetRow(n - 1))
             ++nProblemRows;
     bool bInvert = nProblemRows * 2 > nRows;
-    list.SetRedraw(FALSE);
     list.SetItemState(-1, bInvert ? LVIS_SELECTED : 0, LVIS_SELECTED);
     if (bInvert)
     {
@@ -55,9 +54,16 @@ void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
     int nFirst = check.GetRow(0);
     list.SetItemState(nFirst, LVIS_FOCUSED, LVIS_FOCUSED);
     list.SendMessage(LVM_SETSELECTIONMARK, 0, nFirst);
-    list.SetRedraw(TRUE);
-    list.Invalidate(FALSE);
-    list.EnsureVisible(nFirst, FALSE);
+}
+
+// The same with the list's states changed in bulk, then the first in view.
+void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
+{
+    {
+        CListCtrl::CBulkStates bulk(list);
+        SetProblemRowStates(list, check, nRows);
+    }
+    list.EnsureVisible(check.GetRow(0), FALSE);
 }
 }
 

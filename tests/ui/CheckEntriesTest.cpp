@@ -93,3 +93,34 @@ TEST_F(CheckEntriesTest, ListsEachProblemAndSelectsItsRowsForCommenting)
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
+
+// "Select Rows" where rows with a problem ('P') are the most or not: exactly
+// they are selected, the first focused and marked; the list looks as before.
+TEST_F(CheckEntriesTest, SelectRowsOnRowsWithAndWithoutProblems)
+{
+    for (const std::string rows : {"..PP.P", "P.PPP.", ".P..P."})
+    {
+        std::string bytes;
+        std::vector<int> problemRows;
+        for (size_t n = 0; n < rows.size(); ++n)
+            bytes += rows[n] == 'P' ? "127.0.0.l typo\r\n" : "10.0.0.1 ok" + std::to_string(n) + "\r\n";
+        for (size_t n = rows.find('P'); n != std::string::npos; n = rows.find('P', n + 1))
+            problemRows.push_back(static_cast<int>(n));
+        SetHosts(bytes);
+        RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+            driver.KeyWith(hMain, VK_CONTROL, 'K');
+            HWND hDlg = driver.WaitForDialog("Check Entries");
+            ASSERT_NE(nullptr, hDlg) << rows;
+            driver.Command(hDlg, 1020);
+            ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
+            driver.Sync(hMain);
+            EXPECT_EQ(problemRows, UiDriver::SelectedRows(hList)) << rows;
+            EXPECT_EQ(problemRows[0], FocusedRow(hList)) << rows;
+            EXPECT_EQ(problemRows[0], ::SendMessageA(hList, LVM_GETSELECTIONMARK, 0, 0)) << rows;
+            const LRESULT kLook = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT;
+            EXPECT_EQ(kLook, ::SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & kLook) << rows;
+            driver.Key(hMain, VK_ESCAPE);
+            EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain)) << rows;
+        });
+    }
+}
