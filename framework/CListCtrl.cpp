@@ -51,10 +51,8 @@ BOOL CListCtrl::SetItemState(int nItem, UINT nState, UINT nMask)
 
 void CListCtrl::SetAllSelected(bool bSelected)
 {
-    SetRedraw(FALSE);
+    CBulkStates bulk(*this);
     SetItemState(-1, bSelected ? LVIS_SELECTED : 0, LVIS_SELECTED);
-    SetRedraw(TRUE);
-    Invalidate(FALSE);
 }
 
 CListCtrl::CBulkStates::CBulkStates(CListCtrl& list) : m_list(list), m_dwExStyle(list.GetExtendedStyle())

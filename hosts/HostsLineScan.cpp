@@ -25,21 +25,28 @@ inline bool HasZeroByte(size_t nWord)
     return ((nWord - kOnes) & ~nWord & (kOnes << 7)) != 0;
 }
 
-// The first line feed in [p, pEnd), or pEnd; and the first NUL before it in
-// *ppNul, or nullptr. A word at a time: a file may hold a million lines,
-// and the 32-bit C library under Wine looks at a byte at a time.
-const char* FindLineFeed(const char* p, const char* pEnd, const char** ppNul)
+// Past the whole words from p that hold no byte ch (nor a NUL, with
+// bNul): a file may hold a million lines, and the 32-bit C library under
+// Wine looks at a byte at a time.
+const char* SkipWordsWithout(const char* p, const char* pEnd, char ch, bool bNul)
 {
-    const size_t kFeeds = ~size_t(0) / 0xFF * '\n';
-    *ppNul = nullptr;
+    const size_t kPattern = ~size_t(0) / 0xFF * static_cast<unsigned char>(ch);
     for (; static_cast<size_t>(pEnd - p) >= sizeof(size_t); p += sizeof(size_t))
     {
         size_t nWord;
         std::memcpy(&nWord, p, sizeof(nWord));
-        if (HasZeroByte(nWord ^ kFeeds) || HasZeroByte(nWord))
+        if (HasZeroByte(nWord ^ kPattern) || (bNul && HasZeroByte(nWord)))
             break;
     }
-    for (; p < pEnd && *p != '\n'; ++p)
+    return p;
+}
+
+// The first line feed in [p, pEnd), or pEnd; and the first NUL before it in
+// *ppNul, or nullptr.
+const char* FindLineFeed(const char* p, const char* pEnd, const char** ppNul)
+{
+    *ppNul = nullptr;
+    for (p = SkipWordsWithout(p, pEnd, '\n', true); p < pEnd && *p != '\n'; ++p)
     {
         if (*p == '\0' && !*ppNul)
             *ppNul = p;
@@ -47,18 +54,10 @@ const char* FindLineFeed(const char* p, const char* pEnd, const char** ppNul)
     return p;
 }
 
-// The first byte ch in [p, pEnd), or nullptr; a word at a time.
+// The first byte ch in [p, pEnd), or nullptr.
 const char* FindByte(const char* p, const char* pEnd, char ch)
 {
-    const size_t kPattern = ~size_t(0) / 0xFF * static_cast<unsigned char>(ch);
-    for (; static_cast<size_t>(pEnd - p) >= sizeof(size_t); p += sizeof(size_t))
-    {
-        size_t nWord;
-        std::memcpy(&nWord, p, sizeof(nWord));
-        if (HasZeroByte(nWord ^ kPattern))
-            break;
-    }
-    for (; p < pEnd; ++p)
+    for (p = SkipWordsWithout(p, pEnd, ch, false); p < pEnd; ++p)
         if (*p == ch)
             return p;
     return nullptr;

@@ -153,39 +153,39 @@ void CSectionsDlg::SelectInRows(int nSection)
     // entries of a section with thousands of gaps (punctuation comments)
     // one by one took minutes at a million rows; selecting every row and
     // taking out the rows around the entries costs a row each. The cheaper
-    // way is taken. One repaint at the end: Wine's list repaints row by
-    // row otherwise.
+    // way is taken, with the list's states changed in bulk (one repaint at
+    // the end: Wine's list repaints row by row otherwise).
     const CHostsSections::Section& section = m_sections.GetSection(nSection);
     const int nRows = m_rows.GetItemCount();
     const long long nSpan = section.nEnd - section.nHeading - 1;
     const long long nGaps = nSpan - section.nEntries;
     const bool bOneByOne = section.nEntries * (nGaps + 1) <= nRows - nSpan + nGaps;
     CWaitCursor wait;
-    m_rows.SetRedraw(FALSE);
-    m_rows.SetItemState(-1, bOneByOne ? 0 : LVIS_SELECTED, LVIS_SELECTED);
-    if (bOneByOne)
     {
-        for (int nRow = section.nHeading + 1; nRow < section.nEnd; ++nRow)
-            if (m_sections.IsEntry(nRow))
-                m_rows.SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
-    }
-    else
-    {
-        // From the ends of the run of every row inwards, so that each row
-        // taken out shortens or splits the run that starts the selection.
-        for (int nRow = 0; nRow <= section.nHeading; ++nRow)
-            m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
-        for (int nRow = nRows - 1; nRow >= section.nEnd; --nRow)
-            m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
-        for (int nRow = section.nEnd - 1; nRow > section.nHeading; --nRow)
-            if (!m_sections.IsEntry(nRow))
+        CListCtrl::CBulkStates bulk(m_rows);
+        m_rows.SetItemState(-1, bOneByOne ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+        if (bOneByOne)
+        {
+            for (int nRow = section.nHeading + 1; nRow < section.nEnd; ++nRow)
+                if (m_sections.IsEntry(nRow))
+                    m_rows.SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
+        }
+        else
+        {
+            // From the ends of the run of every row inwards, so that each row
+            // taken out shortens or splits the run that starts the selection.
+            for (int nRow = 0; nRow <= section.nHeading; ++nRow)
                 m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
+            for (int nRow = nRows - 1; nRow >= section.nEnd; --nRow)
+                m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
+            for (int nRow = section.nEnd - 1; nRow > section.nHeading; --nRow)
+                if (!m_sections.IsEntry(nRow))
+                    m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
+        }
+        m_rows.SetItemState(section.nHeading, LVIS_FOCUSED, LVIS_FOCUSED);
+        // Shift with a click or an arrow key extends the selection from here.
+        m_rows.SendMessage(LVM_SETSELECTIONMARK, 0, section.nHeading);
     }
-    m_rows.SetItemState(section.nHeading, LVIS_FOCUSED, LVIS_FOCUSED);
-    // Shift with a click or an arrow key extends the selection from here.
-    m_rows.SendMessage(LVM_SETSELECTIONMARK, 0, section.nHeading);
-    m_rows.SetRedraw(TRUE);
-    m_rows.Invalidate(FALSE);
     m_rows.EnsureVisible(section.nHeading, FALSE);
     m_pParentWnd->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_rows.m_hWnd), TRUE);
 }
