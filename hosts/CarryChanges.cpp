@@ -2,7 +2,6 @@
 
 #include "hosts/LineDiff.h"
 
-#include <algorithm>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -84,17 +83,22 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         const int nSaved = ours.GetSavedCount();
         CResults results;
         std::vector<std::pair<int, size_t>> changes;  // each changed row, its result's index
+        std::vector<uint32_t> changedRows;            // only their matches are needed
         for (int nRow = 0; nRow < nSaved; ++nRow)
             if (ours.IsChanged(nRow))
+            {
                 changes.emplace_back(nRow, results.Add(LineOf(ours.GetText(nRow))));
+                changedRows.push_back(static_cast<uint32_t>(nRow));
+            }
         std::vector<long long> more;
         std::vector<uint32_t> matchOf;
-        if (!MatchLines(base, now, matchOf, &results.Texts(), &more))
+        size_t nUnmatched = 0;
+        if (!MatchLines(base, now, matchOf, &results.Texts(), &more, &changedRows, &nUnmatched))
             return -1;
         if (pOutcomes)
             pOutcomes->clear();
         if (pnRemoved)
-            *pnRemoved = static_cast<size_t>(std::count(matchOf.begin(), matchOf.end(), kNoLine));
+            *pnRemoved = nUnmatched;
         auto tell = [&](int nRow, CCarriedChange::Outcome outcome, int nTheirRow) {
             if (pOutcomes)
                 pOutcomes->push_back(CCarriedChange{nRow, outcome, nTheirRow});
@@ -168,7 +172,9 @@ size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs)
     CSavedLines base(ours);
     CRowLines now(theirs);
     std::vector<uint32_t> matchOf;
-    if (!MatchLines(base, now, matchOf))
+    const std::vector<uint32_t> noRows;
+    size_t nUnmatched = 0;
+    if (!MatchLines(base, now, matchOf, nullptr, nullptr, &noRows, &nUnmatched))
         return 0;
-    return static_cast<size_t>(std::count(matchOf.begin(), matchOf.end(), kNoLine));
+    return nUnmatched;
 }

@@ -93,9 +93,17 @@ char At(const CLineText& line, size_t n)
 class CMatcher
 {
 public:
-    CMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match, CTextTally* pTally)
-        : m_a(a), m_b(b), m_match(match), m_pTally(pTally)
+    // pRows: the lines of a whose matches are wanted, when not all are.
+    CMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match, CTextTally* pTally,
+             const std::vector<uint32_t>* pRows)
+        : m_a(a), m_b(b), m_match(match), m_pTally(pTally), m_pRows(pRows)
     {
+    }
+
+    // How many lines of a are left without a match.
+    size_t Unmatched() const
+    {
+        return m_bCounted ? m_nUnmatched : static_cast<size_t>(std::count(m_match.begin(), m_match.end(), kNoLine));
     }
 
     void Run()
@@ -135,6 +143,8 @@ public:
         for (uint32_t i = 0; i < m_nA; ++i)
             nLeftA += IsMatchedA(i) ? 0 : 1;
         if (nLeftA == 0 || std::count(m_y.begin(), m_y.end(), kNoText) == 0)
+            return;
+        if (m_pRows && CountOnly(bWalked, nLeftA))
             return;
         // The lists come once the table of texts, which Classify frees, is
         // gone: the two are never held together.
@@ -241,6 +251,81 @@ private:
         return true;
     }
 
+    // Where only some lines' matches are wanted and the walk or the common
+    // head and tail matched each of them, or the walk gave up and each has a
+    // text that occurs once on each side or in no line of b, the rules
+    // would match those as they stand, and of the rest only how many lines
+    // of a are left without a match is needed: counting each text's copies
+    // tells, with a table of counts instead of a record for each line, and
+    // no pairing. False, with nothing changed, where the rules must run.
+    bool CountOnly(bool bWalked, uint32_t nLeftA)
+    {
+        std::vector<uint32_t> rows;  // the wanted lines without a match, in the middle
+        std::vector<CLineText> texts;
+        for (uint32_t nRow : *m_pRows)
+            if (m_match[nRow] == kNoLine)
+            {
+                rows.push_back(static_cast<uint32_t>(nRow - m_nBase));
+                texts.push_back(LineA(rows.back()));
+            }
+        if (bWalked && !rows.empty())
+            return false;
+        // With the walk undone, every line of the middle is counted, and
+        // only the ends are matched: the per-line arrays wait meanwhile.
+        const size_t nA = m_match.size();
+        auto restore = [&] {
+            m_match.assign(nA, kNoLine);
+            for (size_t n = 0; n < m_nBase; ++n)
+                m_match[n] = static_cast<uint32_t>(n);
+            for (size_t n = m_nBase + m_nA; n < nA; ++n)
+                m_match[n] = static_cast<uint32_t>(n - m_nA + m_nB);
+        };
+        if (!bWalked)
+        {
+            std::vector<uint32_t>().swap(m_match);
+            std::vector<uint32_t>().swap(m_y);
+        }
+        // A wanted line whose text has a second line on either side needs
+        // the rules: the pass ends as soon as one shows.
+        CTextTally wanted(texts);
+        bool bMany = false;
+        auto count = [&](bool bB) {
+            return [&, bB](uint32_t n, uint64_t nHash, const CLineText& text) {
+                if (m_pTally)
+                    m_pTally->Count(nHash, text, bB, n);
+                bMany |= wanted.Count(nHash, text, bB, n);
+                return !bMany;
+            };
+        };
+        CLineCounts counts;
+        counts.Size(nLeftA);
+        counts.Pass(
+            m_nA, true,
+            [&](uint32_t i, CLineText& text) { return !(bWalked && IsMatchedA(i)) && (text = LineA(i), true); },
+            count(false));
+        const uint32_t nTaken = bMany ? 0 : counts.Pass(
+            m_nB, false,
+            [&](uint32_t j, CLineText& text) { return !(bWalked && IsMatchedB(j)) && (text = LineB(j), true); },
+            count(true));
+        counts.Free();
+        if (!bWalked)
+            restore();
+        if (bMany)
+        {
+            if (m_pTally)
+                m_pTally->Clear();
+            if (!bWalked)
+                m_y.assign(m_nB, kNoText);
+            return false;
+        }
+        for (size_t k = 0; k < rows.size(); ++k)
+            if (wanted.Counts(k).nB == 1)
+                m_match[m_nBase + rows[k]] = static_cast<uint32_t>(m_nBase + wanted.Counts(k).nLastB);
+        m_nUnmatched = nLeftA - nTaken;
+        m_bCounted = true;
+        return true;
+    }
+
     // Gives every unmatched line its text's representative (kNoText for a
     // line of b whose text is in no unmatched line of a), and counts each
     // text's unmatched lines on both sides, and the texts the tally wants.
@@ -278,7 +363,7 @@ private:
         };
         auto hashed = [&](uint64_t nHash, const CLineText& text) {
             if (m_pTally)
-                m_pTally->Count(nHash, text, bA ? -1 : 1);
+                m_pTally->Count(nHash, text, !bA, 0);
         };
         m_index.Pass(bA ? m_nA : m_nB, bA, line, hashed, done);
     }
@@ -557,6 +642,9 @@ private:
     const CLineSequence& m_b;
     std::vector<uint32_t>& m_match;
     CTextTally* m_pTally;
+    const std::vector<uint32_t>* m_pRows;
+    bool m_bCounted = false;  // m_nUnmatched is known without the matches
+    size_t m_nUnmatched = 0;
     size_t m_nBase = 0;      // the head's length: the middle's first line on both sides
     uint32_t m_nA = 0;       // the middle's lines on each side
     uint32_t m_nB = 0;
@@ -600,7 +688,8 @@ uint64_t HashLine(const CLineText& line)
 }
 
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,
-                const std::vector<CLineText>* pTexts, std::vector<long long>* pMore)
+                const std::vector<CLineText>* pTexts, std::vector<long long>* pMore,
+                const std::vector<uint32_t>* pRows, size_t* pnUnmatched)
 {
     matchOfA.clear();
     if (a.Count() >= kNoText || b.Count() >= kNoText)
@@ -609,9 +698,17 @@ bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint
     {
         std::unique_ptr<CTextTally> pTally;
         if (pTexts && pMore)
-            pTally.reset(new CTextTally(*pTexts, *pMore));
-        CMatcher matcher(a, b, matchOfA, pTally.get());
+            pTally.reset(new CTextTally(*pTexts));
+        CMatcher matcher(a, b, matchOfA, pTally.get(), pRows);
         matcher.Run();
+        if (pTally)
+        {
+            pMore->assign(pTexts->size(), 0);
+            for (size_t n = 0; n < pTexts->size(); ++n)
+                (*pMore)[n] = static_cast<long long>(pTally->Counts(n).nB) - pTally->Counts(n).nA;
+        }
+        if (pnUnmatched)
+            *pnUnmatched = matcher.Unmatched();
         return true;
     }
     catch (const std::bad_alloc&)

@@ -30,7 +30,8 @@
 // below in the stretches between; it gives up where it keeps finding no
 // way on. Memory: while lines are hashed 25 bytes a line of a and 4 a line
 // of b, then 20 a line of a and 4 a line of b, besides the result (4 a line
-// of a).
+// of a); where only the count of what is left is needed (see pRows), 12
+// bytes a line of a, and the result after.
 //
 // No windows.h: this builds natively too.
 #pragma once
@@ -71,11 +72,17 @@ const uint32_t kNoLine = 0xFFFFFFFFu;
 // counted, by their bytes, among the lines the walk and the common head and
 // tail leave, as the lines those match are the same on both sides. Where
 // every line of a has its match, the counts are not needed and may not have
-// been taken. False when there is
-// not enough memory (or more than 2^31 lines a side); matchOfA is then
-// empty.
+// been taken. With pRows (lines of a, each below a's count), only those
+// lines' matches are sure to be given, and the others may be left without
+// one: where the walk or the common head and tail match every wanted line,
+// or each has a text once on each side or in no line of b, the rest is only
+// counted, not matched. *pnUnmatched gets the number of lines of a the
+// matching leaves without a match, all of them matched or not. False when
+// there is not enough memory (or more than 2^31 lines a side); matchOfA is
+// then empty.
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,
-                const std::vector<CLineText>* pTexts = nullptr, std::vector<long long>* pMore = nullptr);
+                const std::vector<CLineText>* pTexts = nullptr, std::vector<long long>* pMore = nullptr,
+                const std::vector<uint32_t>* pRows = nullptr, size_t* pnUnmatched = nullptr);
 
 // Whether two lines hold the same bytes, however they are split.
 bool SameLine(const CLineText& a, const CLineText& b);

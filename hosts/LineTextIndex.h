@@ -1,14 +1,16 @@
 // The texts of one version of a file, for the line matching
-// (hosts/LineDiff.cpp): a table of its lines by hash, and a tally of how
-// often a few texts occur. Only the line matching uses these.
+// (hosts/LineDiff.cpp): a table of its lines by hash, a leaner one of how
+// often each text occurs, and a tally of how often a few texts occur. Only the line matching uses these.
 //
 // No windows.h: this builds natively too.
 #pragma once
 
 #include "hosts/LineDiff.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #if defined(__i386__) && !defined(__SSE__)
@@ -175,13 +177,116 @@ struct CTextIndex
     }
 };
 
-// The texts whose copies are counted, found by hash and compared by bytes.
+// How many lines of one version each text has, to tell how many of them the
+// other version leaves without a copy, without keeping a record for each
+// line. Open addressing, each slot a text's hash but for its low byte, which
+// holds the text's count; 255 there says the count is kept in a map, for the
+// few texts with hundreds of copies (blank lines, say). Two texts whose
+// hashes agree but for that byte are counted as one.
+class CLineCounts
+{
+public:
+    void Size(uint32_t nLines)
+    {
+        m_nSlots = nLines + nLines / 2 + 1;
+        m_table.assign(m_nSlots, 0);
+    }
+    void Free()
+    {
+        std::vector<uint64_t>().swap(m_table);
+        std::unordered_map<uint64_t, uint32_t>().swap(m_many);
+    }
+
+    // Counts every line n in [0, nLines) that line(n, text) gives (bAdd), or
+    // has each take one copy of its text from those counted; hashed(n, hash,
+    // text) sees each line's hash, and may end the pass, false, with the
+    // lines that have been seen up to then (the count is then not whole).
+    // The number of lines that took a copy. The lines go in batches, their
+    // slots asked for ahead of the look-ups.
+    template <typename Line, typename Hashed>
+    uint32_t Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed)
+    {
+        bool bGo = true;
+        const uint32_t kBatch = 16;
+        uint64_t keys[kBatch];
+        uint32_t slots[kBatch];
+        uint32_t nTaken = 0;
+        for (uint32_t n0 = 0; n0 < nLines && bGo; n0 += kBatch)
+        {
+            uint32_t nIn = 0;
+            for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
+            {
+                CLineText text;
+                if (!line(n, text))
+                    continue;
+                const uint64_t nHash = HashLine(text);
+                bGo &= hashed(n, nHash, text);
+                keys[nIn] = (nHash & ~uint64_t(0xFF)) == 0 ? 0x100 : nHash & ~uint64_t(0xFF);
+                slots[nIn] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
+                Prefetch(&m_table[slots[nIn]]);
+                ++nIn;
+            }
+            for (uint32_t k = 0; k < nIn; ++k)
+                nTaken += bAdd ? (Add(keys[k], slots[k]), 0) : Take(keys[k], slots[k]);
+        }
+        return nTaken;
+    }
+
+private:
+    uint64_t& SlotOf(uint64_t nKey, uint32_t nSlot)
+    {
+        for (;; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
+        {
+            uint64_t& nHere = m_table[nSlot];
+            if (nHere == 0 || (nHere & ~uint64_t(0xFF)) == nKey)
+                return nHere;
+        }
+    }
+    void Add(uint64_t nKey, uint32_t nSlot)
+    {
+        uint64_t& nHere = SlotOf(nKey, nSlot);
+        const uint32_t nCount = static_cast<uint32_t>(nHere & 0xFF);
+        if (nCount < 254)
+            nHere = nKey | (nCount + 1);
+        else if (nCount == 254)
+            nHere = nKey | 0xFF, m_many[nKey] = 255;
+        else
+            ++m_many[nKey];
+    }
+    uint32_t Take(uint64_t nKey, uint32_t nSlot)
+    {
+        uint64_t& nHere = SlotOf(nKey, nSlot);
+        const uint32_t nCount = static_cast<uint32_t>(nHere & 0xFF);
+        if (nCount == 0)
+            return 0;
+        if (nCount < 0xFF)
+        {
+            --nHere;
+            return 1;
+        }
+        uint32_t& nMany = m_many[nKey];
+        return nMany > 0 ? (--nMany, 1) : 0;
+    }
+
+    std::vector<uint64_t> m_table;
+    uint32_t m_nSlots = 1;
+    std::unordered_map<uint64_t, uint32_t> m_many;
+};
+
+// The texts whose copies are counted, found by hash and compared by bytes:
+// how many lines of each side hold each, and the last such line of b.
 class CTextTally
 {
 public:
-    CTextTally(const std::vector<CLineText>& texts, std::vector<long long>& more) : m_texts(texts), m_more(more)
+    struct CCounts
     {
-        m_more.assign(texts.size(), 0);
+        uint32_t nA = 0;
+        uint32_t nB = 0;
+        uint32_t nLastB = kNoText;
+    };
+
+    explicit CTextTally(const std::vector<CLineText>& texts) : m_texts(texts), m_counts(texts.size())
+    {
         size_t nSlots = 16;
         while (nSlots < texts.size() * 2)
             nSlots <<= 1;
@@ -198,23 +303,33 @@ public:
         }
     }
 
-    // A line of a (nStep -1) or b (+1) with this hash.
-    void Count(uint64_t nHash, const CLineText& line, int nStep)
+    // Line nLine of a or b (bB), with this hash. True when a text counted
+    // has more than one line on that side now.
+    bool Count(uint64_t nHash, const CLineText& line, bool bB, uint32_t nLine)
     {
         if (!m_sieve[Sieve(nHash)])
-            return;
+            return false;
+        bool bMany = false;
         for (size_t nSlot = static_cast<size_t>(nHash) & (m_slots.size() - 1); m_slots[nSlot] != 0;
              nSlot = (nSlot + 1) & (m_slots.size() - 1))
         {
             const size_t n = m_slots[nSlot] - 1;
-            if (m_hashes[n] == nHash && SameLine(line, m_texts[n]))
-                m_more[n] += nStep;
+            if (m_hashes[n] != nHash || !SameLine(line, m_texts[n]))
+                continue;
+            CCounts& counts = m_counts[n];
+            if (!bB)
+                bMany |= ++counts.nA > 1;
+            else
+                bMany |= ++counts.nB > 1, counts.nLastB = nLine;
         }
+        return bMany;
     }
+    const CCounts& Counts(size_t n) const { return m_counts[n]; }
+    void Clear() { std::fill(m_counts.begin(), m_counts.end(), CCounts()); }
 
 private:
     const std::vector<CLineText>& m_texts;
-    std::vector<long long>& m_more;
+    std::vector<CCounts> m_counts;
     std::vector<uint64_t> m_hashes;
     std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
     // A bit for each text, by other bits of its hash: small enough to stay

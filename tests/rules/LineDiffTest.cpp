@@ -70,26 +70,47 @@ std::vector<uint32_t> Match(const Lines& a, const Lines& b)
 
 // Matched again, with every text of either side counted: the same matches,
 // and, where some line of a has no match, for every text how many more
-// lines of b than of a hold it, when b holds more.
+// lines of b than of a hold it, when b holds more. Then with only some lines
+// wanted (none, every third, every one, every seventh whose text is once in
+// a): theirs are the same matches, the counts the same, and so is the number
+// of lines of a left without a match.
 void ExpectSameMatchesAndCounts(const Lines& a, const Lines& b, const std::vector<uint32_t>& match)
 {
     std::map<std::string, long long> more;
+    std::map<std::string, int> inA;
     for (const std::string& line : a)
-        --more[line];
+        --more[line], ++inA[line];
     for (const std::string& line : b)
         ++more[line];
     std::vector<CLineText> texts;
     for (const auto& text : more)
         texts.push_back(CLineText{"", 0, text.first.data(), text.first.size()});
+    const size_t nUnmatched = static_cast<size_t>(std::count(match.begin(), match.end(), kNoLine));
+    auto expectCounts = [&](const std::vector<long long>& counted) {
+        if (nUnmatched == 0)
+            return;
+        size_t n = 0;
+        for (const auto& text : more)
+            EXPECT_EQ(std::max(0LL, text.second), std::max(0LL, counted[n++])) << text.first;
+    };
     std::vector<uint32_t> again;
     std::vector<long long> counted;
     ASSERT_TRUE(MatchLines(CLines(a), CLines(b), again, &texts, &counted));
     EXPECT_EQ(match, again);
-    if (std::count(match.begin(), match.end(), kNoLine) == 0)
-        return;
-    size_t n = 0;
-    for (const auto& text : more)
-        EXPECT_EQ(std::max(0LL, text.second), std::max(0LL, counted[n++])) << text.first;
+    expectCounts(counted);
+    for (uint32_t nEvery : {0u, 3u, 1u, 7u})
+    {
+        std::vector<uint32_t> rows;
+        for (uint32_t i = 0; nEvery != 0 && i < a.size(); i += nEvery)
+            if (nEvery != 7 || inA[a[i]] == 1)
+                rows.push_back(i);
+        size_t nLeft = 0;
+        ASSERT_TRUE(MatchLines(CLines(a), CLines(b), again, &texts, &counted, &rows, &nLeft));
+        EXPECT_EQ(nUnmatched, nLeft) << "every " << nEvery;
+        for (uint32_t i : rows)
+            ASSERT_EQ(match[i], again[i]) << "line " << i << ", every " << nEvery;
+        expectCounts(counted);
+    }
 }
 }
 
@@ -151,6 +172,20 @@ TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
         std::vector<uint32_t> match = Match(a, b);
         CheckedMatches(a, b, match);
         ExpectSameMatchesAndCounts(a, b, match);
+    }
+    // Reordered, with most lines once on each side and some changed or
+    // repeated: the wanted lines can mostly be told from counting alone.
+    for (int nCase = 0; nCase < 12; ++nCase)
+    {
+        Lines a(3000);
+        for (size_t n = 0; n < a.size(); ++n)
+            a[n] = random() % 8 == 0 ? "#" : "0.0.0.0 h" + std::to_string(n % (2600 + nCase * 40)) + ".example";
+        Lines b(a);
+        std::shuffle(b.begin() + nCase % 4, b.end(), random);
+        for (int n = 0; n < nCase * 20; ++n)
+            b[random() % b.size()] = n % 2 ? "#" : "0.0.0.0 new" + std::to_string(random() % 5) + ".example";
+        SCOPED_TRACE("reordered case " + std::to_string(nCase));
+        ExpectSameMatchesAndCounts(a, b, Match(a, b));
     }
     EXPECT_TRUE(Match({}, {}).empty());
     EXPECT_EQ((std::vector<uint32_t>{kNoLine}), Match({"a"}, {}));
