@@ -39,6 +39,7 @@ struct CChange
     const char* pszFirstRow;
     int nRowsTimes;       // the base's rows this many times...
     int nRowsMore;        // ...and this many more
+    bool bChanges = true;  // with the user's changes on every 100th row
 };
 
 // Each new file starts with a line of its own, so that the list shows when it
@@ -59,6 +60,9 @@ const CChange kChanges[] = {
     {"follow_twice", "Follow: the file twice, a line added at the top and one at the end",
      "{ printf '# bench: twice\\r\\n'; cat %s %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o",
      "# bench: twice", 2, 2},
+    {"follow_shuffled_clean", "Follow: the file shuffled, no unsaved changes",
+     "{ printf '# bench: shuffled, clean\\r\\n'; shuf --random-source=%s %s; } > %o", "# bench: shuffled, clean", 1, 1,
+     false},
 };
 
 std::string Replace(std::string text, const std::string& what, const std::string& with)
@@ -90,9 +94,10 @@ private:
     // The hosts file becomes the named file (a copy of it, which takes its
     // place in one step).
     bool PutInPlace(const std::string& name);
-    // The list is loaded from the base again, and the user comments every
-    // 100th row; the rows that were not commented already are the changes.
-    bool StartFromBase();
+    // The list is loaded from the base again, and (bChanges) the user
+    // comments every 100th row; the rows that were not commented already are
+    // the changes.
+    bool StartFromBase(bool bChanges);
     bool Step(const CChange& change);
     bool Commented(int nRow) const { return UiDriver::Cell(m_hList, nRow, 2) == "Commented"; }
 
@@ -115,7 +120,7 @@ bool CFollowBench::PutInPlace(const std::string& name)
                           "the hosts file could not be replaced by " + name);
 }
 
-bool CFollowBench::StartFromBase()
+bool CFollowBench::StartFromBase(bool bChanges)
 {
     if (!PutInPlace("base"))
         return false;
@@ -125,6 +130,8 @@ bool CFollowBench::StartFromBase()
     m_driver.Sync(m_hMain);
     if (!m_report.check(UiDriver::RowCount(m_hList) == m_nRows, "rows after Refresh"))
         return false;
+    if (!bChanges)
+        return true;
     ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED;
@@ -148,7 +155,7 @@ bool CFollowBench::StartFromBase()
 
 bool CFollowBench::Step(const CChange& change)
 {
-    if (!StartFromBase())
+    if (!StartFromBase(change.bChanges))
         return false;
     const int nExpected = m_nRows * change.nRowsTimes + change.nRowsMore;
     double dStart = 0;
@@ -184,7 +191,7 @@ bool CFollowBench::Step(const CChange& change)
     m_report.check(boxes.empty(), std::string("a message after: ") + change.pszLabel + ": " +
                                       (boxes.empty() ? std::string() : boxes[0]));
     int nLost = 0;
-    for (int nRow : m_changed)
+    for (int nRow : change.bChanges ? m_changed : std::vector<int>())
     {
         bool bCarried = true;
         if (key == "follow_one")

@@ -286,7 +286,8 @@ private:
             std::vector<uint32_t>().swap(m_y);
         }
         // A wanted line whose text has a second line on either side needs
-        // the rules: the pass ends as soon as one shows.
+        // the rules, and so does a text with more lines than the table
+        // counts: the pass ends as soon as one shows.
         CTextTally wanted(texts);
         bool bMany = false;
         auto count = [&](bool bB) {
@@ -297,16 +298,19 @@ private:
                 return !bMany;
             };
         };
+        auto line = [&](bool bB) {
+            return [&, bB](uint32_t n, CLineText& text) {
+                if (bWalked && (bB ? IsMatchedB(n) : IsMatchedA(n)))
+                    return false;
+                text = bB ? LineB(n) : LineA(n);
+                return true;
+            };
+        };
         CLineCounts counts;
         counts.Size(nLeftA);
-        counts.Pass(
-            m_nA, true,
-            [&](uint32_t i, CLineText& text) { return !(bWalked && IsMatchedA(i)) && (text = LineA(i), true); },
-            count(false));
-        const uint32_t nTaken = bMany ? 0 : counts.Pass(
-            m_nB, false,
-            [&](uint32_t j, CLineText& text) { return !(bWalked && IsMatchedB(j)) && (text = LineB(j), true); },
-            count(true));
+        counts.Pass(m_nA, true, line(false), count(false));
+        bMany |= counts.Overflowed();
+        const uint32_t nTaken = bMany ? 0 : counts.Pass(m_nB, false, line(true), count(true));
         counts.Free();
         if (!bWalked)
             restore();

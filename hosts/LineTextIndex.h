@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #if defined(__i386__) && !defined(__SSE__)
@@ -179,10 +178,9 @@ struct CTextIndex
 
 // How many lines of one version each text has, to tell how many of them the
 // other version leaves without a copy, without keeping a record for each
-// line. Open addressing, each slot a text's hash but for its low byte, which
-// holds the text's count; 255 there says the count is kept in a map, for the
-// few texts with hundreds of copies (blank lines, say). Two texts whose
-// hashes agree but for that byte are counted as one.
+// line. Open addressing, each slot a text's hash but for its low 16 bits,
+// which hold the text's count. Two texts whose hashes agree in the other 48
+// bits are counted as one.
 class CLineCounts
 {
 public:
@@ -191,11 +189,10 @@ public:
         m_nSlots = nLines + nLines / 2 + 1;
         m_table.assign(m_nSlots, 0);
     }
-    void Free()
-    {
-        std::vector<uint64_t>().swap(m_table);
-        std::unordered_map<uint64_t, uint32_t>().swap(m_many);
-    }
+    void Free() { std::vector<uint64_t>().swap(m_table); }
+    // Whether some text had more lines than a slot can count: the counts
+    // are then not whole.
+    bool Overflowed() const { return m_bOverflowed; }
 
     // Counts every line n in [0, nLines) that line(n, text) gives (bAdd), or
     // has each take one copy of its text from those counted; hashed(n, hash,
@@ -206,12 +203,13 @@ public:
     template <typename Line, typename Hashed>
     uint32_t Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed)
     {
-        bool bGo = true;
         const uint32_t kBatch = 16;
+        const uint64_t kCount = 0xFFFF;
         uint64_t keys[kBatch];
         uint32_t slots[kBatch];
         uint32_t nTaken = 0;
-        for (uint32_t n0 = 0; n0 < nLines && bGo; n0 += kBatch)
+        bool bGo = true;
+        for (uint32_t n0 = 0; n0 < nLines && bGo && !m_bOverflowed; n0 += kBatch)
         {
             uint32_t nIn = 0;
             for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
@@ -221,56 +219,32 @@ public:
                     continue;
                 const uint64_t nHash = HashLine(text);
                 bGo &= hashed(n, nHash, text);
-                keys[nIn] = (nHash & ~uint64_t(0xFF)) == 0 ? 0x100 : nHash & ~uint64_t(0xFF);
+                keys[nIn] = (nHash & ~kCount) == 0 ? kCount + 1 : nHash & ~kCount;
                 slots[nIn] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
                 Prefetch(&m_table[slots[nIn]]);
                 ++nIn;
             }
             for (uint32_t k = 0; k < nIn; ++k)
-                nTaken += bAdd ? (Add(keys[k], slots[k]), 0) : Take(keys[k], slots[k]);
+            {
+                uint32_t nSlot = slots[k];
+                while (m_table[nSlot] != 0 && (m_table[nSlot] & ~kCount) != keys[k])
+                    nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1;
+                uint64_t& nHere = m_table[nSlot];
+                if (!bAdd)
+                    nTaken += (nHere & kCount) != 0 ? (--nHere, 1) : 0;
+                else if ((nHere & kCount) == kCount)
+                    m_bOverflowed = true;
+                else
+                    nHere = keys[k] | ((nHere & kCount) + 1);
+            }
         }
         return nTaken;
     }
 
 private:
-    uint64_t& SlotOf(uint64_t nKey, uint32_t nSlot)
-    {
-        for (;; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
-        {
-            uint64_t& nHere = m_table[nSlot];
-            if (nHere == 0 || (nHere & ~uint64_t(0xFF)) == nKey)
-                return nHere;
-        }
-    }
-    void Add(uint64_t nKey, uint32_t nSlot)
-    {
-        uint64_t& nHere = SlotOf(nKey, nSlot);
-        const uint32_t nCount = static_cast<uint32_t>(nHere & 0xFF);
-        if (nCount < 254)
-            nHere = nKey | (nCount + 1);
-        else if (nCount == 254)
-            nHere = nKey | 0xFF, m_many[nKey] = 255;
-        else
-            ++m_many[nKey];
-    }
-    uint32_t Take(uint64_t nKey, uint32_t nSlot)
-    {
-        uint64_t& nHere = SlotOf(nKey, nSlot);
-        const uint32_t nCount = static_cast<uint32_t>(nHere & 0xFF);
-        if (nCount == 0)
-            return 0;
-        if (nCount < 0xFF)
-        {
-            --nHere;
-            return 1;
-        }
-        uint32_t& nMany = m_many[nKey];
-        return nMany > 0 ? (--nMany, 1) : 0;
-    }
-
     std::vector<uint64_t> m_table;
     uint32_t m_nSlots = 1;
-    std::unordered_map<uint64_t, uint32_t> m_many;
+    bool m_bOverflowed = false;
 };
 
 // The texts whose copies are counted, found by hash and compared by bytes:

@@ -187,6 +187,15 @@ TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
         SCOPED_TRACE("reordered case " + std::to_string(nCase));
         ExpectSameMatchesAndCounts(a, b, Match(a, b));
     }
+    // More copies of a line than counting keeps count of, reordered.
+    Lines many(131100, "#"), manyAfter;
+    for (size_t n = 1; n < many.size(); n += 2)
+        many[n] = "0.0.0.0 h" + std::to_string(n) + ".example";
+    manyAfter.assign(many.rbegin() + 3, many.rend());
+    std::vector<uint32_t> match = Match(many, manyAfter), rows;
+    size_t nLeft = 0;
+    ASSERT_TRUE(MatchLines(CLines(many), CLines(manyAfter), match, nullptr, nullptr, &rows, &nLeft));
+    EXPECT_EQ(3u, nLeft);
     EXPECT_TRUE(Match({}, {}).empty());
     EXPECT_EQ((std::vector<uint32_t>{kNoLine}), Match({"a"}, {}));
     // Sorted by another program: each line found where it now stands.
