@@ -16,6 +16,7 @@ const uint32_t kEnd = 0xFFFFFFFFu;
 const uint32_t kLink = 0xFFFFFFFEu;
 
 const int kMaxDepth = 48;
+const uint32_t kLinesLookedAt = 65536;
 const uint64_t kWorkPerLine = 24;
 
 // Whether n bytes are the same, eight at a time, the last eight (or four)
@@ -270,6 +271,26 @@ private:
             }
         if (bWalked && !rows.empty())
             return false;
+        // A wanted line whose text has a second line on either side needs
+        // the rules, and so does a text with more lines than the table
+        // counts: the passes end as soon as one shows. Texts repeat mostly
+        // near the top of a file (headings, separators), so a look at the
+        // first lines of each side first sends most versions that need the
+        // rules there before anything is made.
+        CTextTally wanted(texts);
+        auto repeats = [&](bool bB) {
+            const uint32_t nEnd = std::min(bB ? m_nB : m_nA, kLinesLookedAt);
+            for (uint32_t n = 0; n < nEnd && !rows.empty(); ++n)
+            {
+                CLineText text = bB ? LineB(n) : LineA(n);
+                if (wanted.Count(HashLine(text), text, bB, n))
+                    return true;
+            }
+            return false;
+        };
+        if (repeats(false) || repeats(true))
+            return false;
+        wanted.Clear();
         // With the walk undone, every line of the middle is counted, and
         // only the ends are matched: the per-line arrays wait meanwhile.
         const size_t nA = m_match.size();
@@ -285,10 +306,6 @@ private:
             std::vector<uint32_t>().swap(m_match);
             std::vector<uint32_t>().swap(m_y);
         }
-        // A wanted line whose text has a second line on either side needs
-        // the rules, and so does a text with more lines than the table
-        // counts: the pass ends as soon as one shows.
-        CTextTally wanted(texts);
         bool bMany = false;
         auto count = [&](bool bB) {
             return [&, bB](uint32_t n, uint64_t nHash, const CLineText& text) {

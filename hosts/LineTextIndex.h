@@ -44,6 +44,29 @@ const uint32_t kCountMax = 0x7FFFu;  // counts stop there: only 0, 1 and "equal"
 const uint32_t kMatched = 0x80000000u;
 const uint32_t kNoText = 0x7FFFFFFFu;
 
+// Lines of a table's pass go in batches: each line n in [0, nLines) that
+// line(n, text) gives is hashed, and first(k, n, hash, text) sees it as the
+// k-th of its batch, to ask for the memory it needs ahead; then batch(count)
+// works on the batch, while that memory comes in. The pass ends after a
+// batch in which first said false.
+const uint32_t kBatch = 16;
+template <typename Line, typename First, typename Batch>
+inline void HashInBatches(uint32_t nLines, Line line, First first, Batch batch)
+{
+    bool bGo = true;
+    for (uint32_t n0 = 0; n0 < nLines && bGo; n0 += kBatch)
+    {
+        uint32_t nIn = 0;
+        for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
+        {
+            CLineText text;
+            if (line(n, text))
+                bGo &= first(nIn++, n, HashLine(text), text);
+        }
+        batch(nIn);
+    }
+}
+
 // A line of a: the low half of its hash, and its text's representative (or,
 // for a representative, the counts of its text's lines, and its text's last
 // line of b, which the look-ups of b leave there).
@@ -118,27 +141,20 @@ struct CTextIndex
     template <typename Line, typename Hashed, typename Done>
     void Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed, Done done)
     {
-        const uint32_t kBatch = 16;
         uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
         uint32_t slots[kBatch];
-        for (uint32_t n0 = 0; n0 < nLines; n0 += kBatch)
-        {
-            uint32_t nIn = 0;
-            for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
-            {
-                CLineText text;
-                if (!line(n, text))
-                    continue;
-                const uint64_t nHash = HashLine(text);
-                hashed(nHash, text);
-                highs[nIn] = static_cast<uint32_t>(nHash >> 32);
-                lows[nIn] = static_cast<uint32_t>(nHash);
-                bits[nIn] = lows[nIn] & (nFilterBits - 1);
-                Prefetch(&filter[bits[nIn] / 32]);
-                slots[nIn] = static_cast<uint32_t>((uint64_t(highs[nIn]) * nSlots) >> 32);
-                Prefetch(&table[slots[nIn]]);
-                which[nIn++] = n;
-            }
+        auto first = [&](uint32_t k, uint32_t n, uint64_t nHash, const CLineText& text) {
+            hashed(nHash, text);
+            highs[k] = static_cast<uint32_t>(nHash >> 32);
+            lows[k] = static_cast<uint32_t>(nHash);
+            bits[k] = lows[k] & (nFilterBits - 1);
+            Prefetch(&filter[bits[k] / 32]);
+            slots[k] = static_cast<uint32_t>((uint64_t(highs[k]) * nSlots) >> 32);
+            Prefetch(&table[slots[k]]);
+            which[k] = n;
+            return true;
+        };
+        HashInBatches(nLines, line, first, [&](uint32_t nIn) {
             // The first line in each line's run of slots whose hash agrees in
             // its high half: its record is asked for next.
             for (uint32_t k = 0; k < nIn; ++k)
@@ -172,7 +188,7 @@ struct CTextIndex
                                  : Find(highs[k], lows[k], slots[k], bAdd, which[k]);
                 done(which[k], r, lows[k]);
             }
-        }
+        });
     }
 };
 
@@ -203,27 +219,17 @@ public:
     template <typename Line, typename Hashed>
     uint32_t Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed)
     {
-        const uint32_t kBatch = 16;
         const uint64_t kCount = 0xFFFF;
         uint64_t keys[kBatch];
         uint32_t slots[kBatch];
         uint32_t nTaken = 0;
-        bool bGo = true;
-        for (uint32_t n0 = 0; n0 < nLines && bGo && !m_bOverflowed; n0 += kBatch)
-        {
-            uint32_t nIn = 0;
-            for (uint32_t n = n0; n < nLines && n < n0 + kBatch; ++n)
-            {
-                CLineText text;
-                if (!line(n, text))
-                    continue;
-                const uint64_t nHash = HashLine(text);
-                bGo &= hashed(n, nHash, text);
-                keys[nIn] = (nHash & ~kCount) == 0 ? kCount + 1 : nHash & ~kCount;
-                slots[nIn] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
-                Prefetch(&m_table[slots[nIn]]);
-                ++nIn;
-            }
+        auto first = [&](uint32_t k, uint32_t n, uint64_t nHash, const CLineText& text) {
+            keys[k] = (nHash & ~kCount) == 0 ? kCount + 1 : nHash & ~kCount;
+            slots[k] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
+            Prefetch(&m_table[slots[k]]);
+            return hashed(n, nHash, text) && !m_bOverflowed;
+        };
+        HashInBatches(nLines, line, first, [&](uint32_t nIn) {
             for (uint32_t k = 0; k < nIn; ++k)
             {
                 uint32_t nSlot = slots[k];
@@ -237,7 +243,7 @@ public:
                 else
                     nHere = keys[k] | ((nHere & kCount) + 1);
             }
-        }
+        });
         return nTaken;
     }
 
