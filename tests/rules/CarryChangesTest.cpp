@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -181,4 +183,58 @@ TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
     Load(theirs, "# plain\r\n");
     EXPECT_EQ(1, CarryChanges(mine, theirs, recode));
     EXPECT_EQ((Lines{"# plain"}), Texts(theirs));
+}
+
+TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWithoutRepeats)
+{
+    // The real blocklist reversed by another program, which also removed
+    // three entries. The user commented every 97th entry (each once in the
+    // file), and in the second round also one copy of its one repeated entry.
+    CEntryList probe;
+    Load(probe, ReadBlocklist());
+    const Lines lines = Texts(probe);
+    std::map<std::string, int> copies;
+    for (const std::string& line : lines)
+        ++copies[line];
+    std::vector<int> changed, removed;
+    for (int nRow = 0; nRow < probe.GetCount(); ++nRow)
+        if (!probe.IsCommented(nRow) && copies[lines[nRow]] == 1 && lines[nRow].compare(0, 8, "0.0.0.0 ") == 0)
+            (nRow % 97 == 0 ? changed : removed).push_back(nRow);
+    removed.resize(3);
+    Lines after(lines.rbegin(), lines.rend());
+    for (int nRow : removed)
+        after.erase(std::find(after.begin(), after.end(), lines[nRow]));
+    std::string afterBytes;
+    for (const std::string& line : after)
+        afterBytes += line + "\r\n";
+    const int nRepeated = static_cast<int>(std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+                                               return copies[line] == 2 && !line.empty();
+                                           }) - lines.begin());
+    ASSERT_LT(nRepeated, probe.GetCount());
+    ASSERT_GT(changed.size(), 10u);
+
+    for (bool bRepeated : {false, true})
+    {
+        SCOPED_TRACE(bRepeated ? "with a repeated line" : "unique lines only");
+        CEntryList ours, theirs;
+        Load(ours, ReadBlocklist());
+        for (int nRow : changed)
+            Set(ours, nRow, true);
+        if (bRepeated)
+            Set(ours, nRepeated, true);
+        Load(theirs, afterBytes);
+        EXPECT_EQ(3u, CountRemovedLines(ours, theirs));
+        std::vector<CCarriedChange> outcomes;
+        size_t nRemoved = 0;
+        EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
+        EXPECT_EQ(3u, nRemoved);
+        ASSERT_EQ(changed.size() + (bRepeated ? 1 : 0), outcomes.size());
+        for (const CCarriedChange& outcome : outcomes)
+        {
+            const std::string& line = lines[static_cast<size_t>(outcome.nOurRow)];
+            ASSERT_EQ(CCarriedChange::carried, outcome.outcome) << line;
+            EXPECT_EQ(line, after[static_cast<size_t>(outcome.nTheirRow)]);
+            EXPECT_EQ("# " + line, Texts(theirs)[static_cast<size_t>(outcome.nTheirRow)]);
+        }
+    }
 }
