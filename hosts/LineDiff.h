@@ -76,8 +76,8 @@ const uint32_t kNoLine = 0xFFFFFFFFu;
 // lines' matches are sure to be given, and the others may be left without
 // one: where the walk or the common head and tail match every wanted line,
 // or each has a text once on each side or in no line of b, the rest is only
-// counted, not matched. *pnUnmatched gets the number of lines of a the
-// matching leaves without a match, all of them matched or not. False when
+// counted, not matched. *pnUnmatched gets how many lines of a the whole
+// matching leaves without a match, whether or not it was made. False when
 // there is not enough memory (or more than 2^31 lines a side); matchOfA is
 // then empty.
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,

@@ -1,6 +1,7 @@
 // The texts of one version of a file, for the line matching
 // (hosts/LineDiff.cpp): a table of its lines by hash, a leaner one of how
-// often each text occurs, and a tally of how often a few texts occur. Only the line matching uses these.
+// often each text occurs, and a tally of how often a few texts occur. Only
+// the line matching uses these.
 //
 // No windows.h: this builds natively too.
 #pragma once
