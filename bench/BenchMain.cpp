@@ -22,7 +22,7 @@
 
 #include "app/HostsApp.h"
 #include "framework/DllSearch.h"
-#include "hosts/HostsLineReader.h"
+#include "hosts/lines/LineScan.h"
 #include "ui/MainDlg.h"
 
 #include <windows.h>

@@ -3,8 +3,8 @@
 #include "BenchFollow.h"
 
 #include "TestFiles.h"
-#include "hosts/EntryCheck.h"
-#include "hosts/EntryList.h"
+#include "hosts/review/EntryCheck.h"
+#include "hosts/document/EntryList.h"
 #include "res/resource.h"
 
 #include <windows.h>

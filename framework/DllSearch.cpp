@@ -1,18 +1,6 @@
 #include "framework/DllSearch.h"
 
-namespace
-{
-template <typename T>
-T LookUp(HMODULE hModule, const char* pszName)
-{
-    // Through a generic function pointer type: a direct cast from FARPROC
-    // draws a cast-function-type warning.
-    return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
-}
-
-// Loads a library by its full path in the system folder, whatever the
-// search order of the moment.
-HMODULE LoadSystemLibrary(const char* pszFileName)
+HMODULE AfxLoadSystemLibrary(const char* pszFileName)
 {
     char szPath[MAX_PATH];
     UINT nFolder = ::GetSystemDirectoryA(szPath, MAX_PATH);
@@ -23,7 +11,6 @@ HMODULE LoadSystemLibrary(const char* pszFileName)
     lstrcpynA(szPath + nFolder + 1, pszFileName, nName + 1);
     return ::LoadLibraryA(szPath);
 }
-}
 
 void AfxRestrictDllSearch()
 {
@@ -31,7 +18,7 @@ void AfxRestrictDllSearch()
     // kernel32 is in every process from its start: looking it up loads nothing.
     HMODULE hKernel = ::GetModuleHandleA("kernel32.dll");
     PFNSETDEFAULTDLLDIRECTORIES pfnSetDefaultDllDirectories =
-        hKernel ? LookUp<PFNSETDEFAULTDLLDIRECTORIES>(hKernel, "SetDefaultDllDirectories") : nullptr;
+        hKernel ? AfxGetProcAddress<PFNSETDEFAULTDLLDIRECTORIES>(hKernel, "SetDefaultDllDirectories") : nullptr;
     if (pfnSetDefaultDllDirectories && pfnSetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
     // The older systems can only take the current folder out.
@@ -41,10 +28,10 @@ void AfxRestrictDllSearch()
 BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls)
 {
     typedef BOOL(WINAPI * PFNINITCOMMONCONTROLSEX)(const INITCOMMONCONTROLSEX*);
-    HMODULE hControls = LoadSystemLibrary("comctl32.dll");
+    HMODULE hControls = AfxLoadSystemLibrary("comctl32.dll");
     if (!hControls)
         return FALSE;
-    PFNINITCOMMONCONTROLSEX pfnInit = LookUp<PFNINITCOMMONCONTROLSEX>(hControls, "InitCommonControlsEx");
+    PFNINITCOMMONCONTROLSEX pfnInit = AfxGetProcAddress<PFNINITCOMMONCONTROLSEX>(hControls, "InitCommonControlsEx");
     return pfnInit ? pfnInit(pControls) : FALSE;
 }
 
@@ -54,22 +41,9 @@ HWND AfxFindText(FINDREPLACEW* pfr)
     static PFNFINDTEXTW s_pfnFindText = nullptr;
     if (!s_pfnFindText)
     {
-        HMODULE hDialogs = LoadSystemLibrary("comdlg32.dll");
+        HMODULE hDialogs = AfxLoadSystemLibrary("comdlg32.dll");
         if (hDialogs)
-            s_pfnFindText = LookUp<PFNFINDTEXTW>(hDialogs, "FindTextW");
+            s_pfnFindText = AfxGetProcAddress<PFNFINDTEXTW>(hDialogs, "FindTextW");
     }
     return s_pfnFindText ? s_pfnFindText(pfr) : nullptr;
-}
-
-BOOL AfxFlushDnsResolverCache()
-{
-    typedef BOOL(WINAPI * PFNDNSFLUSHRESOLVERCACHE)();
-    static PFNDNSFLUSHRESOLVERCACHE s_pfnFlush = nullptr;
-    if (!s_pfnFlush)
-    {
-        HMODULE hDns = LoadSystemLibrary("dnsapi.dll");
-        if (hDns)
-            s_pfnFlush = LookUp<PFNDNSFLUSHRESOLVERCACHE>(hDns, "DnsFlushResolverCache");
-    }
-    return s_pfnFlush ? s_pfnFlush() : FALSE;
 }

@@ -32,9 +32,16 @@ BOOL AfxInitCommonControlsEx(const INITCOMMONCONTROLSEX* pControls);
 // dialog takes any character typed.
 HWND AfxFindText(FINDREPLACEW* pfr);
 
-// DnsFlushResolverCache of dnsapi.dll from the system folder, bound at run
-// time (the first call loads the library): empties the system's cache of
-// name lookups, as "ipconfig /flushdns" does, so that a changed hosts file
-// takes effect at once. FALSE when the library, the function or the flush
-// fails.
-BOOL AfxFlushDnsResolverCache();
+// Loads a library by its full path in the system folder, whatever the
+// search order of the moment; nullptr when it cannot be loaded.
+HMODULE AfxLoadSystemLibrary(const char* pszFileName);
+
+// A library's entry point as a function pointer of type T; nullptr when the
+// library has none of that name.
+template <typename T>
+T AfxGetProcAddress(HMODULE hModule, const char* pszName)
+{
+    // Through a generic function pointer type: a direct cast from FARPROC
+    // draws a cast-function-type warning.
+    return reinterpret_cast<T>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
+}

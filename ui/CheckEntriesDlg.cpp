@@ -2,8 +2,8 @@
 
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
-#include "hosts/EntryCheck.h"
-#include "hosts/EntryList.h"
+#include "hosts/review/EntryCheck.h"
+#include "hosts/document/EntryList.h"
 #include "res/resource.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 // "Check Entries": the lines of the hosts file that Windows ignores, in
-// whole or in part, one row per problem (hosts/EntryCheck.h). "Go To" (or a
+// whole or in part, one row per problem (hosts/review/EntryCheck.h). "Go To" (or a
 // double-click) shows the row of the first selected problem in the main
 // list; "Select Rows" selects every row with a problem there, so that
 // "Comment Selected" can switch them all off. The check changes no row.

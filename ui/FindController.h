@@ -12,7 +12,7 @@
 #pragma once
 
 #include "framework/CListCtrl.h"
-#include "hosts/EntryList.h"
+#include "hosts/document/EntryList.h"
 
 #include <windows.h>
 #include <commdlg.h>

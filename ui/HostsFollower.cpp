@@ -2,9 +2,9 @@
 
 #include "framework/CWaitCursor.h"
 #include "framework/WideText.h"
-#include "hosts/CarryChanges.h"
-#include "hosts/HostsFiles.h"
-#include "hosts/WipeRule.h"
+#include "hosts/follow/CarryChanges.h"
+#include "hosts/disk/Locations.h"
+#include "hosts/follow/WipeRule.h"
 #include "ui/SystemError.h"
 
 #include <string>
@@ -228,10 +228,10 @@ void CHostsFollower::FollowWhenIdle()
     Follow();
 }
 
-CHostsSaver::Followed CHostsFollower::Follow()
+CSaveCommand::Followed CHostsFollower::Follow()
 {
     if (m_bFromBackup)
-        return CHostsSaver::notFollowed;
+        return CSaveCommand::notFollowed;
     CString path = HostsPath();
     // Most changes in the folder leave the hosts file as it was (other
     // files): where its size and time are too, a digest read in small
@@ -241,7 +241,7 @@ CHostsSaver::Followed CHostsFollower::Follow()
     CFileStamp stamp = ReadFileStamp(path);
     CContentDigest digest;
     if (stamp == m_stamp && DigestFile(path, digest) && (digest == m_known || digest == m_refused))
-        return digest == m_known ? CHostsSaver::followedAll : CHostsSaver::notFollowed;
+        return digest == m_known ? CSaveCommand::followedAll : CSaveCommand::notFollowed;
     // The new version is read beside the rows, which it is compared with:
     // how many lines it removed, and where the unsaved changes go.
     const bool bCarry = m_rows.HasChanges();
@@ -271,17 +271,17 @@ CHostsSaver::Followed CHostsFollower::Follow()
     {
         m_stamp = stamp;
         // The same bytes again after all, or the wipe the rows stay over.
-        return digest == m_refused ? CHostsSaver::notFollowed : CHostsSaver::followedAll;
+        return digest == m_refused ? CSaveCommand::notFollowed : CSaveCommand::followedAll;
     }
     if (result == CEntryList::notOpened || (bCarry && result != CEntryList::loaded))
     {
         RetryFollowing(path);
-        return CHostsSaver::notFollowed;
+        return CSaveCommand::notFollowed;
     }
     if (nLost < 0)
     {
         m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
-        return CHostsSaver::notFollowed;
+        return CSaveCommand::notFollowed;
     }
     CString keptAs;
     const bool bWipe = result == CEntryList::loaded && IsWipe(nRemoved, nLines);
@@ -292,7 +292,7 @@ CHostsSaver::Followed CHostsFollower::Follow()
         m_refused = digest;
         m_stamp = stamp;
         m_bModified = 1;
-        return CHostsSaver::notFollowed;
+        return CSaveCommand::notFollowed;
     }
     // The list control keeps the first visible, focused and selected rows
     // by their numbers.
@@ -311,13 +311,13 @@ CHostsSaver::Followed CHostsFollower::Follow()
     }
     TellLoadFailure(result);
     if (result != CEntryList::loaded)
-        return CHostsSaver::notFollowed;
+        return CSaveCommand::notFollowed;
     if (nLost == 0)
-        return CHostsSaver::followedAll;
+        return CSaveCommand::followedAll;
     CString message;
     message.Format(kChangesLost, nLost);
     m_window.MessageBox(message, nullptr, MB_ICONWARNING);
-    return CHostsSaver::followedSome;
+    return CSaveCommand::followedSome;
 }
 
 bool CHostsFollower::KeepWipedLines(size_t nRemoved, size_t nLines, CString& keptAs)

@@ -3,7 +3,7 @@
 // has been quiet for a moment (or at once when the window is activated and
 // the file's bytes have changed) the file is read again. A list without
 // unsaved changes simply shows the new lines; with them, they are carried
-// onto the new lines (hosts/CarryChanges.h) and the user is told how many
+// onto the new lines (hosts/follow/CarryChanges.h) and the user is told how many
 // could not be. A change that removes most lines is a wipe: the lines as they
 // were go to a backup first. Loading the hosts file or a backup into the
 // list goes through here too, so that this class always knows what the
@@ -15,10 +15,10 @@
 
 #include "framework/CString.h"
 #include "framework/CWnd.h"
-#include "hosts/ContentDigest.h"
-#include "hosts/EntryList.h"
-#include "hosts/FileStamp.h"
-#include "ui/HostsSaver.h"
+#include "hosts/document/ContentDigest.h"
+#include "hosts/document/EntryList.h"
+#include "hosts/disk/FileStamp.h"
+#include "ui/SaveCommand.h"
 #include "ui/HostsWatcher.h"
 
 #include <functional>
@@ -54,7 +54,7 @@ public:
     // program has changed it. A list loaded from a backup is not followed,
     // nor is a file that is gone or cannot be read now (it is tried again
     // once it can be).
-    CHostsSaver::Followed Follow();
+    CSaveCommand::Followed Follow();
 
     // A save runs between these: following waits for it. known is what the
     // hosts file held when the rows were last loaded, followed or saved,

@@ -3,13 +3,13 @@
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
-#include "hosts/CommentRules.h"
-#include "hosts/HostsFiles.h"
-#include "hosts/HostsSave.h"
+#include "hosts/lines/CommentRules.h"
+#include "hosts/disk/Locations.h"
+#include "hosts/disk/SaveFile.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
-#include "ui/HostsSaver.h"
+#include "ui/SaveCommand.h"
 #include "ui/RestoreDlg.h"
 #include "ui/ShellHandoff.h"
 #include "ui/SystemError.h"
@@ -279,8 +279,8 @@ bool CMainDlg::AskSaveIfModified()
 {
     if (!m_bModified || MessageBox(kAskSave, nullptr, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return true;
-    CHostsSaver::Result result = SaveChanges();
-    return result == CHostsSaver::Saved || result == CHostsSaver::Declined;
+    CSaveCommand::Result result = SaveChanges();
+    return result == CSaveCommand::Saved || result == CSaveCommand::Declined;
 }
 
 void CMainDlg::OnOK()
@@ -340,25 +340,25 @@ void CMainDlg::OnDestroy()
     Default();
 }
 
-CHostsSaver::Result CMainDlg::SaveChanges()
+CSaveCommand::Result CMainDlg::SaveChanges()
 {
     // The modified mark is cleared only once the rows are on disk, so that a
     // failed or declined save still asks on exit.
-    CHostsSaver saver(*this, m_entries, [this] { return m_follower.Follow(); });
-    CHostsSaver::Result result = saver.Save(m_follower.BeginSave());
-    if (result == CHostsSaver::Saved)
+    CSaveCommand saver(*this, m_entries, [this] { return m_follower.Follow(); });
+    CSaveCommand::Result result = saver.Save(m_follower.BeginSave());
+    if (result == CSaveCommand::Saved)
     {
         // The file now holds the rows: what changes from here on is new.
         m_bModified = 0;
         m_entries.MarkSaved();
     }
-    m_follower.EndSave(result == CHostsSaver::Saved);
+    m_follower.EndSave(result == CSaveCommand::Saved);
     return result;
 }
 
 void CMainDlg::OnBackupNow()
 {
-    CHostsSaver saver(*this, m_entries);
+    CSaveCommand saver(*this, m_entries);
     saver.Backup();
 }
 

@@ -1,7 +1,7 @@
 // The main window: the hosts file as a numbered list of lines with a status
 // each, the commands that change them, and saving, backing up and restoring.
 //
-// The window is the view of the entry list (hosts/EntryList.h), which holds
+// The window is the view of the entry list (hosts/document/EntryList.h), which holds
 // the rows. The list control is a virtual list that asks the window for the
 // cells it shows, and the window asks the entry list, so that loading,
 // editing and closing a file of a million lines costs no per-row work in the
@@ -9,10 +9,10 @@
 #pragma once
 
 #include "framework/CListCtrl.h"
-#include "hosts/EntryList.h"
+#include "hosts/document/EntryList.h"
 #include "ui/CheckEntriesDlg.h"
 #include "ui/FindController.h"
-#include "ui/HostsSaver.h"
+#include "ui/SaveCommand.h"
 #include "ui/HostsFollower.h"
 #include "ui/IconDialog.h"
 #include "ui/SectionsDlg.h"
@@ -46,11 +46,11 @@ public:
     // keep another program's changes.
     bool AskSaveIfModified();
 
-    CHostsSaver::Result SaveChanges();
+    CSaveCommand::Result SaveChanges();
 
     // Brings the list up to what the hosts file holds now, when another
     // program has changed it (ui/HostsFollower.h).
-    CHostsSaver::Followed FollowHostsFile() { return m_follower.Follow(); }
+    CSaveCommand::Followed FollowHostsFile() { return m_follower.Follow(); }
 
     int GetRowCount() const { return m_entries.GetCount(); }
 

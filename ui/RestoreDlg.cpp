@@ -1,7 +1,7 @@
 #include "ui/RestoreDlg.h"
 
 #include "framework/Dpi.h"
-#include "hosts/HostsFiles.h"
+#include "hosts/disk/Locations.h"
 #include "res/resource.h"
 #include "ui/ShellHandoff.h"
 

@@ -4,7 +4,7 @@
 
 #include "framework/CDialog.h"
 #include "framework/CListCtrl.h"
-#include "hosts/FolderWalker.h"
+#include "hosts/disk/FolderWalker.h"
 
 class CRestoreDlg : public CDialog, public CFolderWalker
 {

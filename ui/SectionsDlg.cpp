@@ -75,19 +75,19 @@ void CSectionsDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
     const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
     if (item.iItem < 0 || item.iItem >= m_sections.GetCount())
         return;
-    const CHostsSections::Section& section = m_sections.GetSection(item.iItem);
+    const CSections::Section& section = m_sections.GetSection(item.iItem);
     char szCount[12];
-    CHostsSections::Heading text{szCount, 0};
+    CSections::Heading text{szCount, 0};
     switch (item.iSubItem)
     {
     case 0:
-        text = CHostsSections::HeadingText(m_entries, section.nHeading);
+        text = CSections::HeadingText(m_entries, section.nHeading);
         break;
     case 1:
         text.nLength = static_cast<size_t>(std::snprintf(szCount, sizeof(szCount), "%d", section.nEntries));
         break;
     case 2:
-        text.pch = CHostsSections::StatusText(m_sections.GetStatus(item.iItem));
+        text.pch = CSections::StatusText(m_sections.GetStatus(item.iItem));
         text.nLength = std::strlen(text.pch);
         break;
     default:
@@ -155,7 +155,7 @@ void CSectionsDlg::SelectInRows(int nSection)
     // taking out the rows around the entries costs a row each. The cheaper
     // way is taken, with the list's states changed in bulk (one repaint at
     // the end: Wine's list repaints row by row otherwise).
-    const CHostsSections::Section& section = m_sections.GetSection(nSection);
+    const CSections::Section& section = m_sections.GetSection(nSection);
     const int nRows = m_rows.GetItemCount();
     const long long nSpan = section.nEnd - section.nHeading - 1;
     const long long nGaps = nSpan - section.nEntries;

@@ -1,5 +1,5 @@
 // "Sections" (Edit > Sections...): the file's own groups of entries
-// (hosts/HostsSections.h), each with its entry count and status. "Switch On"
+// (hosts/review/Sections.h), each with its entry count and status. "Switch On"
 // and "Switch Off" uncomment or comment the entries of the selected sections
 // in the main window's rows, which show the change at once; "Go To" (or a
 // double-click) closes the dialog and selects a section's entries there.
@@ -12,8 +12,8 @@
 
 #include "framework/CDialog.h"
 #include "framework/CListCtrl.h"
-#include "hosts/EntryList.h"
-#include "hosts/HostsSections.h"
+#include "hosts/document/EntryList.h"
+#include "hosts/review/Sections.h"
 
 class CSectionsDlg : public CDialog
 {
@@ -55,6 +55,6 @@ private:
     CListCtrl& m_rows;
     CEntryList& m_entries;
     int& m_bModified;
-    CHostsSections m_sections;
+    CSections m_sections;
     int m_nChosen = -1;
 };

@@ -1,7 +1,7 @@
 #include "ui/ShellHandoff.h"
 
 #include "app/AppSettings.h"
-#include "hosts/HostsFiles.h"
+#include "hosts/disk/Locations.h"
 
 #include <windows.h>
 #include <shellapi.h>

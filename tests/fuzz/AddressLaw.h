@@ -11,7 +11,7 @@
 //    the address before the '%'.
 #pragma once
 
-#include "hosts/HostsLineParts.h"
+#include "hosts/lines/LineParts.h"
 
 #include <arpa/inet.h>
 

@@ -3,9 +3,8 @@
 // front and can be undone; and commented or uncommented lines survive being
 // written and read back.
 #include "FuzzCheck.h"
-#include "hosts/CommentRules.h"
-#include "hosts/HostsLineReader.h"
-#include "hosts/HostsLineWriter.h"
+#include "hosts/lines/CommentRules.h"
+#include "hosts/lines/LineScan.h"
 
 #include <cstdint>
 #include <cstring>
@@ -39,7 +38,7 @@ Lines ReadBack(const Lines& lines)
 {
     std::string out;
     for (const std::string& line : lines)
-        AppendHostsLine(out, ToCString(line));
+        out += line + "\r\n";
     Lines back;
     ScanHostsText(out.data(), out.size(), [&](const CString& text) { back.push_back(Bytes(text)); });
     return back;
@@ -54,7 +53,7 @@ void CheckText(const std::string& text)
     const bool bCommented = IsCommented(line);
     FUZZ_CHECK(Bytes(line) == text, "IsCommented leaves the caller's text alone", where);
     FUZZ_CHECK(bCommented == ModelCommented(text), "commented iff the first non-white character is '#'", where);
-    const char* pszStatus = StatusWord(line);
+    const char* pszStatus = StatusWordFor(IsCommented(line));
     FUZZ_CHECK(std::strcmp(pszStatus, bCommented ? "Commented" : "Active") == 0,
                "the status is \"Commented\" iff IsCommented, otherwise \"Active\"",
                where + " status '" + pszStatus + "'");

@@ -8,9 +8,9 @@
 // differences).
 #include "AddressLaw.h"
 #include "FuzzCheck.h"
-#include "hosts/EntryCheck.h"
-#include "hosts/EntryList.h"
-#include "hosts/HostsLineParts.h"
+#include "hosts/review/EntryCheck.h"
+#include "hosts/document/EntryList.h"
+#include "hosts/lines/LineParts.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -5,7 +5,7 @@
 // two parts passes what either part passes; a list without patterns passes
 // nothing; and the filter's answers do not depend on its earlier calls.
 #include "FuzzCheck.h"
-#include "hosts/ExtensionFilter.h"
+#include "hosts/disk/ExtensionFilter.h"
 
 #include <cstdint>
 #include <string>

@@ -4,8 +4,7 @@
 // reading again gives the same lines, and a file read in blocks gives what
 // the same bytes give in memory.
 #include "FuzzCheck.h"
-#include "hosts/HostsLineReader.h"
-#include "hosts/HostsLineWriter.h"
+#include "hosts/lines/LineScan.h"
 
 #include <unistd.h>
 
@@ -66,7 +65,7 @@ std::string Write(const Lines& lines)
 {
     std::string out;
     for (const std::string& line : lines)
-        AppendHostsLine(out, CString(line.data(), static_cast<int>(line.size())));
+        out += line + "\r\n";
     return out;
 }
 

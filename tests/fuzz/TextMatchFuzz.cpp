@@ -6,8 +6,8 @@
 // overlong, no surrogate and nothing above U+10FFFF.
 #include "FuzzCheck.h"
 #include "framework/CString.h"
-#include "hosts/TextMatch.h"
-#include "hosts/Utf8Text.h"
+#include "hosts/lines/TextMatch.h"
+#include "hosts/lines/Utf8Text.h"
 
 #include <cstdint>
 #include <string>

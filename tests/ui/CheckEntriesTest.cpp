@@ -3,7 +3,7 @@
 // Changes" comment exactly those lines; afterwards nothing is left to find.
 #include "MainWindowSteps.h"
 #include "WindowTest.h"
-#include "tests/rules/EntryCheckExpected.h"
+#include "tests/review/EntryCheckExpected.h"
 
 #include <commctrl.h>
 

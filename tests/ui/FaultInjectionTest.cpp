@@ -7,7 +7,7 @@
 #include "OtherProcessHolding.h"
 #include "WindowTest.h"
 
-#include "hosts/HostsLineReader.h"
+#include "hosts/lines/LineScan.h"
 
 #include <random>
 

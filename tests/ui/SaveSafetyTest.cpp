@@ -6,7 +6,7 @@
 #include "MainWindowSteps.h"
 #include "WindowTest.h"
 
-#include "hosts/HostsSave.h"
+#include "hosts/disk/SaveFile.h"
 
 namespace
 {

@@ -1,0 +1,61 @@
+// Carrying the user's unsaved changes onto what another program made of the
+// hosts file meanwhile.
+//
+// ours is the list the user works on: its rows as the file held them when
+// last loaded or saved (the base), changed since (rows commented or
+// uncommented, rows added). theirs is the file as it is now, freshly loaded.
+// The line matching (hosts/follow/LineDiff.h) finds, for each line of the base, the
+// line of theirs it is. Say a change was made on a line whose text in the
+// base is t, and its result is r:
+// - where the line is still in theirs, the change is made again there
+//   (carried);
+// - where it is not, the change was made there too, and is no conflict,
+//   when theirs holds r more often than the base did: each such extra copy
+//   answers one change;
+// - otherwise it is lost, and counted.
+// So at most as many changes on lines of text t go uncarried as theirs holds
+// fewer copies of t than the base. Added rows follow theirs' last row, in
+// their order, in theirs' encoding. Every line of theirs stays.
+//
+// No windows.h: this builds natively too.
+#pragma once
+
+#include "hosts/document/EntryList.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Converts an added row's text into theirs' encoding (bToUtf8: from the ANSI
+// code page to UTF-8, else from UTF-8 to the ANSI code page); false when that
+// encoding cannot spell it.
+using CRecodeText = std::function<bool(const char* pch, size_t nLength, bool bToUtf8, std::string& out)>;
+
+// What became of one change of ours.
+struct CCarriedChange
+{
+    enum Outcome
+    {
+        carried,    // made again on theirs' row nTheirRow
+        madeThere,  // theirs holds its result already
+        lost,
+        added       // an added row, appended as theirs' row nTheirRow
+    };
+    int nOurRow;
+    Outcome outcome;
+    int nTheirRow;  // -1 unless carried or added
+};
+
+// The number of ours' changes that could not be kept, added rows that
+// theirs' encoding cannot spell among them; -1 when there was not enough
+// memory (theirs may then hold some of the changes). Without recode, added
+// rows are copied as they are. pOutcomes, when given, gets one entry for
+// each changed or added row of ours, in ours' order; pnRemoved, the count
+// CountRemovedLines gives, without matching the lines a second time.
+int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& recode = nullptr,
+                 std::vector<CCarriedChange>* pOutcomes = nullptr, size_t* pnRemoved = nullptr);
+
+// How many of the lines the file held when ours was last loaded or saved
+// theirs no longer holds, copies counted: where the base held a text three
+// times and theirs holds it once, two are gone.
+size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs);

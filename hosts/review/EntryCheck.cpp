@@ -1,0 +1,440 @@
+#include "hosts/review/EntryCheck.h"
+
+#include "hosts/document/EntryList.h"
+#include "hosts/lines/LineParts.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace
+{
+// Where "://" starts in the word; nLength when nowhere.
+size_t FindScheme(const CLineWord& word)
+{
+    for (size_t n = 0; n + 3 <= word.nLength; ++n)
+        if (word.pch[n] == ':' && word.pch[n + 1] == '/' && word.pch[n + 2] == '/')
+            return n;
+    return word.nLength;
+}
+
+char Lower(char ch)
+{
+    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+}
+
+// Four bytes as one number, read without a call into the C library.
+uint32_t Load4(const char* pch)
+{
+    uint32_t nBytes;
+    std::memcpy(&nBytes, pch, 4);
+    return nBytes;
+}
+
+bool SameBytesAnyCase(const char* pchA, const char* pchB, size_t nLength)
+{
+    for (size_t n = 0; n < nLength; ++n)
+        if (Lower(pchA[n]) != Lower(pchB[n]))
+            return false;
+    return true;
+}
+
+// Whether two texts of nLength bytes are the same but for the case of
+// ASCII letters: four bytes at a time where they are the same bytes.
+bool SameText(const char* pchA, const char* pchB, size_t nLength)
+{
+    size_t n = 0;
+    for (; n + 4 <= nLength; n += 4)
+        if (Load4(pchA + n) != Load4(pchB + n) && !SameBytesAnyCase(pchA + n, pchB + n, 4))
+            return false;
+    return SameBytesAnyCase(pchA + n, pchB + n, nLength - n);
+}
+
+// A name's hash, four bytes at a time. Setting bit 5 of every byte makes
+// ASCII letters one case (and some other bytes alike, which only costs a
+// comparison), so names that SameText takes for one have one hash.
+uint32_t HashName(const CLineWord& name)
+{
+    uint32_t nHash = static_cast<uint32_t>(name.nLength) * 0x9E3779B1u;
+    size_t n = 0;
+    for (; n + 4 <= name.nLength; n += 4)
+    {
+        nHash ^= (Load4(name.pch + n) | 0x20202020u) * 0xCC9E2D51u;
+        nHash = (nHash << 13 | nHash >> 19) * 5 + 0xE6546B64u;
+    }
+    uint32_t nLast = 0;
+    for (; n < name.nLength; ++n)
+        nLast = nLast << 8 | (static_cast<unsigned char>(name.pch[n]) | 0x20u);
+    nHash ^= nLast * 0xCC9E2D51u;
+    nHash ^= nHash >> 16;
+    nHash *= 0x85EBCA6Bu;
+    nHash ^= nHash >> 13;
+    nHash *= 0xC2B2AE35u;
+    return nHash ^ (nHash >> 16);
+}
+
+bool SameText(const CLineWord& a, const CLineWord& b)
+{
+    return a.nLength == b.nLength && SameText(a.pch, b.pch, a.nLength);
+}
+
+// What a byte of a name is, as one bit: none for one a host name may hold;
+// a label's end; one that makes the name a web address, a wildcard or a
+// name with a port; another that no host name holds.
+enum NameByte : uint8_t
+{
+    dotByte = 1,
+    slashByte = 2,
+    wildcardByte = 4,
+    colonByte = 8,
+    otherByte = 16
+};
+
+struct CNameBytes
+{
+    uint8_t kinds[256];
+
+    CNameBytes() : kinds()
+    {
+        for (int ch = 0; ch < 0x80; ++ch)
+        {
+            bool bName = (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') ||
+                         ch == '-' || ch == '_';
+            kinds[ch] = bName ? 0 : otherByte;
+        }
+        kinds['.'] = dotByte;
+        kinds['/'] = slashByte;
+        kinds['*'] = kinds['?'] = wildcardByte;
+        kinds[':'] = colonByte;
+    }
+};
+const CNameBytes g_nameBytes;
+
+// The first rule of the names that the name breaks, -1 when none: the
+// name is read once, byte by byte, and its labels measured at the dots.
+int NameProblem(const CLineWord& name)
+{
+    unsigned nSeen = 0;  // the bits of every byte
+    size_t nLabelStart = 0;
+    bool bBadLabel = false;  // empty, or longer than 63 bytes
+    for (size_t n = 0; n < name.nLength; ++n)
+    {
+        unsigned nKind = g_nameBytes.kinds[static_cast<unsigned char>(name.pch[n])];
+        nSeen |= nKind;
+        if (nKind == dotByte)
+        {
+            bBadLabel |= n == nLabelStart || n - nLabelStart > 63;
+            nLabelStart = n + 1;
+        }
+    }
+    if (nSeen & slashByte)  // "://" holds one too
+        return CEntryCheck::webAddress;
+    if (nSeen & wildcardByte)
+        return CEntryCheck::wildcard;
+    if (nSeen & colonByte)
+        return CEntryCheck::nameWithPort;
+    // Labels of 1 to 63 bytes; one dot at the end (a name written in full,
+    // up to the root) is taken.
+    size_t nLast = name.nLength - nLabelStart;
+    if ((nSeen & otherByte) || name.nLength > 255 || bBadLabel || nLast > 63 || (nLast == 0 && name.nLength < 2))
+        return CEntryCheck::invalidName;
+    return -1;
+}
+
+// The value of a dotted decimal IPv4 address (leading zeros or not); the
+// word must be one.
+uint32_t Ipv4Value(const CLineWord& word)
+{
+    uint32_t nValue = 0, nPart = 0;
+    for (size_t n = 0; n < word.nLength; ++n)
+    {
+        if (word.pch[n] == '.')
+        {
+            nValue = nValue << 8 | nPart;
+            nPart = 0;
+        }
+        else
+        {
+            nPart = nPart * 10 + static_cast<uint32_t>(word.pch[n] - '0');
+        }
+    }
+    return nValue << 8 | nPart;
+}
+
+
+// An IPv4 address, a ':' and a port number.
+bool IsAddressWithPort(const CLineWord& word)
+{
+    const char* pchColon = static_cast<const char*>(std::memchr(word.pch, ':', word.nLength));
+    if (!pchColon)
+        return false;
+    size_t nAddress = static_cast<size_t>(pchColon - word.pch);
+    bool bIpv6 = true;
+    if (nAddress + 1 == word.nLength || !IsHostsAddress(word.pch, nAddress, &bIpv6) || bIpv6)
+        return false;
+    for (size_t n = nAddress + 1; n < word.nLength; ++n)
+        if (word.pch[n] < '0' || word.pch[n] > '9')
+            return false;
+    return true;
+}
+
+// Word nWord (0: the first) of an active row; an empty word when it has
+// fewer.
+CLineWord WordOf(const CEntryList& list, int nRow, uint32_t nWord)
+{
+    CEntryList::Text text = list.GetText(nRow);
+    CLineWords words(text.pch, text.nLength);
+    CLineWord word{text.pch, 0};
+    for (uint32_t n = 0; n <= nWord; ++n)
+        if (!words.Next(&word))
+            return CLineWord{text.pch, 0};
+    return word;
+}
+
+// The names already mapped, for one address family, in an open table kept
+// at most three quarters full. A slot keeps what a look-up compares, so
+// that an earlier row is never read again to find a name: the name's hash
+// and length, where its bytes are, where it stands (row << 4 | word) and,
+// for IPv4, its address's value.
+class CNameTable
+{
+public:
+    struct Slot
+    {
+        uint32_t nTag;        // the hash's top 24 bits and the length (at most 255)
+        uint32_t nReference;  // 0: an empty slot (a name is never word 0)
+        const char* pchName;
+        uint32_t nAddress;
+    };
+
+    // The slot of an earlier name that is the same as this one, else null
+    // after adding it (*pbStored false without memory). The bytes must stay
+    // where they are while the table is used.
+    const Slot* FindOrAdd(const CLineWord& name, uint32_t nHash, uint32_t nReference, uint32_t nAddress, bool* pbStored)
+    {
+        *pbStored = true;
+        if ((m_nUsed + 1) * 4 > m_slots.size() * 3 && !Grow())
+        {
+            *pbStored = false;
+            return nullptr;
+        }
+        uint32_t nTag = (nHash & ~0xFFu) | static_cast<uint32_t>(name.nLength);
+        size_t nMask = m_slots.size() - 1;
+        for (size_t nSlot = nTag >> m_nShift;; nSlot = (nSlot + 1) & nMask)
+        {
+            Slot& slot = m_slots[nSlot];
+            if (slot.nReference == 0)
+            {
+                slot = Slot{nTag, nReference, name.pch, nAddress};
+                ++m_nUsed;
+                return nullptr;
+            }
+            if (slot.nTag == nTag && SameText(slot.pchName, name.pch, name.nLength))
+                return &slot;
+        }
+    }
+
+private:
+    bool Grow()
+    {
+        std::vector<Slot> slots;
+        try
+        {
+            slots.assign(m_slots.empty() ? 1024 : m_slots.size() * 2, Slot{0, 0, nullptr, 0});
+        }
+        catch (const std::bad_alloc&)
+        {
+            return false;
+        }
+        unsigned nShift = m_slots.empty() ? 32 - 10 : m_nShift - 1;
+        size_t nMask = slots.size() - 1;
+        for (const Slot& slot : m_slots)
+        {
+            if (slot.nReference == 0)
+                continue;
+            size_t nSlot = slot.nTag >> nShift;
+            while (slots[nSlot].nReference != 0)
+                nSlot = (nSlot + 1) & nMask;
+            slots[nSlot] = slot;
+        }
+        m_slots.swap(slots);
+        m_nShift = nShift;
+        return true;
+    }
+
+    std::vector<Slot> m_slots;
+    unsigned m_nShift = 0;  // a tag's first slot: its top bits
+    size_t m_nUsed = 0;
+};
+
+// The word as a problem quotes it: cut to its first 77 characters and "..."
+// when it has more than 80 (characters of the rows' encoding).
+CString Shown(const CLineWord& word, bool bUtf8)
+{
+    size_t nCut = 0;
+    int nCharacters = 0;
+    for (size_t n = 0; n < word.nLength; ++nCharacters)
+    {
+        if (nCharacters == CEntryCheck::kQuoteCut)
+            nCut = n;
+        if (bUtf8)
+        {
+            ++n;
+            while (n < word.nLength && (static_cast<unsigned char>(word.pch[n]) & 0xC0) == 0x80)
+                ++n;
+        }
+        else
+        {
+            n += IsAnsiLeadByte(word.pch[n]) && n + 1 < word.nLength ? 2 : 1;
+        }
+    }
+    if (nCharacters <= CEntryCheck::kQuoteMax)
+        return CString(word.pch, static_cast<int>(word.nLength));
+    return CString(word.pch, static_cast<int>(nCut)) + "...";
+}
+
+// The problems' texts, by kind: each %s a word, the %u a count or a row.
+const char* const kTexts[] = {
+    "\"%s\": a hosts file takes no port; Windows ignores this line.",
+    "The address comes first: write \"%s %s\".",
+    "\"%s\" is not an IP address: Windows ignores this line.",
+    "No host name after the address: Windows ignores this line.",
+    "\"%s\" is a web address: write the host name alone (\"%s\").",
+    "\"%s\": Windows does not match wildcards; list each host name.",
+    "\"%s\": a hosts file takes no port; write the host name alone (\"%s\").",
+    "\"%s\" is not a valid host name.",
+    "%u names on one line: Windows reads the first 9 and ignores \"%s\" and the rest.",
+    "\"%s\" is already on row %u with the same address.",
+    "\"%s\" is also on row %u, whose address Windows uses.",
+};
+
+// The host part of a web address: after "://" where there is one, up to
+// the first '/', ':' or '?'.
+CLineWord HostPart(const CLineWord& word)
+{
+    size_t nStart = FindScheme(word);
+    nStart = nStart < word.nLength ? nStart + 3 : 0;
+    size_t nEnd = nStart;
+    while (nEnd < word.nLength && word.pch[nEnd] != '/' && word.pch[nEnd] != ':' && word.pch[nEnd] != '?')
+        ++nEnd;
+    return CLineWord{word.pch + nStart, nEnd - nStart};
+}
+}
+
+bool CEntryCheck::Add(int nRow, Kind kind, uint32_t nInfo)
+{
+    try
+    {
+        m_problems.push_back(Problem{static_cast<uint32_t>(nRow) << 4 | kind, nInfo});
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    return true;
+}
+
+bool CEntryCheck::Run(const CEntryList& list)
+{
+    m_problems.clear();
+    CNameTable names4, names6;
+    bool bStored = true;
+    for (int nRow = 0; nRow < list.GetCount() && bStored; ++nRow)
+    {
+        if (list.IsCommented(nRow))
+            continue;
+        CEntryList::Text text = list.GetText(nRow);
+        CLineWords words(text.pch, text.nLength);
+        CLineWord address, word;
+        if (!words.Next(&address))
+            continue;
+        bool bIpv6 = false;
+        if (!IsHostsAddress(address.pch, address.nLength, &bIpv6))
+        {
+            if (IsAddressWithPort(address))
+                bStored = Add(nRow, addressWithPort, 0);
+            else if (words.Next(&word) && IsHostsAddress(word.pch, word.nLength))
+                bStored = Add(nRow, swapped, 1);
+            else
+                bStored = Add(nRow, notAddress, 0);
+            continue;
+        }
+        // The names' problems first, then the count, then the names mapped
+        // before, from the valid names among the first 9 kept on the way.
+        CLineWord valid[kNamesRead];
+        uint32_t nNames = 0;
+        uint32_t nValid = 0;  // bit n: name n + 1 is a valid name
+        while (words.Next(&word) && bStored)
+        {
+            ++nNames;
+            int nProblem = NameProblem(word);
+            if (nProblem >= 0)
+            {
+                bStored = Add(nRow, static_cast<Kind>(nProblem), nNames);
+            }
+            else if (nNames <= kNamesRead)
+            {
+                nValid |= 1u << nNames;
+                valid[nNames - 1] = word;
+            }
+        }
+        if (nNames == 0 && bStored)
+            bStored = Add(nRow, noName, 0);
+        if (nNames > kNamesRead && bStored)
+            bStored = Add(nRow, tooManyNames, nNames);
+        if (nValid == 0)
+            continue;
+        CNameTable& table = bIpv6 ? names6 : names4;
+        uint32_t nAddress = bIpv6 ? 0 : Ipv4Value(address);
+        for (uint32_t nName = 1; nName <= kNamesRead && bStored; ++nName)
+        {
+            if (!(nValid & (1u << nName)))
+                continue;
+            const CNameTable::Slot* pEarlier = table.FindOrAdd(valid[nName - 1], HashName(valid[nName - 1]),
+                                                               static_cast<uint32_t>(nRow) << 4 | nName, nAddress, &bStored);
+            if (!pEarlier)
+                continue;
+            int nEarlier = static_cast<int>(pEarlier->nReference >> 4);
+            bool bSame = bIpv6 ? SameText(WordOf(list, nEarlier, 0), address) : pEarlier->nAddress == nAddress;
+            bStored = Add(nRow, bSame ? sameAddress : otherAddress, static_cast<uint32_t>(nEarlier) << 4 | nName);
+        }
+    }
+    if (!bStored)
+    {
+        m_problems.clear();
+        m_problems.shrink_to_fit();
+    }
+    return bStored;
+}
+
+CString CEntryCheck::GetText(const CEntryList& list, size_t nProblem) const
+{
+    const Problem& problem = m_problems[nProblem];
+    const int nRow = GetRow(nProblem);
+    const Kind kind = GetKind(nProblem);
+    // The word the problem is about and, for some, a second one.
+    uint32_t nWord = problem.nInfo;
+    if (kind == swapped)
+        nWord = 1;
+    else if (kind == tooManyNames)
+        nWord = kNamesRead + 1;
+    else if (kind == sameAddress || kind == otherAddress)
+        nWord = problem.nInfo & 15;
+    CLineWord word = WordOf(list, nRow, nWord);
+    CLineWord second = word;
+    if (kind == swapped)
+        second = WordOf(list, nRow, 0);
+    else if (kind == webAddress)
+        second = HostPart(word);
+    else if (kind == nameWithPort)
+        second.nLength = static_cast<size_t>(static_cast<const char*>(std::memchr(word.pch, ':', word.nLength)) - word.pch);
+    CString shown = Shown(word, list.IsUtf8());
+    CString text;
+    if (kind == tooManyNames)
+        text.Format(kTexts[kind], problem.nInfo, shown.c_str());
+    else if (kind == sameAddress || kind == otherAddress)
+        text.Format(kTexts[kind], shown.c_str(), (problem.nInfo >> 4) + 1);
+    else
+        text.Format(kTexts[kind], shown.c_str(), Shown(second, list.IsUtf8()).c_str());
+    return text;
+}

@@ -1,0 +1,240 @@
+#include "hosts/follow/CarryChanges.h"
+
+#include "tests/support/TempFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace
+{
+using Lines = std::vector<std::string>;
+
+Lines Texts(const CEntryList& list)
+{
+    Lines texts;
+    for (int n = 0; n < list.GetCount(); ++n)
+        texts.emplace_back(list.GetTextString(n).c_str());
+    return texts;
+}
+
+void Load(CEntryList& list, const std::string& bytes)
+{
+    CTempFile file(bytes);
+    ASSERT_EQ(CEntryList::loaded, list.Load(file.Path()));
+}
+
+void Set(CEntryList& list, int nRow, bool bComment)
+{
+    bool bChanged;
+    ASSERT_TRUE(bComment ? list.Comment(nRow, &bChanged) : list.Uncomment(nRow, &bChanged));
+    ASSERT_TRUE(bChanged);
+}
+}
+
+TEST(CarryChanges, KeepsTheUsersChangesWhereTheOtherProgramLeftTheLinesAlone)
+{
+    CEntryList ours;
+    Load(ours, "127.0.0.1 a\r\n127.0.0.1 b\r\n# 127.0.0.1 c\r\n127.0.0.1 d\r\n");
+    Set(ours, 0, true);   // their line too
+    Set(ours, 1, true);   // they change it
+    Set(ours, 2, false);  // they remove it
+    Set(ours, 3, true);   // they make the same change
+    ASSERT_TRUE(ours.Append(CString("0.0.0.0 added.example")));
+
+    CEntryList theirs;
+    Load(theirs, "10.0.0.1 vpn.example\n127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n");
+    EXPECT_EQ(2, CarryChanges(ours, theirs));
+    EXPECT_EQ((Lines{"10.0.0.1 vpn.example", "# 127.0.0.1 a", "127.0.0.1 b2", "# 127.0.0.1 d",
+                     "0.0.0.0 added.example"}),
+              Texts(theirs));
+    EXPECT_TRUE(theirs.HasChanges());
+
+    // With nothing of ours left to carry, the list is what the file holds.
+    CEntryList clean;
+    Load(clean, "127.0.0.1 a\r\n");
+    CEntryList again;
+    Load(again, "127.0.0.1 a\r\n# 127.0.0.1 e\r\n");
+    EXPECT_EQ(0, CarryChanges(clean, again));
+    EXPECT_FALSE(again.HasChanges());
+}
+
+TEST(CarryChanges, AfterASaveTheBaseIsWhatWasSaved)
+{
+    // Commented and saved, then uncommented: the change to carry is the
+    // uncommenting, made on the line as saved.
+    CEntryList ours;
+    Load(ours, "127.0.0.1 a\r\n127.0.0.1 b\r\n");
+    Set(ours, 0, true);
+    ours.MarkSaved();
+    EXPECT_FALSE(ours.HasChanges());
+    Set(ours, 0, false);
+    EXPECT_TRUE(ours.IsChanged(0));
+    EXPECT_FALSE(ours.IsChanged(1));
+
+    CEntryList theirs;
+    Load(theirs, "# 127.0.0.1 a\r\n127.0.0.1 b\r\n10.0.0.1 vpn.example\r\n");
+    EXPECT_EQ(0, CarryChanges(ours, theirs));
+    EXPECT_EQ((Lines{"127.0.0.1 a", "127.0.0.1 b", "10.0.0.1 vpn.example"}), Texts(theirs));
+}
+
+namespace
+{
+std::string ReadBlocklist()
+{
+    std::string bytes;
+    std::FILE* pFile = std::fopen(TARNWICK_TEST_DATA "/real-blocklist-hosts.txt", "rb");
+    EXPECT_NE(nullptr, pFile);
+    if (!pFile)
+        return bytes;
+    char buffer[4096];
+    for (size_t nRead; (nRead = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+        bytes.append(buffer, nRead);
+    std::fclose(pFile);
+    return bytes;
+}
+
+std::string SavedBytes(const CEntryList& list)
+{
+    std::string bytes;
+    list.ForEachSavedPiece([&](const char* pch, size_t nLength) {
+        bytes.append(pch, nLength);
+        return true;
+    });
+    return bytes;
+}
+}
+
+TEST(CarryChanges, KeepsChangesInAListStoredTwiceWhenAnotherProgramAddsAtTheTopAndTheEnd)
+{
+    // The real blocklist stored twice; the user comments an entry in each
+    // copy, and that entry is also in the file commented further down.
+    std::string list = ReadBlocklist();
+    ASSERT_GT(list.size(), 1000u);
+    if (list.back() != '\n')
+        list += "\n";
+    CEntryList probe;
+    Load(probe, list);
+    const int nRows = probe.GetCount();
+    int nEntry = nRows / 2;
+    while (nEntry < nRows && probe.IsCommented(nEntry))
+        ++nEntry;
+    ASSERT_LT(nEntry, nRows);
+    const std::string entry = probe.GetTextString(nEntry).c_str();
+    const std::string base = list + list + "# " + entry + "\r\n";
+
+    CEntryList ours;
+    Load(ours, base);
+    Set(ours, nEntry, true);
+    Set(ours, nRows + nEntry, true);
+    CEntryList theirs;
+    Load(theirs, "10.8.0.1 vpn.example\r\n" + base + "192.168.65.2 host.docker.internal\r\n");
+    std::vector<CCarriedChange> outcomes;
+    size_t nRemoved = 99;
+    EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
+    EXPECT_EQ(0u, nRemoved);
+    ASSERT_EQ(2u, outcomes.size());
+    EXPECT_EQ(nEntry + 1, outcomes[0].nTheirRow);
+    EXPECT_EQ(nRows + nEntry + 1, outcomes[1].nTheirRow);
+    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nEntry + 1).c_str()));
+    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nRows + nEntry + 1).c_str()));
+
+    // Wiped down to the default file: the bytes as loaded are still there
+    // to be kept, and the count says how many lines went.
+    CEntryList wiped;
+    Load(wiped, "# 127.0.0.1 localhost\r\n");
+    EXPECT_EQ(static_cast<size_t>(ours.GetSavedCount()), CountRemovedLines(ours, wiped));
+    EXPECT_EQ(base, SavedBytes(ours));
+}
+
+TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
+{
+    // An entry added in the ANSI code page, carried onto content another
+    // program made UTF-8; one the ANSI code page cannot spell is lost when
+    // carried the other way.
+    auto recode = [](const char* pch, size_t nLength, bool bToUtf8, std::string& out) {
+        const std::string text(pch, nLength);
+        if (bToUtf8 && text == "127.0.0.1 caf\xE9")
+            out = "127.0.0.1 caf\xC3\xA9";
+        else if (!bToUtf8 && text == "127.0.0.1 caf\xC3\xA9")
+            out = "127.0.0.1 caf\xE9";
+        else
+            return false;
+        return true;
+    };
+    CEntryList ansi;
+    Load(ansi, "127.0.0.1 a\r\n");
+    ASSERT_TRUE(ansi.Append(CString("127.0.0.1 caf\xE9")));
+    ASSERT_TRUE(ansi.Append(CString("127.0.0.1 plain")));
+    CEntryList utf8;
+    Load(utf8, "# \xE6\x97\xA5\xE6\x9C\xAC\r\n127.0.0.1 a\r\n");
+    ASSERT_TRUE(utf8.IsUtf8());
+    EXPECT_EQ(0, CarryChanges(ansi, utf8, recode));
+    EXPECT_EQ((Lines{"# \xE6\x97\xA5\xE6\x9C\xAC", "127.0.0.1 a", "127.0.0.1 caf\xC3\xA9", "127.0.0.1 plain"}),
+              Texts(utf8));
+
+    CEntryList mine;
+    Load(mine, "# \xC3\xA9t\xC3\xA9\r\n");
+    ASSERT_TRUE(mine.Append(CString("127.0.0.1 \xE6\x97\xA5")));
+    CEntryList theirs;
+    Load(theirs, "# plain\r\n");
+    EXPECT_EQ(1, CarryChanges(mine, theirs, recode));
+    EXPECT_EQ((Lines{"# plain"}), Texts(theirs));
+}
+
+TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWithoutRepeats)
+{
+    // The real blocklist reversed by another program, which also removed
+    // three entries. The user commented every 97th entry (each once in the
+    // file), and in the second round also one copy of its one repeated entry.
+    CEntryList probe;
+    Load(probe, ReadBlocklist());
+    const Lines lines = Texts(probe);
+    std::map<std::string, int> copies;
+    for (const std::string& line : lines)
+        ++copies[line];
+    std::vector<int> changed, removed;
+    for (int nRow = 0; nRow < probe.GetCount(); ++nRow)
+        if (!probe.IsCommented(nRow) && copies[lines[nRow]] == 1 && lines[nRow].compare(0, 8, "0.0.0.0 ") == 0)
+            (nRow % 97 == 0 ? changed : removed).push_back(nRow);
+    removed.resize(3);
+    Lines after(lines.rbegin(), lines.rend());
+    for (int nRow : removed)
+        after.erase(std::find(after.begin(), after.end(), lines[nRow]));
+    std::string afterBytes;
+    for (const std::string& line : after)
+        afterBytes += line + "\r\n";
+    const int nRepeated = static_cast<int>(std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+                                               return copies[line] == 2 && !line.empty();
+                                           }) - lines.begin());
+    ASSERT_LT(nRepeated, probe.GetCount());
+    ASSERT_GT(changed.size(), 10u);
+
+    for (bool bRepeated : {false, true})
+    {
+        SCOPED_TRACE(bRepeated ? "with a repeated line" : "unique lines only");
+        CEntryList ours, theirs;
+        Load(ours, ReadBlocklist());
+        for (int nRow : changed)
+            Set(ours, nRow, true);
+        if (bRepeated)
+            Set(ours, nRepeated, true);
+        Load(theirs, afterBytes);
+        EXPECT_EQ(3u, CountRemovedLines(ours, theirs));
+        std::vector<CCarriedChange> outcomes;
+        size_t nRemoved = 0;
+        EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
+        EXPECT_EQ(3u, nRemoved);
+        ASSERT_EQ(changed.size() + (bRepeated ? 1 : 0), outcomes.size());
+        for (const CCarriedChange& outcome : outcomes)
+        {
+            const std::string& line = lines[static_cast<size_t>(outcome.nOurRow)];
+            ASSERT_EQ(CCarriedChange::carried, outcome.outcome) << line;
+            EXPECT_EQ(line, after[static_cast<size_t>(outcome.nTheirRow)]);
+            EXPECT_EQ("# " + line, Texts(theirs)[static_cast<size_t>(outcome.nTheirRow)]);
+        }
+    }
+}
