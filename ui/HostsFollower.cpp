@@ -2,8 +2,8 @@
 
 #include "framework/CWaitCursor.h"
 #include "framework/WideText.h"
-#include "hosts/follow/CarryChanges.h"
 #include "hosts/disk/Locations.h"
+#include "hosts/follow/CarryChanges.h"
 #include "hosts/follow/WipeRule.h"
 #include "ui/SystemError.h"
 
@@ -135,15 +135,11 @@ void CHostsFollower::TellLoadFailure(CEntryList::LoadResult result)
         m_window.MessageBox(kLoadReadFailed, nullptr, MB_ICONERROR);
 }
 
-CContentDigest& CHostsFollower::BeginSave()
-{
-    ++m_nSaving;
-    return m_known;
-}
-
-void CHostsFollower::EndSave(bool bSaved)
+void CHostsFollower::EndSave(const CContentDigest* pWritten, bool bSaved)
 {
     --m_nSaving;
+    if (pWritten)
+        m_known = *pWritten;
     if (bSaved)
     {
         // The file now holds the rows: what changes from here on is new.
@@ -228,10 +224,10 @@ void CHostsFollower::FollowWhenIdle()
     Follow();
 }
 
-CSaveCommand::Followed CHostsFollower::Follow()
+CHostsFollower::Followed CHostsFollower::Follow()
 {
     if (m_bFromBackup)
-        return CSaveCommand::notFollowed;
+        return CHostsFollower::notFollowed;
     CString path = HostsPath();
     // Most changes in the folder leave the hosts file as it was (other
     // files): where its size and time are too, a digest read in small
@@ -241,7 +237,7 @@ CSaveCommand::Followed CHostsFollower::Follow()
     CFileStamp stamp = ReadFileStamp(path);
     CContentDigest digest;
     if (stamp == m_stamp && DigestFile(path, digest) && (digest == m_known || digest == m_refused))
-        return digest == m_known ? CSaveCommand::followedAll : CSaveCommand::notFollowed;
+        return digest == m_known ? CHostsFollower::followedAll : CHostsFollower::notFollowed;
     // The new version is read beside the rows, which it is compared with:
     // how many lines it removed, and where the unsaved changes go.
     const bool bCarry = m_rows.HasChanges();
@@ -271,17 +267,17 @@ CSaveCommand::Followed CHostsFollower::Follow()
     {
         m_stamp = stamp;
         // The same bytes again after all, or the wipe the rows stay over.
-        return digest == m_refused ? CSaveCommand::notFollowed : CSaveCommand::followedAll;
+        return digest == m_refused ? CHostsFollower::notFollowed : CHostsFollower::followedAll;
     }
     if (result == CEntryList::notOpened || (bCarry && result != CEntryList::loaded))
     {
         RetryFollowing(path);
-        return CSaveCommand::notFollowed;
+        return CHostsFollower::notFollowed;
     }
     if (nLost < 0)
     {
         m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
-        return CSaveCommand::notFollowed;
+        return CHostsFollower::notFollowed;
     }
     CString keptAs;
     const bool bWipe = result == CEntryList::loaded && IsWipe(nRemoved, nLines);
@@ -292,7 +288,7 @@ CSaveCommand::Followed CHostsFollower::Follow()
         m_refused = digest;
         m_stamp = stamp;
         m_bModified = 1;
-        return CSaveCommand::notFollowed;
+        return CHostsFollower::notFollowed;
     }
     // The list control keeps the first visible, focused and selected rows
     // by their numbers.
@@ -311,13 +307,13 @@ CSaveCommand::Followed CHostsFollower::Follow()
     }
     TellLoadFailure(result);
     if (result != CEntryList::loaded)
-        return CSaveCommand::notFollowed;
+        return CHostsFollower::notFollowed;
     if (nLost == 0)
-        return CSaveCommand::followedAll;
+        return CHostsFollower::followedAll;
     CString message;
     message.Format(kChangesLost, nLost);
     m_window.MessageBox(message, nullptr, MB_ICONWARNING);
-    return CSaveCommand::followedSome;
+    return CHostsFollower::followedSome;
 }
 
 bool CHostsFollower::KeepWipedLines(size_t nRemoved, size_t nLines, CString& keptAs)
@@ -326,17 +322,8 @@ bool CHostsFollower::KeepWipedLines(size_t nRemoved, size_t nLines, CString& kep
     // new ones.
     CHostsFiles files;
     auto source = [this](const HostsByteSink& sink) { m_rows.ForEachSavedPiece(sink); };
-    BOOL bKept = files.BackupContent(keptAs, source);
-    if (!bKept && ::GetLastError() == ERROR_FILE_EXISTS)
-    {
-        // A save's copy a moment ago has this second's name: the next
-        // second gives another.
-        SYSTEMTIME clock;
-        ::GetLocalTime(&clock);
-        ::Sleep(1000 - clock.wMilliseconds + 10);
-        bKept = files.BackupContent(keptAs, source);
-    }
-    if (bKept)
+    // A save's copy a moment ago may have this second's name.
+    if (BackUpUnderNewName([&] { return files.BackupContent(keptAs, source); }))
         return true;
     CString message;
     message.Format(kWipeNotKept, static_cast<int>(nRemoved), static_cast<int>(nLines));

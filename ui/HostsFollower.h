@@ -15,10 +15,9 @@
 
 #include "framework/CString.h"
 #include "framework/CWnd.h"
+#include "hosts/disk/FileStamp.h"
 #include "hosts/document/ContentDigest.h"
 #include "hosts/document/EntryList.h"
-#include "hosts/disk/FileStamp.h"
-#include "ui/SaveCommand.h"
 #include "ui/HostsWatcher.h"
 
 #include <functional>
@@ -35,6 +34,14 @@ public:
     }
     CHostsFollower(const CHostsFollower&) = delete;
     CHostsFollower& operator=(const CHostsFollower&) = delete;
+
+    // How the rows were brought up to what another program wrote.
+    enum Followed
+    {
+        notFollowed,   // not at all: a restored backup, or a file gone or unreadable
+        followedAll,   // every unsaved change carried onto the new lines
+        followedSome   // some could not be, and the user has been told
+    };
 
     // The message the watcher posts to the window.
     static const UINT s_nFolderChanged = WM_APP + 1;
@@ -54,13 +61,17 @@ public:
     // program has changed it. A list loaded from a backup is not followed,
     // nor is a file that is gone or cannot be read now (it is tried again
     // once it can be).
-    CSaveCommand::Followed Follow();
+    Followed Follow();
 
-    // A save runs between these: following waits for it. known is what the
-    // hosts file held when the rows were last loaded, followed or saved,
-    // which the save brings up to date.
-    CContentDigest& BeginSave();
-    void EndSave(bool bSaved);
+    // What the hosts file held when the rows were last loaded, followed or
+    // saved.
+    CContentDigest Known() const { return m_known; }
+
+    // A save runs between these: following waits for it. pWritten is what
+    // the save wrote, which the file then held (nullptr when it wrote
+    // nothing); bSaved, that the file held the rows when read back.
+    void BeginSave() { ++m_nSaving; }
+    void EndSave(const CContentDigest* pWritten, bool bSaved);
 
     // The window's messages.
     void OnFolderChanged();

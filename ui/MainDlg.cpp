@@ -344,22 +344,19 @@ CSaveCommand::Result CMainDlg::SaveChanges()
 {
     // The modified mark is cleared only once the rows are on disk, so that a
     // failed or declined save still asks on exit.
-    CSaveCommand saver(*this, m_entries, [this] { return m_follower.Follow(); });
-    CSaveCommand::Result result = saver.Save(m_follower.BeginSave());
+    CSaveCommand::Result result = CSaveCommand(*this, m_entries, m_follower).Save();
     if (result == CSaveCommand::Saved)
     {
         // The file now holds the rows: what changes from here on is new.
         m_bModified = 0;
         m_entries.MarkSaved();
     }
-    m_follower.EndSave(result == CSaveCommand::Saved);
     return result;
 }
 
 void CMainDlg::OnBackupNow()
 {
-    CSaveCommand saver(*this, m_entries);
-    saver.Backup();
+    CSaveCommand(*this, m_entries, m_follower).Backup();
 }
 
 void CMainDlg::OnRestore()

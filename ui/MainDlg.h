@@ -46,11 +46,9 @@ public:
     // keep another program's changes.
     bool AskSaveIfModified();
 
+    // Saves the rows over the hosts file (ui/SaveCommand.h); once they are
+    // saved, they are what the file holds and the window is not modified.
     CSaveCommand::Result SaveChanges();
-
-    // Brings the list up to what the hosts file holds now, when another
-    // program has changed it (ui/HostsFollower.h).
-    CSaveCommand::Followed FollowHostsFile() { return m_follower.Follow(); }
 
     int GetRowCount() const { return m_entries.GetCount(); }
 

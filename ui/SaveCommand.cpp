@@ -34,7 +34,16 @@ const char kListNotRead[] =
     "Press Refresh to read it again.";
 }
 
-CSaveCommand::Result CSaveCommand::Save(CContentDigest& known)
+CSaveCommand::Result CSaveCommand::Save()
+{
+    m_follower.BeginSave();
+    CContentDigest written;
+    Result result = SaveSteps(written);
+    m_follower.EndSave(result == Saved || result == NotHeld ? &written : nullptr, result == Saved);
+    return result;
+}
+
+CSaveCommand::Result CSaveCommand::SaveSteps(CContentDigest& written)
 {
     CHostsFiles files;
     CString hostsPath;
@@ -50,10 +59,10 @@ CSaveCommand::Result CSaveCommand::Save(CContentDigest& known)
     CContentDigest now;
     if (DigestFile(hostsPath, now))
     {
-        if (now != known && !FollowOrAsk(now, known))
+        if (now != m_follower.Known() && !FollowOrAsk(now))
             return m_rows.LoadFailed() ? Failed : Kept;
     }
-    else if (known.bPresent && ::GetFileAttributesA(hostsPath) == INVALID_FILE_ATTRIBUTES &&
+    else if (m_follower.Known().bPresent && ::GetFileAttributesA(hostsPath) == INVALID_FILE_ATTRIBUTES &&
              !AskToReplaceChanges())
     {
         // Gone since it was loaded: the backup that follows reports it.
@@ -68,18 +77,11 @@ CSaveCommand::Result CSaveCommand::Save(CContentDigest& known)
 
     for (bool bAgain = false;; bAgain = true)
     {
+        // A second round's backup would have this second's name, taken by
+        // the first round's copy a moment ago.
         CString backupPath;
-        BOOL bBackedUp = files.BackupHostsFile(backupPath);
-        if (!bBackedUp && bAgain && ::GetLastError() == ERROR_FILE_EXISTS)
-        {
-            // The copy of this same save a moment ago has this second's
-            // name: the next second gives another.
-            SYSTEMTIME clock;
-            ::GetLocalTime(&clock);
-            ::Sleep(1000 - clock.wMilliseconds + 10);
-            bBackedUp = files.BackupHostsFile(backupPath);
-        }
-        if (!bBackedUp)
+        auto backup = [&] { return files.BackupHostsFile(backupPath); };
+        if (!(bAgain ? BackUpUnderNewName(backup) : backup()))
         {
             m_owner.MessageBox(WithSystemText(kSaveBackupFailed, ::GetLastError()), nullptr, MB_ICONERROR);
             return Failed;
@@ -100,13 +102,13 @@ CSaveCommand::Result CSaveCommand::Save(CContentDigest& known)
             // Written while the question was open: the backup just made does
             // not hold those bytes, so going on makes another one.
             now = result.found;
-            if (!FollowOrAsk(now, known))
+            if (!FollowOrAsk(now))
                 return m_rows.LoadFailed() ? Failed : Kept;
             continue;
         }
         if (result.bSaved)
         {
-            known = result.written;
+            written = result.written;
             // The resolver would answer from what it read before for a while.
             AfxFlushDnsResolverCache();
             if (result.bNotHeld)
@@ -142,20 +144,20 @@ bool CSaveCommand::HoldsTheFilesLines()
     return false;
 }
 
-bool CSaveCommand::FollowOrAsk(CContentDigest& now, const CContentDigest& known)
+bool CSaveCommand::FollowOrAsk(CContentDigest& now)
 {
-    Followed followed = m_follow ? m_follow() : notFollowed;
+    CHostsFollower::Followed followed = m_follower.Follow();
     // Following reads the file again, and that read may fail too.
     if (!HoldsTheFilesLines())
         return false;
     switch (followed)
     {
-    case followedAll:
-        now = known;  // what the rows were brought up to
+    case CHostsFollower::followedAll:
+        now = m_follower.Known();  // what the rows were brought up to
         return true;
-    case followedSome:
+    case CHostsFollower::followedSome:
         return false;  // the user sees the list before saving again
-    case notFollowed:
+    case CHostsFollower::notFollowed:
         break;
     }
     return AskToReplaceChanges();

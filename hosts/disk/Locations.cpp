@@ -1,10 +1,10 @@
 #include "hosts/disk/Locations.h"
 
 #include "framework/AppName.h"
+#include "framework/ShellApi.h"
 #include "hosts/disk/AnsiPath.h"
 #include "hosts/disk/BackupCopy.h"
 #include "hosts/disk/BackupName.h"
-#include "framework/ShellApi.h"
 
 #include <cstring>
 #include <cwchar>
@@ -101,4 +101,16 @@ BOOL CHostsFiles::BackupContent(CString& backupPath, const HostsByteSource& sour
     CString folder;
     GetBackupPath(backupPath, folder, COleDateTime::GetCurrentTime(), LANG_USER_DEFAULT);
     return WriteIntoPlainFolder(folder, backupPath, source);
+}
+
+BOOL BackUpUnderNewName(const std::function<BOOL()>& backup)
+{
+    if (backup())
+        return TRUE;
+    if (::GetLastError() != ERROR_FILE_EXISTS)
+        return FALSE;
+    SYSTEMTIME clock;
+    ::GetLocalTime(&clock);
+    ::Sleep(1000 - clock.wMilliseconds + 10);
+    return backup();
 }

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 class CHostsFiles
 {
 public:
@@ -46,3 +48,9 @@ private:
     // "<backup folder>\Hosts file backup on <date and time>", and the folder.
     void GetBackupPath(CString& backupPath, CString& folder, const COleDateTime& when, LCID lcid);
 };
+
+// Runs backup, which makes a backup under the name of this second. When that
+// name is taken (a copy this program made a moment ago), waits for the next
+// second, whose name is free, and runs it once more. What backup returned,
+// with GetLastError() after FALSE.
+BOOL BackUpUnderNewName(const std::function<BOOL()>& backup);
