@@ -1,5 +1,6 @@
 #include "BenchFollow.h"
 
+#include "res/resource.h"
 #include "TestFiles.h"
 
 #include <commctrl.h>
@@ -8,8 +9,8 @@
 
 namespace
 {
-const int kCommentSelected = 1005;
-const int kRefresh = 32775;
+const int kCommentSelected = IDC_COMMENT_SELECTED;
+const int kRefresh = ID_VIEW_REFRESH;
 // The window waits for the file to stay unchanged this long before it
 // follows (ui/HostsFollower.cpp): taken off every figure here.
 const double kQuietSeconds = 0.300;

@@ -23,6 +23,7 @@
 #include "app/HostsApp.h"
 #include "framework/DllSearch.h"
 #include "hosts/lines/LineScan.h"
+#include "res/resource.h"
 #include "ui/MainDlg.h"
 
 #include <windows.h>
@@ -39,17 +40,17 @@
 
 namespace
 {
-const int kMainList = 1003;
-const int kBackupList = 1011;
-const int kEntryHost = 1009;
-const int kCommentSelected = 1005;
-const int kUncommentSelected = 1006;
-const int kAddNewEntry = 1008;
-const int kSaveChanges = 1010;
-const int kRefresh = 32775;
-const int kRestore = 32780;
-const int kFind = 32781;
-const int kSelectAll = 32784;
+const int kMainList = IDC_HOSTS_LIST;
+const int kBackupList = IDC_BACKUP_LIST;
+const int kEntryHost = IDC_ENTRY;
+const int kCommentSelected = IDC_COMMENT_SELECTED;
+const int kUncommentSelected = IDC_UNCOMMENT_SELECTED;
+const int kAddNewEntry = IDC_ADD_NEW_ENTRY;
+const int kSaveChanges = IDC_SAVE_CHANGES;
+const int kRefresh = ID_VIEW_REFRESH;
+const int kRestore = ID_FILE_RESTORE;
+const int kFind = ID_EDIT_FIND;
+const int kSelectAll = ID_EDIT_SELECT_ALL;
 const int kFindWhat = 0x480;  // the Find dialog's text (edt1)
 
 const char kAskSave[] = "Would you like to save the changes?";

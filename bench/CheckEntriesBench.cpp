@@ -2,10 +2,10 @@
 
 #include "BenchFollow.h"
 
-#include "TestFiles.h"
-#include "hosts/review/EntryCheck.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/review/EntryCheck.h"
 #include "res/resource.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 #include <commctrl.h>

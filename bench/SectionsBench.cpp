@@ -1,3 +1,4 @@
+#include "res/resource.h"
 #include "SectionsBench.h"
 
 #include <commctrl.h>
@@ -6,12 +7,12 @@
 
 namespace
 {
-const int kSections = 32785;
-const int kSectionList = 1014;
-const int kSwitchOn = 1015;
-const int kSwitchOff = 1016;
-const int kGoTo = 1017;
-const int kMainList = 1003;
+const int kSections = ID_EDIT_SECTIONS;
+const int kSectionList = IDC_SECTION_LIST;
+const int kSwitchOn = IDC_SWITCH_ON;
+const int kSwitchOff = IDC_SWITCH_OFF;
+const int kGoTo = IDC_GO_TO;
+const int kMainList = IDC_HOSTS_LIST;
 const double kStepTimeout = 600.0;
 
 double Seconds()

@@ -20,8 +20,8 @@
 // questions before and chooses its messages after; this piece shows nothing.
 #pragma once
 
-#include "hosts/document/ContentDigest.h"
 #include "hosts/disk/WriteBytes.h"
+#include "hosts/document/ContentDigest.h"
 
 #include <windows.h>
 

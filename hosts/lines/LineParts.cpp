@@ -1,7 +1,7 @@
 #include "hosts/lines/LineParts.h"
 
-#include "hosts/lines/CommentRules.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/lines/CommentRules.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
 #include "hosts/disk/Locations.h"
 
 #include "framework/AppName.h"
-#include "hosts/disk/AnsiPath.h"
 #include "framework/ShellApi.h"
+#include "hosts/disk/AnsiPath.h"
 
 #include "tests/support/WinTestSupport.h"
 

@@ -7,8 +7,8 @@
 // comes back byte for byte; commenting one row changes its line alone, by
 // the mark, and uncommenting it again gives the file's bytes back.
 #include "FuzzCheck.h"
-#include "hosts/lines/CommentRules.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/lines/CommentRules.h"
 #include "hosts/lines/LineScan.h"
 
 #include <cstdint>

@@ -4,8 +4,8 @@
 // byte, a single-byte one with A-Z folded unless the case must match); a
 // text is UTF-8 when it decodes, code point by code point, into nothing
 // overlong, no surrogate and nothing above U+10FFFF.
-#include "FuzzCheck.h"
 #include "framework/CString.h"
+#include "FuzzCheck.h"
 #include "hosts/lines/TextMatch.h"
 #include "hosts/lines/Utf8Text.h"
 

@@ -4,6 +4,7 @@
 // writes nothing when a change cannot be kept. Logging off asks about unsaved
 // rows as closing does.
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <atomic>
@@ -79,7 +80,7 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
             // Another program changed the line the user changed: that change
             // is gone, the other one is carried onto their lines.
             UiDriver::Select(hList, {1});
-            driver.Command(hMain, 1005);
+            driver.Command(hMain, IDC_COMMENT_SELECTED);
             driver.Sync(hMain);
             SetHosts("127.0.0.1 a2\r\n127.0.0.1 b\r\n");
             MessageBoxSeen box = driver.WaitForMessageBox();
@@ -126,7 +127,7 @@ TEST_F(ChangedElsewhereTest, AChangeWrittenWhileTheBackupQuestionIsOpenIsNeverRe
         // (That backup is made within the second of the one before it: the
         // save waits for the next second's name.)
         CommentFirstRow(driver, hMain, hList);
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         MessageBoxSeen box = driver.WaitForMessageBox();
         SetHosts(theirs);
         driver.Answer(box, IDYES);
@@ -140,9 +141,9 @@ TEST_F(ChangedElsewhereTest, AChangeWrittenWhileTheBackupQuestionIsOpenIsNeverRe
         // Their change is on the line the user changed: nothing is written.
         ::Sleep(1100);
         UiDriver::Select(hList, {1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         box = driver.WaitForMessageBox();
         const std::string conflicting = "# 127.0.0.1 a\r\n0.0.0.0 b\r\n10.0.0.5 their.vpn.example\r\n";
         SetHosts(conflicting);

@@ -2,8 +2,9 @@
 // rows and texts, "Go To", then "Select Rows", "Comment Selected" and "Save
 // Changes" comment exactly those lines; afterwards nothing is left to find.
 #include "MainWindowSteps.h"
-#include "WindowTest.h"
+#include "res/resource.h"
 #include "tests/review/EntryCheckExpected.h"
+#include "WindowTest.h"
 
 #include <commctrl.h>
 
@@ -42,10 +43,10 @@ TEST_F(CheckEntriesTest, ListsEachProblemAndSelectsItsRowsForCommenting)
         HWND hDlg = driver.WaitForDialog("Check Entries");
         ASSERT_NE(nullptr, hDlg);
         EXPECT_EQ(hMain, ::GetWindow(hDlg, GW_OWNER));
-        EXPECT_EQ("Go To", Text(::GetDlgItem(hDlg, 1019)));
-        EXPECT_EQ("Select Rows", Text(::GetDlgItem(hDlg, 1020)));
+        EXPECT_EQ("Go To", Text(::GetDlgItem(hDlg, IDC_GO_TO_PROBLEM)));
+        EXPECT_EQ("Select Rows", Text(::GetDlgItem(hDlg, IDC_SELECT_PROBLEM_ROWS)));
         EXPECT_EQ("Close", Text(::GetDlgItem(hDlg, IDCANCEL)));
-        HWND hProblems = ::GetDlgItem(hDlg, 1018);
+        HWND hProblems = ::GetDlgItem(hDlg, IDC_PROBLEM_LIST);
         ASSERT_EQ(static_cast<int>(sizeof kEntryCheckExpected / sizeof kEntryCheckExpected[0]),
                   UiDriver::RowCount(hProblems));
         for (int n = 0; n < UiDriver::RowCount(hProblems); ++n)
@@ -56,24 +57,24 @@ TEST_F(CheckEntriesTest, ListsEachProblemAndSelectsItsRowsForCommenting)
 
         // "Go To" on the third problem: its row alone is selected.
         UiDriver::Select(hProblems, {2});
-        driver.Command(hDlg, 1019);
+        driver.Command(hDlg, IDC_GO_TO_PROBLEM);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         driver.Sync(hMain);
         EXPECT_EQ(std::vector<int>{kEntryCheckExpected[2].nRow - 1}, UiDriver::SelectedRows(hList));
         EXPECT_EQ(kEntryCheckExpected[2].nRow - 1, FocusedRow(hList));
         EXPECT_EQ(0, m_pDlg->m_bModified);
 
-        driver.Command(hMain, 32786);
+        driver.Command(hMain, ID_EDIT_CHECK_ENTRIES);
         hDlg = driver.WaitForDialog("Check Entries");
         ASSERT_NE(nullptr, hDlg);
-        driver.Command(hDlg, 1020);
+        driver.Command(hDlg, IDC_SELECT_PROBLEM_ROWS);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         driver.Sync(hMain);
         EXPECT_EQ(problemRows, UiDriver::SelectedRows(hList));
         EXPECT_EQ(problemRows.front(), FocusedRow(hList));
         EXPECT_EQ(0, m_pDlg->m_bModified) << "the check changes nothing";
 
-        driver.Command(hMain, 1005);  // "Comment Selected"
+        driver.Command(hMain, IDC_COMMENT_SELECTED);  // "Comment Selected"
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         std::string expected;
@@ -111,7 +112,7 @@ TEST_F(CheckEntriesTest, SelectRowsOnRowsWithAndWithoutProblems)
             driver.KeyWith(hMain, VK_CONTROL, 'K');
             HWND hDlg = driver.WaitForDialog("Check Entries");
             ASSERT_NE(nullptr, hDlg) << rows;
-            driver.Command(hDlg, 1020);
+            driver.Command(hDlg, IDC_SELECT_PROBLEM_ROWS);
             ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
             driver.Sync(hMain);
             EXPECT_EQ(problemRows, UiDriver::SelectedRows(hList)) << rows;

@@ -5,6 +5,7 @@
 // per-monitor v2 window Windows' dialog manager does that part.
 #include "Layout.h"
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -66,7 +67,7 @@ TEST_F(DpiTest, MovingToAScreenOfAnotherScaleScalesTheWindowItsControlsColumnsAn
         ::SendMessageA(hList, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(400, 0));
 
         const RECT rc96 = WindowRect(hMain);
-        HWND hButton = ::GetDlgItem(hMain, 1010);
+        HWND hButton = ::GetDlgItem(hMain, IDC_SAVE_CHANGES);
         const RECT button96 = RectIn(hMain, hButton);
         const LONG nFont96 = FontHeight(hButton);
         ASSERT_NE(0, nFont96);

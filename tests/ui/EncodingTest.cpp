@@ -2,6 +2,7 @@
 // added to in that code page, as always; a UTF-8 file as UTF-8, whatever the
 // code page. (tests/ui/cp932 does the same where the code page is 932.)
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <dlgs.h>
@@ -17,7 +18,7 @@ TEST_F(EncodingTest, ACodePage1252FileStaysInItAndAUtf8FileInUtf8)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ("# caf\xE9", UiDriver::Cell(hList, 0, 1));
         EXPECT_EQ(L"# caf\u00E9", UiDriver::CellW(hList, 0, 1));
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         HWND hFind = driver.WaitForDialog("Find");
         ASSERT_NE(nullptr, hFind);
         HWND hText = ::GetDlgItem(hFind, edt1);
@@ -30,10 +31,10 @@ TEST_F(EncodingTest, ACodePage1252FileStaysInItAndAUtf8FileInUtf8)
 
         // An entry that the code page cannot hold (пример, Cyrillic) is not
         // stored as question marks: the dialog says so and stays.
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        HWND hField = ::GetDlgItem(hEntry, 1009);
+        HWND hField = ::GetDlgItem(hEntry, IDC_ENTRY);
         UiDriver::Type(hField, L"\u043F\u0440\u0438\u043C\u0435\u0440.example");
         driver.Command(hEntry, IDOK);
         ExpectBox(driver, "The hosts file is not in UTF-8, and its code page (1252) cannot hold every character of the entry.",
@@ -52,13 +53,13 @@ TEST_F(EncodingTest, ACodePage1252FileStaysInItAndAUtf8FileInUtf8)
         // come in the same second: the first one goes first.)
         EmptyFolder(BackupFolderPath());
         SetHosts("# \xE5\xB9\xBF\xE5\x91\x8A\r\n");
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         EXPECT_EQ(L"# \u5E7F\u544A", UiDriver::CellW(hList, 0, 1));
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        UiDriver::Type(::GetDlgItem(hEntry, 1009), L"\u00E9.example");
+        UiDriver::Type(::GetDlgItem(hEntry, IDC_ENTRY), L"\u00E9.example");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         SaveAndConfirm(driver, hMain, IDYES);

@@ -1,6 +1,7 @@
 // The real tarnwick.exe as its own process, driven from outside as a user
 // would: rows are read and selected through the list control, buttons and
 // menu items pressed, message boxes read and answered.
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -168,7 +169,7 @@ std::string BackupPathIn(const std::string& confirmation)
 // backup's path.
 std::string SaveThroughTheWindow(UiDriver& driver, HWND hMain)
 {
-    driver.Command(hMain, 1010);
+    driver.Command(hMain, IDC_SAVE_CHANGES);
     MessageBoxSeen confirm = driver.WaitForMessageBox();
     std::string backup = BackupPathIn(confirm.text);
     EXPECT_FALSE(backup.empty()) << confirm.text;
@@ -194,22 +195,22 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     UiDriver driver(program.ThreadId());
     HWND hMain = driver.WaitForDialog("Tarnwick");
     ASSERT_NE(nullptr, hMain) << "the program's window did not open";
-    RemoteList list(program.Process(), ::GetDlgItem(hMain, 1003));
+    RemoteList list(program.Process(), ::GetDlgItem(hMain, IDC_HOSTS_LIST));
     EXPECT_EQ((std::vector<std::string>{"# header", "127.0.0.1 a.example", "127.0.0.1 b.example"}), list.Texts());
     EXPECT_EQ("Active", list.Cell(1, 2));
 
     // Comment a line.
     list.Select(1);
-    driver.Command(hMain, 1005);
+    driver.Command(hMain, IDC_COMMENT_SELECTED);
     EXPECT_TRUE(UiDriver::WaitUntil([&]() { return list.Cell(1, 1) == "# 127.0.0.1 a.example"; }))
         << list.Cell(1, 1);
     EXPECT_EQ("Commented", list.Cell(1, 2));
 
     // Add an entry.
-    driver.Command(hMain, 1008);
+    driver.Command(hMain, IDC_ADD_NEW_ENTRY);
     HWND hEntry = driver.WaitForDialog("Hosts File Entry");
     ASSERT_NE(nullptr, hEntry);
-    ::SendMessageA(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
+    ::SendMessageA(::GetDlgItem(hEntry, IDC_ENTRY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
     driver.Command(hEntry, IDOK);
     ASSERT_TRUE(UiDriver::WaitUntil([&]() { return list.RowCount() == 4; }));
     EXPECT_EQ("4", list.Cell(3, 0));
@@ -225,14 +226,14 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
 
     // Restore that backup and save again. Backup names carry the second, so
     // the second save waits for the next one.
-    driver.Command(hMain, 32780);
+    driver.Command(hMain, ID_FILE_RESTORE);
     HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
     ASSERT_NE(nullptr, hRestore);
-    RemoteList backups(program.Process(), ::GetDlgItem(hRestore, 1011));
+    RemoteList backups(program.Process(), ::GetDlgItem(hRestore, IDC_BACKUP_LIST));
     ASSERT_EQ(1, backups.RowCount());
     EXPECT_EQ(BackupFileNames()[0], backups.Cell(0, 1));
     backups.Select(0);
-    driver.Command(hRestore, 1012);
+    driver.Command(hRestore, IDC_RESTORE);
     MessageBoxSeen loading = driver.WaitForMessageBox();
     EXPECT_EQ("The Selected Old Hosts File will now be loaded into the main screen.\n"
               "You can complete the Restore by Pressing Save Changes Button on the main screen.",
@@ -252,7 +253,7 @@ TEST_F(EndToEndTest, CommentAddSaveRestoreAndSaveAgainInTheRealProgram)
     EXPECT_EQ(edited, ReadBytes(secondBackup));
 
     // Exit: saved, so no question; the process ends.
-    driver.Command(hMain, 32771);
+    driver.Command(hMain, ID_FILE_EXIT);
     EXPECT_EQ(0u, program.WaitForExit());
     EXPECT_EQ(0u, ReadRunValue());
 }
@@ -291,7 +292,7 @@ TEST_F(EndToEndTest, ADllPlantedBesideTheProgramNeverRunsInIt)
     EXPECT_FALSE(FileExists(marker)) << "the planted DLL ran in " << ReadBytes(marker) << " before its window opened";
     ASSERT_NE(nullptr, hMain) << "the program's window did not open";
 
-    driver.Command(hMain, 32778);
+    driver.Command(hMain, ID_FILE_BACKUP_NOW);
     MessageBoxSeen box = driver.WaitForMessageBox();
     std::vector<std::string> names = BackupFileNames();
     ASSERT_EQ(1u, names.size());
@@ -300,7 +301,7 @@ TEST_F(EndToEndTest, ADllPlantedBesideTheProgramNeverRunsInIt)
     driver.Answer(box, IDOK);
     EXPECT_EQ("127.0.0.1 a.example\r\n", ReadBytes(backup));
 
-    driver.Command(hMain, 32771);
+    driver.Command(hMain, ID_FILE_EXIT);
     EXPECT_EQ(0u, program.WaitForExit());
     EXPECT_FALSE(FileExists(marker)) << "the planted DLL ran in " << ReadBytes(marker);
 }

@@ -8,6 +8,7 @@
 #include "WindowTest.h"
 
 #include "hosts/lines/LineScan.h"
+#include "res/resource.h"
 
 #include <random>
 
@@ -83,7 +84,7 @@ TEST_F(FaultInjectionTest, NoMemoryForEveryLineLoadsNoneAndNoMemoryForAnEntryAdd
         // Room for two rows only: a list holding some of the lines would save
         // a shortened hosts file, so it holds none, and says so.
         CMainDlg::s_nRowLimitForTesting = 2;
-        driver.Command(hMain, 32775);  // View > Refresh
+        driver.Command(hMain, ID_VIEW_REFRESH);  // View > Refresh
         ExpectBox(driver, "Not enough memory to load the hosts file.", "error");
         driver.Sync(hMain);
         EXPECT_EQ(0, UiDriver::RowCount(hList));
@@ -92,10 +93,10 @@ TEST_F(FaultInjectionTest, NoMemoryForEveryLineLoadsNoneAndNoMemoryForAnEntryAdd
 
         // No room for a new entry: nothing is added and nothing is marked.
         CMainDlg::s_nRowLimitForTesting = 0;
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        ::SetDlgItemTextA(hEntry, 1009, "ads.example");
+        ::SetDlgItemTextA(hEntry, IDC_ENTRY, "ads.example");
         driver.Command(hEntry, IDOK);
         ExpectBox(driver, "Not enough memory to add the entry.", "error");
         driver.Sync(hMain);
@@ -105,7 +106,7 @@ TEST_F(FaultInjectionTest, NoMemoryForEveryLineLoadsNoneAndNoMemoryForAnEntryAdd
 
         // With memory again the file loads whole.
         CMainDlg::s_nRowLimitForTesting = static_cast<size_t>(-1);
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         EXPECT_EQ(3, UiDriver::RowCount(hList));
         EXPECT_EQ(3, m_pDlg->GetRowCount());
@@ -122,7 +123,7 @@ TEST_F(FaultInjectionTest, AReadErrorPartWayLoadsNoLineAndSays)
         // The disk fails after the first 20 bytes: a list holding the lines
         // before that would save a shortened hosts file.
         CEntryList::s_nReadLimitForTesting = 20;
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         ExpectBox(driver,
                   "Failed to read the whole file. None of its lines are shown, so that saving cannot shorten the "
                   "hosts file.",
@@ -149,11 +150,11 @@ TEST_F(FaultInjectionTest, AListThatAFailedReadLeftIsNotSavedUntilTheFileIsReadW
         // Refresh fails part-way, and an entry is added to the empty list:
         // nothing is backed up or written, and the window stays as it was.
         CEntryList::s_nReadLimitForTesting = 5;
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         ExpectBox(driver, kReadFailed, "error");
         CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
         ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver, kNotRead, "error");
         EXPECT_TRUE(BackupFileNames().empty());
         EXPECT_EQ("127.0.0.1 a\r\n", ReadBytes(SystemHostsPath()));
@@ -161,11 +162,11 @@ TEST_F(FaultInjectionTest, AListThatAFailedReadLeftIsNotSavedUntilTheFileIsReadW
 
         // Refreshed, then another program writes the file, and the save's
         // own read of it fails part-way: again nothing is written.
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         SetHosts(theirs);
         CEntryList::s_nReadLimitForTesting = 20;
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver, kReadFailed, "error");
         CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
         ExpectBox(driver, kNotRead, "error");
@@ -187,11 +188,11 @@ TEST_F(FaultInjectionTest, ControlCharactersInANewEntryAreSavedAsSpacesAndTheFil
 {
     SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        ::SetDlgItemTextA(hEntry, 1009, "ads\x1A" "example\x01\tx");
-        ::SetDlgItemTextA(hEntry, 1010, "\x1B" "0.0.0.0");
+        ::SetDlgItemTextA(hEntry, IDC_ENTRY, "ads\x1A" "example\x01\tx");
+        ::SetDlgItemTextA(hEntry, IDC_TARGET, "\x1B" "0.0.0.0");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         ASSERT_EQ(3, UiDriver::RowCount(hList));
@@ -199,11 +200,11 @@ TEST_F(FaultInjectionTest, ControlCharactersInANewEntryAreSavedAsSpacesAndTheFil
 
         // A Ctrl-Z saved as it was would end the file for the next load.
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ("# 127.0.0.1 a\r\n127.0.0.1 b\r\n 0.0.0.0 ads example \tx\r\n", ReadBytes(SystemHostsPath()));
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 a", "127.0.0.1 b", "0.0.0.0 ads example \tx"}),
                   Texts(hList));
@@ -220,7 +221,7 @@ TEST_F(FaultInjectionTest, HostsFileHeldByAnotherProcessWithoutWriteSharingKeeps
     ASSERT_TRUE(holder.Hold(SystemHostsPath(), "read"));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
 
         // The backup only reads the file, which the other process allows;
@@ -253,12 +254,12 @@ TEST_F(FaultInjectionTest, HostsFileHeldExclusivelyByAnotherProcessFailsTheBacku
     COtherProcessHolding holder;
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         // The other program takes the file after it was loaded and lets no
         // one else open it, not even to read it for the backup.
         ASSERT_TRUE(holder.Hold(SystemHostsPath(), "none"));
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver,
                   "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(32),
                   "error");
@@ -284,7 +285,7 @@ TEST_F(FaultInjectionTest, HostsFileHeldExclusivelyWhenTheWindowOpensShowsNoRows
         driver.Sync(hMain);
         EXPECT_TRUE(driver.NoMessageBox());
         EXPECT_EQ(0, UiDriver::RowCount(hList));
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver,
                   "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(32),
                   "error");
@@ -310,11 +311,11 @@ TEST_F(FaultInjectionTest, FileInThePlaceOfTheBackupFolderFailsTheBackupAndLeave
 
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
 
         // The folder cannot be made, so the copy finds no path to go to.
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver,
                   "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(3),
                   "error");
@@ -322,7 +323,7 @@ TEST_F(FaultInjectionTest, FileInThePlaceOfTheBackupFolderFailsTheBackupAndLeave
         EXPECT_EQ(1, m_pDlg->m_bModified);
         EXPECT_EQ((std::vector<std::string>{"# 127.0.0.1 a.example"}), Texts(hList));
 
-        driver.Command(hMain, 32778);
+        driver.Command(hMain, ID_FILE_BACKUP_NOW);
         ExpectBox(driver, "Failed to Backup Current Hosts File.\nError : " + SystemText(3), "error");
 
         EXPECT_EQ(original, ReadBytes(SystemHostsPath()));
@@ -345,12 +346,12 @@ TEST_F(FaultInjectionTest, EmptyRowFromANulLineIsSavedAsItWasAndStaysARow)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ((std::vector<std::string>{"# a", "", "# b"}), Texts(hList));
         UiDriver::Select(hList, {1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ(Literal("# a\r\n# \0x\r\n# b\r\n"), ReadBytes(SystemHostsPath()));
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<std::string>{"# a", "# ", "# b"}), Texts(hList));
         driver.Key(hMain, VK_ESCAPE);
@@ -469,7 +470,7 @@ TEST_F(FaultInjectionTest, MillionLinesLoadAndSaveEveryByte)
         EXPECT_EQ("Active", UiDriver::Cell(hList, 999999, 2));
 
         UiDriver::Select(hList, {500001});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         std::string backup = SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");

@@ -1,5 +1,6 @@
 // The Edit menu: the system's Find dialog, Find Next and Find Previous by
 // their keys, Select All, driven through the real windows.
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -109,7 +110,7 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
 
         // Edit > Find: owned by the main window, no "whole word", Down; a
         // second Find activates the open dialog.
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         hFind = driver.WaitForDialog("Find");
         ASSERT_NE(nullptr, hFind);
         EXPECT_EQ(hMain, ::GetWindow(hFind, GW_OWNER));
@@ -117,7 +118,7 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
         EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(hFind, rad2));
         EXPECT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(hFind, chx2));
         EXPECT_EQ(255, ::SendMessageA(::GetDlgItem(hFind, edt1), EM_GETLIMITTEXT, 0, 0));
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         driver.Sync(hMain);
         EXPECT_EQ(1u, FindDialogs(driver).size());
 
@@ -208,7 +209,7 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
         EXPECT_EQ(203, ::SendMessageA(hList, LVM_GETSELECTEDCOUNT, 0, 0));
         EXPECT_EQ(202, FocusedRow(hList));
         EXPECT_EQ(0, m_pDlg->m_bModified);
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         int nCommented = 0;
         for (int nRow = 0; nRow < 203; ++nRow)
@@ -218,7 +219,7 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
         EXPECT_EQ(1, m_pDlg->m_bModified);
 
         // Closing the main window closes the Find dialog with it.
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         hFind = driver.WaitForDialog("Find");
         ASSERT_NE(nullptr, hFind);
         driver.Command(hMain, IDCANCEL);

@@ -5,6 +5,7 @@
 // is; Tarnwick's own save and a rewrite of the same bytes change nothing.
 #include "MainWindowSteps.h"
 #include "OtherProcessHolding.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -97,7 +98,7 @@ TEST_F(FollowTest, ACleanListShowsWhatAnotherProgramWroteWithinTwoSeconds)
         // The same bytes written again, and Tarnwick's own save, change nothing.
         int nFollowed = m_pDlg->GetFollowedCount();
         WriteFromOutside("0.0.0.0 a\r\n127.0.0.1 c\r\n0.0.0.0 appended.example\r\n");
-        Select(driver, hMain, hList, {0}, 1005);
+        Select(driver, hMain, hList, {0}, IDC_COMMENT_SELECTED);
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         ::Sleep(1000);
@@ -116,7 +117,7 @@ TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         // a: left alone there; b: changed there; c: removed there; d: the
         // same change made there.
-        Select(driver, hMain, hList, {0, 1, 2, 3}, 1005);
+        Select(driver, hMain, hList, {0, 1, 2, 3}, IDC_COMMENT_SELECTED);
         ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
         WriteFromOutside("10.0.0.1 vpn.example\n127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n127.0.0.1 e\n");
         ExpectBox(driver, Lost(2), "warning");
@@ -138,7 +139,7 @@ TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
 
         // When the other program made every change of the user's, nothing
         // is lost and the list is the file again.
-        Select(driver, hMain, hList, {4}, 1005);
+        Select(driver, hMain, hList, {4}, IDC_COMMENT_SELECTED);
         WriteFromOutside("# 127.0.0.1 e\n");
         EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, {"# 127.0.0.1 e"}));
         driver.Sync(hMain);
@@ -155,11 +156,11 @@ TEST_F(FollowTest, ARestoredListStaysAsItIsAndTheSaveAsksBeforeReplacingTheFile)
     ::CreateDirectoryA(BackupFolderPath().c_str(), nullptr);
     WriteBytes(BackupFolderPath() + "\\old", "127.0.0.1 old\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 32780);
+        driver.Command(hMain, ID_FILE_RESTORE);
         HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
         ASSERT_NE(nullptr, hRestore);
-        UiDriver::Select(::GetDlgItem(hRestore, 1011), {0});
-        driver.Command(hRestore, 1012);
+        UiDriver::Select(::GetDlgItem(hRestore, IDC_BACKUP_LIST), {0});
+        driver.Command(hRestore, IDC_RESTORE);
         driver.Answer(driver.WaitForMessageBox(), IDOK);
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<std::string>{"127.0.0.1 old"}), Texts(hList));
@@ -171,7 +172,7 @@ TEST_F(FollowTest, ARestoredListStaysAsItIsAndTheSaveAsksBeforeReplacingTheFile)
         EXPECT_EQ((std::vector<std::string>{"127.0.0.1 old"}), Texts(hList));
         EXPECT_TRUE(driver.NoMessageBox());
 
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectChangedQuestion(driver, IDYES);
         std::string backup = ConfirmBackup(driver, IDYES);
         ExpectBox(driver, kSaved, "information");
@@ -276,7 +277,7 @@ TEST_F(FollowTest, AWipeThatCannotBeKeptLeavesTheRowsToBeSavedBack)
         EXPECT_EQ(1, m_pDlg->m_bModified);
         // Not followed again, neither later nor on coming back to the window.
         ::Sleep(1000);
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         HWND hFind = driver.WaitForDialog("Find");
         ASSERT_NE(nullptr, hFind);
         driver.Command(hFind, IDCANCEL);
@@ -287,7 +288,7 @@ TEST_F(FollowTest, AWipeThatCannotBeKeptLeavesTheRowsToBeSavedBack)
 
         // A save puts them back, once the user agrees to replace the file.
         EmptyFolder(BackupFolderPath());
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectChangedQuestion(driver, IDYES);
         ConfirmBackup(driver, IDYES);
         ExpectBox(driver, kSaved, "information");
@@ -307,7 +308,7 @@ TEST_F(FollowTest, ALineAppendedThroughAHardLinkShowsWithinHalfASecondOfActivati
     ASSERT_EQ(0, RunUnixCommand("ln '" + UnixPath(SystemHostsPath()) + "' '" + link + "'"));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         // Away in another window while the other program writes.
-        driver.Command(hMain, 32781);
+        driver.Command(hMain, ID_EDIT_FIND);
         HWND hFind = driver.WaitForDialog("Find");
         ASSERT_NE(nullptr, hFind);
         ASSERT_EQ(0, RunUnixCommand("printf '0.0.0.0 linked.example\\r\\n' >> '" + link + "'"));
@@ -351,7 +352,7 @@ TEST_F(FollowTest, ARowCommentedInABlocklistStoredTwiceStaysCommentedWhenLinesAr
             RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
                 const int nRows = UiDriver::RowCount(hList);
                 ASSERT_EQ(entry, UiDriver::Cell(hList, nRow, 1));
-                Select(driver, hMain, hList, {nRow}, 1005);
+                Select(driver, hMain, hList, {nRow}, IDC_COMMENT_SELECTED);
                 WriteFromOutside(theirs);
                 EXPECT_TRUE(UiDriver::WaitUntil([&] { return UiDriver::RowCount(hList) == nRows + 2; }, 5000));
                 driver.Sync(hMain);

@@ -1,6 +1,7 @@
 // The main window's list over a 10,000-line hosts file: the list asks the
 // window for its cells, so numbering, texts, statuses, selection, scrolling
 // and saving are checked row by row at a size where that matters.
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -116,7 +117,7 @@ void SelectAll(HWND hList)
 
 void ExitAnsweringNo(UiDriver& driver, HWND hMain)
 {
-    driver.Command(hMain, 32771);
+    driver.Command(hMain, ID_FILE_EXIT);
     MessageBoxSeen box = driver.WaitForMessageBox();
     EXPECT_EQ("Would you like to save the changes?", box.text);
     driver.Answer(box, IDNO);
@@ -149,7 +150,7 @@ TEST_F(LargeListTest, CommentsEverySelectedRowAndKeepsTheSelection)
         for (int n = 0; n < kLines; n += 3)
             selected.push_back(n);
         UiDriver::Select(hList, selected);
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
 
         std::vector<Row> expected = LoadedRows();
@@ -167,7 +168,7 @@ TEST_F(LargeListTest, CommentsEverySelectedRowAndKeepsTheSelection)
 
         // Every row: each commented one loses its mark.
         SelectAll(hList);
-        driver.Command(hMain, 1006);
+        driver.Command(hMain, IDC_UNCOMMENT_SELECTED);
         driver.Sync(hMain);
         for (int n = 0; n < kLines; ++n)
         {
@@ -188,16 +189,16 @@ TEST_F(LargeListTest, SavesEveryRowInOrder)
     SetHosts(HostsFile());
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0, kLongLine - 1, kLines - 1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         MessageBoxSeen box = driver.WaitForMessageBox();
         EXPECT_EQ(0u, box.text.find("Current Hosts File Backed Up Successfully as [")) << box.text;
         driver.Answer(box, IDYES);
         box = driver.WaitForMessageBox();
         EXPECT_EQ("Changes have been saved successfully.", box.text);
         driver.Answer(box, IDOK);
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain)) << "saved: nothing to ask";
     });
 
@@ -227,14 +228,14 @@ TEST_F(LargeListTest, RefreshNumbersFromOneAgainAndDropsTheSelection)
         EXPECT_LT(9000, static_cast<int>(::SendMessageA(hList, LVM_GETTOPINDEX, 0, 0)));
 
         SetHosts("127.0.0.1 a\r\n# 127.0.0.1 b\r\n");
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         ExpectRows({{"1", "127.0.0.1 a", "Active"}, {"2", "# 127.0.0.1 b", "Commented"}}, hList);
         EXPECT_EQ(std::vector<int>{}, UiDriver::SelectedRows(hList));
         EXPECT_EQ(0, static_cast<int>(::SendMessageA(hList, LVM_GETTOPINDEX, 0, 0)));
 
         SetHosts(HostsFile());
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         ASSERT_EQ(kLines, UiDriver::RowCount(hList));
         std::vector<Row> loaded = LoadedRows();
@@ -252,10 +253,10 @@ TEST_F(LargeListTest, AddsAfterTheLastRowInViewKeepingTheSelection)
     SetHosts(HostsFile());
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {3, kLines - 1});
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        ::SendMessageA(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
+        ::SendMessageA(::GetDlgItem(hEntry, IDC_ENTRY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ads.example"));
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
 

@@ -1,5 +1,6 @@
 #include "MainWindowSteps.h"
 
+#include "res/resource.h"
 #include "WindowTest.h"
 
 const char kAskSave[] = "Would you like to save the changes?";
@@ -52,13 +53,13 @@ std::string ConfirmBackup(UiDriver& driver, int nAnswer)
 
 std::string SaveAndConfirm(UiDriver& driver, HWND hMain, int nAnswer)
 {
-    driver.Command(hMain, 1010);
+    driver.Command(hMain, IDC_SAVE_CHANGES);
     return ConfirmBackup(driver, nAnswer);
 }
 
 void ExitAnsweringNo(UiDriver& driver, HWND hMain)
 {
-    driver.Command(hMain, 32771);
+    driver.Command(hMain, ID_FILE_EXIT);
     ExpectBox(driver, kAskSave, "question", IDNO);
     EXPECT_TRUE(WindowTest::ClosesWithoutQuestion(driver, hMain));
 }
@@ -88,6 +89,6 @@ std::vector<std::string> Texts(HWND hList)
 void CommentFirstRow(UiDriver& driver, HWND hMain, HWND hList)
 {
     UiDriver::Select(hList, {0});
-    driver.Command(hMain, 1005);
+    driver.Command(hMain, IDC_COMMENT_SELECTED);
     driver.Sync(hMain);
 }

@@ -5,6 +5,7 @@
 
 #include "app/AppSettings.h"
 #include "app/HostsApp.h"
+#include "res/resource.h"
 
 #include <commctrl.h>
 
@@ -112,7 +113,7 @@ TEST_F(MainWindowTest, MissingHostsFileGivesAnEmptyListWithoutAMessage)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         EXPECT_EQ(0, UiDriver::RowCount(hList));
         EXPECT_TRUE(driver.NoMessageBox());
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
@@ -122,19 +123,19 @@ TEST_F(MainWindowTest, RefreshReloadsFromOneKeepingTheModifiedMark)
     SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1005);  // Comment Selected
+        driver.Command(hMain, IDC_COMMENT_SELECTED);  // Comment Selected
         driver.Sync(hMain);
         EXPECT_EQ("# 127.0.0.1 a", UiDriver::Cell(hList, 0, 1));
 
         SetHosts("x1\r\nx2\r\nx3\r\n");
-        driver.Command(hMain, 32775);  // View > Refresh
+        driver.Command(hMain, ID_VIEW_REFRESH);  // View > Refresh
         driver.Sync(hMain);
         EXPECT_TRUE(driver.NoMessageBox()) << "refresh asks nothing";
         EXPECT_EQ((std::vector<Row>{{"1", "x1", "Active"}, {"2", "x2", "Active"}, {"3", "x3", "Active"}}),
                   Rows(hList));
         EXPECT_EQ(1, m_pDlg->m_bModified);
 
-        driver.Command(hMain, 32771);  // File > Exit still asks
+        driver.Command(hMain, ID_FILE_EXIT);  // File > Exit still asks
         ExpectOneQuestionThenClosed(driver, hMain);
     });
 }
@@ -163,12 +164,12 @@ TEST_F(MainWindowTest, EveryWayOutAsksOnceWhenModified)
         SetHosts("127.0.0.1 a\r\n");
         RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
             UiDriver::Select(hList, {0});
-            driver.Command(hMain, 1005);
+            driver.Command(hMain, IDC_COMMENT_SELECTED);
             driver.Sync(hMain);
             if (nWay == 0)
                 driver.Key(hMain, VK_ESCAPE);
             else if (nWay == 1)
-                driver.Command(hMain, 32771);
+                driver.Command(hMain, ID_FILE_EXIT);
             else
                 ::PostMessageA(hMain, WM_CLOSE, 0, 0);
             ExpectOneQuestionThenClosed(driver, hMain);
@@ -183,14 +184,14 @@ TEST_F(MainWindowTest, CommentAndUncommentTouchOnlySelectedRowsThatChange)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         // Rows already commented: nothing changes, the window stays clean.
         UiDriver::Select(hList, {2, 4});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         EXPECT_EQ(0, m_pDlg->m_bModified);
         EXPECT_EQ("# 127.0.0.1 y", UiDriver::Cell(hList, 2, 1));
 
         // Rows 2 and 4 (numbered from one).
         UiDriver::Select(hList, {1, 3});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<Row>{{"1", "127.0.0.1 x", "Active"},
                                     {"2", "# 127.0.0.1 a", "Commented"},
@@ -203,7 +204,7 @@ TEST_F(MainWindowTest, CommentAndUncommentTouchOnlySelectedRowsThatChange)
 
         // Uncomment a mixed selection: only commented rows change.
         UiDriver::Select(hList, {0, 1, 4});
-        driver.Command(hMain, 1006);
+        driver.Command(hMain, IDC_UNCOMMENT_SELECTED);
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<Row>{{"1", "127.0.0.1 x", "Active"},
                                     {"2", "127.0.0.1 a", "Active"},
@@ -214,12 +215,12 @@ TEST_F(MainWindowTest, CommentAndUncommentTouchOnlySelectedRowsThatChange)
 
         // No selection: nothing happens.
         UiDriver::Select(hList, {});
-        driver.Command(hMain, 1006);
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_UNCOMMENT_SELECTED);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         EXPECT_EQ("# 127.0.0.1 b", UiDriver::Cell(hList, 3, 1));
 
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectOneQuestionThenClosed(driver, hMain);
     });
 }
@@ -245,7 +246,7 @@ TEST_F(MainWindowTest, TypingARowNumberGoesToThatRowAndAnythingElseKeepsTheSelec
             pause();
             EXPECT_EQ((std::vector<int>{1, 3}), UiDriver::SelectedRows(hList)) << pszText;
         }
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         for (int nRow = 0; nRow < 5; ++nRow)
             EXPECT_EQ(nRow == 1 || nRow == 3 ? "Commented" : "Active", UiDriver::Cell(hList, nRow, 2)) << nRow;
@@ -275,7 +276,7 @@ TEST_F(MainWindowTest, TypingARowNumberGoesToThatRowAndAnythingElseKeepsTheSelec
         find.psz = "x";
         EXPECT_EQ(-1, ::SendMessageA(hList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectOneQuestionThenClosed(driver, hMain);
     });
 }
@@ -284,15 +285,15 @@ TEST_F(MainWindowTest, AddNewEntryAppendsTargetThenEntryScrolledIntoView)
 {
     SetHosts(NumberedHosts(300));
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 1008);  // the button
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);  // the button
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        EXPECT_EQ("", EditText(hEntry, 1009));
-        EXPECT_EQ("127.0.0.1", EditText(hEntry, 1010));
+        EXPECT_EQ("", EditText(hEntry, IDC_ENTRY));
+        EXPECT_EQ("127.0.0.1", EditText(hEntry, IDC_TARGET));
         EXPECT_FALSE(::IsWindowEnabled(hMain)) << "the entry dialog is modal over the main window";
         EXPECT_EQ(reinterpret_cast<LPARAM>(::SendMessageA(hMain, WM_GETICON, ICON_BIG, 0)),
                   ::SendMessageA(hEntry, WM_GETICON, ICON_BIG, 0));
-        SetEditText(hEntry, 1009, "ads.example");
+        SetEditText(hEntry, IDC_ENTRY, "ads.example");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
 
@@ -308,26 +309,26 @@ TEST_F(MainWindowTest, AddNewEntryAppendsTargetThenEntryScrolledIntoView)
 
         // The File menu's item opens the same dialog; both fields empty give
         // a single space, a target starting with '#' a commented line.
-        driver.Command(hMain, 32776);
+        driver.Command(hMain, ID_FILE_ADD_NEW_ENTRY);
         hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        SetEditText(hEntry, 1010, "");
+        SetEditText(hEntry, IDC_TARGET, "");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         EXPECT_EQ(" ", UiDriver::Cell(hList, 301, 1));
         EXPECT_EQ("Active", UiDriver::Cell(hList, 301, 2));
 
-        driver.Command(hMain, 32776);
+        driver.Command(hMain, ID_FILE_ADD_NEW_ENTRY);
         hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        SetEditText(hEntry, 1010, "#0.0.0.0");
-        SetEditText(hEntry, 1009, "x.example");
+        SetEditText(hEntry, IDC_TARGET, "#0.0.0.0");
+        SetEditText(hEntry, IDC_ENTRY, "x.example");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         EXPECT_EQ("#0.0.0.0 x.example", UiDriver::Cell(hList, 302, 1));
         EXPECT_EQ("Commented", UiDriver::Cell(hList, 302, 2));
 
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectOneQuestionThenClosed(driver, hMain);
     });
 }
@@ -336,16 +337,16 @@ TEST_F(MainWindowTest, NewEntryNeverSplitsALine)
 {
     SetHosts("127.0.0.1 a\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        SetEditText(hEntry, 1009, "evil.example\r\n127.0.0.1 other");
-        SetEditText(hEntry, 1010, "10.0.0.1\n");
+        SetEditText(hEntry, IDC_ENTRY, "evil.example\r\n127.0.0.1 other");
+        SetEditText(hEntry, IDC_TARGET, "10.0.0.1\n");
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         ASSERT_EQ(2, UiDriver::RowCount(hList));
         EXPECT_EQ("10.0.0.1  evil.example  127.0.0.1 other", UiDriver::Cell(hList, 1, 1));
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectOneQuestionThenClosed(driver, hMain);
     });
 }
@@ -354,10 +355,10 @@ TEST_F(MainWindowTest, CancellingTheEntryDialogChangesNothing)
 {
     SetHosts("127.0.0.1 a\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        SetEditText(hEntry, 1009, "ads.example");
+        SetEditText(hEntry, IDC_ENTRY, "ads.example");
         driver.Command(hEntry, IDCANCEL);
         driver.Sync(hMain);
         EXPECT_EQ(1, UiDriver::RowCount(hList));

@@ -3,6 +3,7 @@
 #include "MainWindowSteps.h"
 #include "WindowTest.h"
 
+#include "res/resource.h"
 #include "ui/SystemError.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ TEST_F(SaveTest, SaveBacksUpThenChangesOnlyTheLinesCommented)
     SetHosts("127.0.0.1 a\n  127.0.0.1 b  \n\n0.0.0.0 c");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0, 1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         EXPECT_EQ("# 127.0.0.1 b  ", UiDriver::Cell(hList, 1, 1));
         std::string backup = SaveAndConfirm(driver, hMain, IDYES);
@@ -79,7 +80,7 @@ TEST_F(SaveTest, SavedUnchangedEveryByteStaysAndAddedRowsGoBeforeACtrlZ)
         EXPECT_EQ((std::vector<std::string>{"# note", "127.0.0.1 a", "0.0.0.0 b", "#c"}), Texts(hList));
         EXPECT_EQ("Commented", UiDriver::Cell(hList, 0, 2));
         UiDriver::Select(hList, {1});
-        driver.Command(hMain, 1005);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);
         driver.Sync(hMain);
         ASSERT_TRUE(m_pDlg->AddEntry("new.example", "0.0.0.0"));
         SaveAndConfirm(driver, hMain, IDYES);
@@ -126,7 +127,7 @@ TEST_F(SaveTest, NoAtTheConfirmationWhileClosingStillCloses)
     SetHosts("127.0.0.1 a\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         CommentFirstRow(driver, hMain, hList);
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectBox(driver, kAskSave, "question", IDYES);
         ConfirmBackup(driver, IDNO);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
@@ -141,7 +142,7 @@ TEST_F(SaveTest, BackupNameTakenReportsTheSystemTextAndWritesNothing)
         CommentFirstRow(driver, hMain, hList);
         TakeBackupNamesFor(5);
         std::vector<std::string> before = BackupFileNames();
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver,
                   "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(80),
                   "error");
@@ -177,7 +178,7 @@ TEST_F(SaveTest, TwoSavesInTheSameSecondFailTheSecond)
             SaveAndConfirm(driver, hMain, IDYES);
             ExpectBox(driver, kSaved, "information");
             SetHosts("127.0.0.1 a\r\n");
-            driver.Command(hMain, 1010);
+            driver.Command(hMain, IDC_SAVE_CHANGES);
             MessageBoxSeen second = driver.WaitForMessageBox();
             if (StartsWith(second.text, "Failed to Backup Current Hosts File.\nAborting"))
             {
@@ -210,7 +211,7 @@ TEST_F(SaveTest, AccessDeniedAsksToRunAsAdministratorAndKeepsTheWindowOpen)
         GTEST_SKIP() << "cannot make the hosts file immutable here";
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         CommentFirstRow(driver, hMain, hList);
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         ExpectBox(driver, kAskSave, "question", IDYES);
         ConfirmBackup(driver, IDYES);
         MessageBoxSeen box = driver.WaitForMessageBox();
@@ -252,9 +253,9 @@ TEST_F(SaveTest, ErrorTextHolderThatCannotBeAllocatedStillShowsTheMessage)
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         TakeBackupNamesFor(5);
         CSystemError::s_pfnAllocate = &FailingAllocation;
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver, "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : ", "error");
-        driver.Command(hMain, 32778);
+        driver.Command(hMain, ID_FILE_BACKUP_NOW);
         ExpectBox(driver, "Failed to Backup Current Hosts File.\nError : ", "error");
         CSystemError::s_pfnAllocate = &std::malloc;
         driver.Key(hMain, VK_ESCAPE);
@@ -266,7 +267,7 @@ TEST_F(SaveTest, BackupNowMakesACopyAndLeavesTheModifiedMark)
 {
     SetHosts("127.0.0.1 a\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
-        driver.Command(hMain, 32778);
+        driver.Command(hMain, ID_FILE_BACKUP_NOW);
         MessageBoxSeen box = driver.WaitForMessageBox();
         std::vector<std::string> names = BackupFileNames();
         ASSERT_EQ(1u, names.size());
@@ -280,7 +281,7 @@ TEST_F(SaveTest, BackupNowMakesACopyAndLeavesTheModifiedMark)
 
         CommentFirstRow(driver, hMain, hList);
         TakeBackupNamesFor(5);
-        driver.Command(hMain, 32778);
+        driver.Command(hMain, ID_FILE_BACKUP_NOW);
         ExpectBox(driver, "Failed to Backup Current Hosts File.\nError : " + SystemText(80), "error");
         EXPECT_EQ(1, m_pDlg->m_bModified);
         ExitAnsweringNo(driver, hMain);
@@ -291,7 +292,7 @@ TEST_F(SaveTest, MissingHostsFileFailsTheBackupAndWritesNothing)
 {
     ::DeleteFileA(SystemHostsPath().c_str());
     RunMain([&](UiDriver& driver, HWND hMain, HWND) {
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectBox(driver,
                   "Failed to Backup Current Hosts File.\nAborting Changes Save Action.\nError : " + SystemText(2),
                   "error");
@@ -317,10 +318,10 @@ protected:
     // Opens the restore dialog and returns it with its list.
     static HWND OpenRestore(UiDriver& driver, HWND hMain, HWND* phList)
     {
-        driver.Command(hMain, 32780);
+        driver.Command(hMain, ID_FILE_RESTORE);
         HWND hRestore = driver.WaitForDialog(kRestoreCaption);
         EXPECT_NE(nullptr, hRestore);
-        *phList = hRestore ? ::GetDlgItem(hRestore, 1011) : nullptr;
+        *phList = hRestore ? ::GetDlgItem(hRestore, IDC_BACKUP_LIST) : nullptr;
         return hRestore;
     }
 
@@ -373,7 +374,7 @@ TEST_F(RestoreTest, ListsEveryBackupFileNumberedWithNamesRelativeToTheFolder)
         EXPECT_FALSE(::IsWindow(hRestore));
         driver.Sync(hMain);
         EXPECT_TRUE(driver.NoMessageBox());
-        EXPECT_EQ("127.0.0.1 current", UiDriver::Cell(::GetDlgItem(hMain, 1003), 0, 1));
+        EXPECT_EQ("127.0.0.1 current", UiDriver::Cell(::GetDlgItem(hMain, IDC_HOSTS_LIST), 0, 1));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
@@ -387,11 +388,11 @@ TEST_F(RestoreTest, NothingSelectedAsksForASelectionAndStaysOpen)
         HWND hRestore = OpenRestore(driver, hMain, &hList);
         ASSERT_NE(nullptr, hRestore);
         UiDriver::Select(hList, {});
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         ExpectBox(driver,
                   "Please Select the appropriate Backed Up Hosts File from the List above to Restore From",
                   "information");
-        driver.Command(hRestore, 1013);
+        driver.Command(hRestore, IDC_VIEW_FILE);
         ExpectBox(driver, "Please Select the appropriate Backed Up Hosts File from the List above to View",
                   "information");
         // Enter does what Restore does: with nothing selected it asks.
@@ -419,7 +420,7 @@ TEST_F(RestoreTest, RestoreLoadsTheChosenBackupAndMarksTheWindowModified)
         int nRow = RowNamed(hList, "old\\x");
         ASSERT_GE(nRow, 0);
         UiDriver::Select(hList, {nRow});
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         ExpectBox(driver,
                   "The Selected Old Hosts File will now be loaded into the main screen.\n"
                   "You can complete the Restore by Pressing Save Changes Button on the main screen.",
@@ -468,7 +469,7 @@ TEST_F(RestoreTest, ARestoredBackupSavedUnchangedMakesTheHostsFileThatBackup)
         HWND hRestore = OpenRestore(driver, hMain, &hList);
         ASSERT_NE(nullptr, hRestore);
         UiDriver::Select(hList, {RowNamed(hList, "odd")});
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         MessageBoxSeen box = driver.WaitForMessageBox();
         driver.Answer(box, IDOK);
         driver.Sync(hMain);
@@ -491,7 +492,7 @@ TEST_F(RestoreTest, ABackupGoneBeforeItIsLoadedSaysSoAndLeavesTheList)
         ASSERT_NE(nullptr, hRestore);
         UiDriver::Select(hList, {RowNamed(hList, "old\\x")});
         ASSERT_TRUE(::DeleteFileA((BackupFolderPath() + "\\old\\x").c_str()));
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         ExpectBox(driver,
                   "The Selected Old Hosts File will now be loaded into the main screen.\n"
                   "You can complete the Restore by Pressing Save Changes Button on the main screen.",
@@ -518,7 +519,7 @@ TEST_F(RestoreTest, SavingARestoredEmptyBackupWritesAnEmptyHostsFile)
         HWND hRestore = OpenRestore(driver, hMain, &hList);
         ASSERT_NE(nullptr, hRestore);
         UiDriver::Select(hList, {RowNamed(hList, "empty")});
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         ExpectBox(driver,
                   "The Selected Old Hosts File will now be loaded into the main screen.\n"
                   "You can complete the Restore by Pressing Save Changes Button on the main screen.",
@@ -560,14 +561,14 @@ TEST_F(SaveTest, WriteFailingPartWayPutsBackWhatTheHostsFileHeldNotTheBackupCopy
     WriteBytes(BackupFolderPath() + "\\big", big);
 
     RunMain([&](UiDriver& driver, HWND hMain, HWND hMainList) {
-        driver.Command(hMain, 32780);
+        driver.Command(hMain, ID_FILE_RESTORE);
         HWND hRestore = driver.WaitForDialog(kRestoreCaption);
         ASSERT_NE(nullptr, hRestore);
-        HWND hList = ::GetDlgItem(hRestore, 1011);
+        HWND hList = ::GetDlgItem(hRestore, IDC_BACKUP_LIST);
         for (int n = 0; n < UiDriver::RowCount(hList); ++n)
             if (UiDriver::Cell(hList, n, 1) == "big")
                 UiDriver::Select(hList, {n});
-        driver.Command(hRestore, 1012);
+        driver.Command(hRestore, IDC_RESTORE);
         driver.Answer(driver.WaitForMessageBox(), IDOK);
         driver.Sync(hMain);
         ASSERT_EQ(4000, UiDriver::RowCount(hMainList));
@@ -586,7 +587,7 @@ TEST_F(SaveTest, WriteFailingPartWayPutsBackWhatTheHostsFileHeldNotTheBackupCopy
         // (any program of the user's may write there): what goes back is what
         // the hosts file held just before the write, not the copy.
         ::Sleep(1100);  // the next backup needs a name of a later second
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         MessageBoxSeen box = driver.WaitForMessageBox();
         std::string::size_type nOpen = box.text.find('['), nClose = box.text.find(']');
         ASSERT_TRUE(nOpen != std::string::npos && nClose != std::string::npos) << box.text;

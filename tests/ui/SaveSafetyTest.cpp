@@ -7,6 +7,7 @@
 #include "WindowTest.h"
 
 #include "hosts/disk/SaveFile.h"
+#include "res/resource.h"
 
 namespace
 {
@@ -50,7 +51,7 @@ TEST_F(SaveSafetyTest, AReadOnlyHostsFileIsSavedOnlyWhenTheUserSaysSoAndStaysRea
         CommentFirstRow(driver, hMain, hList);
 
         // No: nothing written, no backup, the rows still unsaved.
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectReadOnlyQuestion(driver, IDNO);
         driver.Sync(hMain);
         EXPECT_TRUE(driver.NoMessageBox());
@@ -59,7 +60,7 @@ TEST_F(SaveSafetyTest, AReadOnlyHostsFileIsSavedOnlyWhenTheUserSaysSoAndStaysRea
         EXPECT_EQ(1, m_pDlg->m_bModified);
 
         // Yes: backed up as an ordinary file, saved, read-only again.
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectReadOnlyQuestion(driver, IDYES);
         std::string backup = ConfirmBackup(driver, IDYES);
         ExpectBox(driver, kSaved, "information");
@@ -71,7 +72,7 @@ TEST_F(SaveSafetyTest, AReadOnlyHostsFileIsSavedOnlyWhenTheUserSaysSoAndStaysRea
         // While closing, No closes the window, as No to the backup question
         // does.
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1006);
+        driver.Command(hMain, IDC_UNCOMMENT_SELECTED);
         driver.Sync(hMain);
         driver.Key(hMain, VK_ESCAPE);
         ExpectBox(driver, kAskSave, "question", IDYES);
@@ -154,7 +155,7 @@ TEST_F(SaveSafetyTest, ASaveKilledBetweenItsTwoRenamesLeavesTheHostsFileWholeAtT
     g_saveHookForTesting.bKill = true;
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         CommentFirstRow(driver, hMain, hList);
-        driver.Command(hMain, 1010);
+        driver.Command(hMain, IDC_SAVE_CHANGES);
         ExpectReadOnlyQuestion(driver, IDYES);
         ConfirmBackup(driver, IDYES);
         ExpectBox(driver, "Failed to Save Changes.\nError : " + SystemText(ERROR_WRITE_FAULT), "error");

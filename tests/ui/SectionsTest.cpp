@@ -1,6 +1,7 @@
 // Edit > Sections: the file's headings as groups of entries, switched off
 // and on in the main window's rows, saved, and gone to.
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 namespace
@@ -21,7 +22,7 @@ std::vector<std::string> Sections(HWND hSections)
 
 HWND OpenSections(UiDriver& driver, HWND hMain)
 {
-    driver.Command(hMain, 32785);
+    driver.Command(hMain, ID_EDIT_SECTIONS);
     HWND hDlg = driver.WaitForDialog("Sections");
     EXPECT_NE(nullptr, hDlg);
     EXPECT_EQ(hMain, ::GetWindow(hDlg, GW_OWNER));
@@ -58,11 +59,11 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         const std::string dev = "10.0.0.5 api.dev.example\r\n10.0.0.6 web.dev.example\r\n";
         const std::string tail = "\r\n# Social media\r\n0.0.0.0 facebook.com\r\n# 0.0.0.0 www.facebook.com\r\n";
         SetHosts(head + dev + tail);
-        driver.Command(hMain, 32775);
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, ID_VIEW_REFRESH);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        ::SendMessageA(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("added.example"));
+        ::SendMessageA(::GetDlgItem(hEntry, IDC_ENTRY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("added.example"));
         driver.Command(hEntry, IDOK);
         const std::string added = "127.0.0.1 added.example\r\n";
         const std::string original = head + dev + tail + added;
@@ -70,12 +71,12 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
 
         HWND hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
-        HWND hSections = ::GetDlgItem(hDlg, 1014);
+        HWND hSections = ::GetDlgItem(hDlg, IDC_SECTION_LIST);
         const std::vector<std::string> listed = {"For example:|1|Commented", "Dev servers|2|Active",
                                                  "Social media|3|Mixed"};
         EXPECT_EQ(listed, Sections(hSections));
         // Nothing selected: the buttons do nothing.
-        for (int nButton : {1015, 1016, 1017})
+        for (int nButton : {IDC_SWITCH_ON, IDC_SWITCH_OFF, IDC_GO_TO})
             driver.Command(hDlg, nButton);
         driver.Sync(hDlg);
         EXPECT_TRUE(::IsWindowVisible(hDlg));
@@ -84,7 +85,7 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
 
         // Switch Off: the main list shows it at once, the dialog stays open.
         UiDriver::Select(hSections, {1});
-        driver.Command(hDlg, 1016);
+        driver.Command(hDlg, IDC_SWITCH_OFF);
         driver.Sync(hDlg);
         EXPECT_EQ("Dev servers|2|Commented", Sections(hSections)[1]);
         EXPECT_EQ("# 10.0.0.5 api.dev.example", UiDriver::Cell(hList, 8, 1));
@@ -99,8 +100,8 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         // Go To: the section's entries selected, its heading focused.
         hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
-        UiDriver::Select(::GetDlgItem(hDlg, 1014), {2});
-        driver.Command(hDlg, 1017);
+        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {2});
+        driver.Command(hDlg, IDC_GO_TO);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         driver.Sync(hMain);
         EXPECT_EQ((std::vector<int>{11, 12, 13}), UiDriver::SelectedRows(hList));
@@ -109,10 +110,10 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         // Switch On gives the original bytes back.
         hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
-        UiDriver::Select(::GetDlgItem(hDlg, 1014), {1});
-        driver.Command(hDlg, 1015);
+        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {1});
+        driver.Command(hDlg, IDC_SWITCH_ON);
         driver.Sync(hDlg);
-        EXPECT_EQ("Dev servers|2|Active", Sections(::GetDlgItem(hDlg, 1014))[1]);
+        EXPECT_EQ("Dev servers|2|Active", Sections(::GetDlgItem(hDlg, IDC_SECTION_LIST))[1]);
         driver.Key(hDlg, VK_ESCAPE);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         SaveExpecting(driver, hMain, original);

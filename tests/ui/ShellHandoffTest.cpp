@@ -1,6 +1,7 @@
 // The view and help commands hand files, folders and addresses to the shell.
 // A small recorder program stands in for the editor, the browser, the mail
 // program and the file browser, and writes down the command line it got.
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <algorithm>
@@ -68,8 +69,8 @@ TEST_F(ShellHandoffTest, ViewHostsFileOpensTheConfiguredEditorWithThePathAsItIs)
     SetEditorPath(RecorderPath().c_str());
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         UiDriver::Select(hList, {0});
-        driver.Command(hMain, 1005);  // an unsaved change the command must not touch
-        driver.Command(hMain, 32779);
+        driver.Command(hMain, IDC_COMMENT_SELECTED);  // an unsaved change the command must not touch
+        driver.Command(hMain, ID_VIEW_HOSTS_FILE);
         std::string line = NextLoggedCommandLine(0);
         EXPECT_TRUE(EndsWith(line, " " + SystemHostsPath())) << line;
         EXPECT_EQ(std::string::npos, line.find("\"" + SystemHostsPath())) << "a path without blanks is not quoted";
@@ -78,14 +79,14 @@ TEST_F(ShellHandoffTest, ViewHostsFileOpensTheConfiguredEditorWithThePathAsItIs)
 
         // The setting is read afresh each time: a removed editor is not used.
         SetEditorPath("C:\\no such editor.exe");
-        driver.Command(hMain, 32779);
+        driver.Command(hMain, ID_VIEW_HOSTS_FILE);
         driver.Sync(hMain);
         ::Sleep(500);
         std::string log = ReadBytes(kLog);
         EXPECT_EQ(1, std::count(log.begin(), log.end(), '\n')) << log;
         EXPECT_TRUE(driver.NoMessageBox()) << "a failed hand-off is not reported";
 
-        driver.Command(hMain, 32771);
+        driver.Command(hMain, ID_FILE_EXIT);
         MessageBoxSeen box = driver.WaitForMessageBox();
         driver.Answer(box, IDNO);
     });
@@ -100,22 +101,22 @@ TEST_F(ShellHandoffTest, ViewFileInTheRestoreDialogQuotesABackupPathWithBlanks)
     WriteBytes(BackupFolderPath() + "\\Hosts file backup on 7 1 2008 9 42 20 PM", "x\r\n");
     WriteBytes(BackupFolderPath() + "\\old\\x", "y\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND) {
-        driver.Command(hMain, 32780);
+        driver.Command(hMain, ID_FILE_RESTORE);
         HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
         ASSERT_NE(nullptr, hRestore);
-        HWND hList = ::GetDlgItem(hRestore, 1011);
+        HWND hList = ::GetDlgItem(hRestore, IDC_BACKUP_LIST);
         ASSERT_EQ(2, UiDriver::RowCount(hList));
         int nBackup = UiDriver::Cell(hList, 0, 1) == "old\\x" ? 1 : 0;
 
         UiDriver::Select(hList, {nBackup});
-        driver.Command(hRestore, 1013);
+        driver.Command(hRestore, IDC_VIEW_FILE);
         std::string line = NextLoggedCommandLine(0);
         EXPECT_TRUE(EndsWith(line, " \"" + BackupFolderPath() + "\\Hosts file backup on 7 1 2008 9 42 20 PM\""))
             << line;
 
         // The dialog stays open and View File works again on another row.
         UiDriver::Select(hList, {1 - nBackup});
-        driver.Command(hRestore, 1013);
+        driver.Command(hRestore, IDC_VIEW_FILE);
         line = NextLoggedCommandLine(1);
         EXPECT_TRUE(EndsWith(line, " " + BackupFolderPath() + "\\old\\x")) << line;
         EXPECT_TRUE(::IsWindow(hRestore));
@@ -131,12 +132,12 @@ TEST_F(ShellHandoffTest, HelpCommandsOpenTheHomePageAndAMailLink)
 {
     SetHosts("127.0.0.1 a\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND) {
-        driver.Command(hMain, 32773);
+        driver.Command(hMain, ID_HELP_PRODUCT_HOMEPAGE);
         std::string line = NextLoggedCommandLine(0);
         EXPECT_NE(std::string::npos, line.find("http://")) << line;
         EXPECT_TRUE(EndsWith(line, "/Tarnwick/TarnwickUtility.htm\"")) << line;
 
-        driver.Command(hMain, 32774);
+        driver.Command(hMain, ID_HELP_CONTACT_US);
         line = NextLoggedCommandLine(1);
         EXPECT_NE(std::string::npos, line.find("\"mailto:")) << line;
         EXPECT_EQ(std::string::npos, line.find('?')) << "a plain address, no subject or body: " << line;
@@ -152,7 +153,7 @@ TEST_F(ShellHandoffTest, ViewBackupFolderCreatesAndOpensTheFolder)
     EmptyFolder(BackupFolderPath());
     ::RemoveDirectoryA(BackupFolderPath().c_str());
     RunMain([&](UiDriver& driver, HWND hMain, HWND) {
-        driver.Command(hMain, 32777);
+        driver.Command(hMain, ID_VIEW_BACKUP_FOLDER);
         std::string line = NextLoggedCommandLine(0);
         EXPECT_NE(std::string::npos, line.find(BackupFolderPath())) << line;
         DWORD dwAttributes = ::GetFileAttributesA(BackupFolderPath().c_str());

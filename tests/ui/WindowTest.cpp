@@ -1,6 +1,7 @@
 #include "WindowTest.h"
 
 #include "app/HostsApp.h"
+#include "res/resource.h"
 
 void WindowTest::SetUp()
 {
@@ -28,7 +29,7 @@ void WindowTest::RunMain(const std::function<void(UiDriver&, HWND, HWND)>& scrip
         [&](UiDriver& driver) {
             HWND hMain = driver.WaitForDialog("Tarnwick");
             ASSERT_NE(nullptr, hMain) << "the main window did not open";
-            HWND hList = ::GetDlgItem(hMain, 1003);
+            HWND hList = ::GetDlgItem(hMain, IDC_HOSTS_LIST);
             ASSERT_NE(nullptr, hList);
             script(driver, hMain, hList);
         });

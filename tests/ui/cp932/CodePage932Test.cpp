@@ -4,6 +4,7 @@
 // Wine prefix of that code page (run-wine-cp932), where Wine's own dialogs
 // speak Japanese.
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -25,7 +26,7 @@ protected:
 // dialog that the main window owns with the Find dialog's text box.
 HWND OpenFind(UiDriver& driver, HWND hMain)
 {
-    driver.Command(hMain, 32781);
+    driver.Command(hMain, ID_EDIT_FIND);
     HWND hFind = nullptr;
     UiDriver::WaitUntil([&] {
         for (HWND hWnd : driver.Windows())
@@ -56,10 +57,10 @@ void CloseFind(UiDriver& driver, HWND hFind)
 // Adds an entry typed into the entry dialog.
 void AddEntryTyped(UiDriver& driver, HWND hMain, const wchar_t* pszEntry)
 {
-    driver.Command(hMain, 1008);
+    driver.Command(hMain, IDC_ADD_NEW_ENTRY);
     HWND hEntry = driver.WaitForDialog("Hosts File Entry");
     ASSERT_NE(nullptr, hEntry);
-    UiDriver::Type(::GetDlgItem(hEntry, 1009), pszEntry);
+    UiDriver::Type(::GetDlgItem(hEntry, IDC_ENTRY), pszEntry);
     driver.Command(hEntry, IDOK);
     driver.Sync(hMain);
 }
@@ -151,10 +152,10 @@ TEST_F(CodePage932Test, AUtf8FileShowsItsCommentsFindsTheirWordsAndStaysUtf8)
         EXPECT_EQ(L"127.0.0.1 caf\u00E9.example", UiDriver::CellW(hList, 4, 1));
         // A line feed pasted into an entry becomes a space, also after ぁ
         // (E3 81 81), whose last byte is a lead byte of code page 932.
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
-        ::SendMessageW(::GetDlgItem(hEntry, 1009), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u3041\n\u3041.example"));
+        ::SendMessageW(::GetDlgItem(hEntry, IDC_ENTRY), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\u3041\n\u3041.example"));
         driver.Command(hEntry, IDOK);
         driver.Sync(hMain);
         ASSERT_EQ(6, UiDriver::RowCount(hList));
@@ -165,7 +166,7 @@ TEST_F(CodePage932Test, AUtf8FileShowsItsCommentsFindsTheirWordsAndStaysUtf8)
 
         // Decided anew at every load: a file in the code page is shown in it.
         SetHosts("# \x83\x41\r\n");
-        driver.Command(hMain, 32775);
+        driver.Command(hMain, ID_VIEW_REFRESH);
         driver.Sync(hMain);
         ASSERT_EQ(1, UiDriver::RowCount(hList));
         EXPECT_EQ(L"# \u30A2", UiDriver::CellW(hList, 0, 1));

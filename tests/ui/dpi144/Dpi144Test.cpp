@@ -4,6 +4,7 @@
 // program gives in pixels (list columns, icons) must follow the DPI itself.
 #include "Layout.h"
 #include "MainWindowSteps.h"
+#include "res/resource.h"
 #include "WindowTest.h"
 
 #include <commctrl.h>
@@ -59,7 +60,7 @@ TEST_F(Dpi144Test, ColumnsIconsAndTextsOfEveryWindowFollowTheScale)
         EXPECT_EQ(48, IconSize(WindowIcon(hMain, ICON_BIG)));
         EXPECT_EQ(24, IconSize(WindowIcon(hMain, ICON_SMALL)));
 
-        driver.Command(hMain, 1008);
+        driver.Command(hMain, IDC_ADD_NEW_ENTRY);
         HWND hEntry = driver.WaitForDialog("Hosts File Entry");
         ASSERT_NE(nullptr, hEntry);
         EXPECT_EQ(Cut{}, CutTexts(hEntry));
@@ -78,10 +79,10 @@ TEST_F(Dpi144Test, ColumnsIconsAndTextsOfEveryWindowFollowTheScale)
         driver.Command(hAbout, IDOK);
         EXPECT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hAbout); }));
 
-        driver.Command(hMain, 32780);
+        driver.Command(hMain, ID_FILE_RESTORE);
         HWND hRestore = driver.WaitForDialog("Restore From Saved / Backed Up Hosts File");
         ASSERT_NE(nullptr, hRestore);
-        HWND hBackups = ::GetDlgItem(hRestore, 1011);
+        HWND hBackups = ::GetDlgItem(hRestore, IDC_BACKUP_LIST);
         EXPECT_EQ((std::vector<int>{105, 600}), ColumnWidths(hBackups));  // 70 and 400 at 100 %
         ASSERT_EQ(1, UiDriver::RowCount(hBackups));
         EXPECT_EQ(Cut{}, CutCells(hBackups, 1, 144));
