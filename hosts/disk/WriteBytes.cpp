@@ -123,13 +123,3 @@ BOOL WriteHostsBytes(HANDLE hFile, const HostsByteSource& source, CContentDigest
     file.m_hFile = INVALID_HANDLE_VALUE;  // the caller's handle
     return bWritten;
 }
-
-BOOL FlushFileToDisk(const char* pszPath)
-{
-    // Shared with everyone: a reader or scanner that has the file open must
-    // not make the flush fail.
-    CFile file;
-    if (!file.Open(pszPath, CFile::modeWrite | CFile::shareDenyNone))
-        return FALSE;
-    return file.Flush();
-}

@@ -33,8 +33,3 @@ BOOL WriteHostsLines(const char* pszPath, const HostsByteSource& source, bool* p
 // with GetLastError() (8 when there is no memory, in which case nothing was
 // written).
 BOOL WriteHostsBytes(HANDLE hFile, const HostsByteSource& source, CContentDigest* pWritten = nullptr);
-
-// Puts what the system still holds in its cache for an existing file on disk,
-// without changing the file. FALSE with GetLastError() when the file cannot
-// be opened for writing (a read-only file gives error 5) or the flush fails.
-BOOL FlushFileToDisk(const char* pszPath);

@@ -1,9 +1,6 @@
 #include "hosts/lines/LineScan.h"
 
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
 
 namespace
 {
@@ -91,22 +88,6 @@ size_t NextHostsLineStart(const char* pData, size_t nEnd, size_t nTextEnd)
     if (!pLf)
         return nEnd;
     return SkipWhite(pData, static_cast<size_t>(static_cast<const char*>(pLf) - pData) + 1, nEnd);
-}
-
-void ReadHostsLines(const char* pszPath, const std::function<void(const CString&)>& sink)
-{
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pszPath, "rb"), std::fclose);
-    if (!file)
-        return;
-    std::string bytes;
-    char buffer[64 * 1024];
-    size_t nRead;
-    while ((nRead = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
-        bytes.append(buffer, nRead);
-    if (std::ferror(file.get()))
-        return;
-    file.reset();
-    ScanHostsText(bytes.data(), bytes.size(), sink);
 }
 
 void ScanHostsText(const char* pData, size_t nSize, const std::function<void(const CString&)>& sink)
