@@ -90,15 +90,16 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
                 changes.emplace_back(nRow, results.Add(LineOf(ours.GetText(nRow))));
                 changedRows.push_back(static_cast<uint32_t>(nRow));
             }
-        std::vector<long long> more;
-        std::vector<uint32_t> matchOf;
-        size_t nUnmatched = 0;
-        if (!MatchLines(base, now, matchOf, &results.Texts(), &more, &changedRows, &nUnmatched))
+        CMatchRequest request;
+        request.pCounted = &results.Texts();
+        request.pWanted = &changedRows;
+        CMatchResult match;
+        if (!MatchLines(base, now, request, match))
             return -1;
         if (pOutcomes)
             pOutcomes->clear();
         if (pnRemoved)
-            *pnRemoved = nUnmatched;
+            *pnRemoved = match.nUnmatched;
         auto tell = [&](int nRow, CCarriedChange::Outcome outcome, int nTheirRow) {
             if (pOutcomes)
                 pOutcomes->push_back(CCarriedChange{nRow, outcome, nTheirRow});
@@ -112,8 +113,8 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         for (const auto& change : changes)
         {
             const int nRow = change.first;
-            long long& nMore = more[change.second];
-            uint32_t nTheirRow = matchOf[static_cast<size_t>(nRow)];
+            long long& nMore = match.more[change.second];
+            uint32_t nTheirRow = match.matchOfA[static_cast<size_t>(nRow)];
             if (nTheirRow != kNoLine && SameLine(base.Line(static_cast<size_t>(nRow)), now.Line(nTheirRow)))
             {
                 theirs.ApplyChange(static_cast<int>(nTheirRow), ours.GetChange(nRow));
@@ -130,7 +131,7 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
                 tell(nRow, CCarriedChange::lost, -1);
             }
         }
-        std::vector<uint32_t>().swap(matchOf);
+        std::vector<uint32_t>().swap(match.matchOfA);
 
         // Added rows in theirs' encoding: the file stays in one.
         const bool bRecode = recode && ours.IsUtf8() != theirs.IsUtf8();
@@ -171,10 +172,11 @@ size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs)
     // matches as many lines of each text as the side with fewer holds.
     CSavedLines base(ours);
     CRowLines now(theirs);
-    std::vector<uint32_t> matchOf;
     const std::vector<uint32_t> noRows;
-    size_t nUnmatched = 0;
-    if (!MatchLines(base, now, matchOf, nullptr, nullptr, &noRows, &nUnmatched))
+    CMatchRequest request;
+    request.pWanted = &noRows;
+    CMatchResult match;
+    if (!MatchLines(base, now, request, match))
         return 0;
-    return nUnmatched;
+    return match.nUnmatched;
 }

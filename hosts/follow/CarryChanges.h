@@ -55,7 +55,7 @@ struct CCarriedChange
 int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& recode = nullptr,
                  std::vector<CCarriedChange>* pOutcomes = nullptr, size_t* pnRemoved = nullptr);
 
-// How many of the lines the file held when ours was last loaded or saved
-// theirs no longer holds, copies counted: where the base held a text three
+// How many of the lines the file held when ours was last loaded or saved are
+// missing from theirs, copies counted: where the base held a text three
 // times and theirs holds it once, two are gone.
 size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs);

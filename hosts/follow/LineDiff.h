@@ -30,8 +30,8 @@
 // below in the stretches between; it gives up where it keeps finding no
 // way on. Memory: while lines are hashed 25 bytes a line of a and 4 a line
 // of b, then 20 a line of a and 4 a line of b, besides the result (4 a line
-// of a); where only the count of what is left is needed (see pRows), 12
-// bytes a line of a, and the result after.
+// of a); where only the count of what is left is needed (see
+// CMatchRequest::pWanted), 12 bytes a line of a, and the result after.
 //
 // No windows.h: this builds natively too.
 #pragma once
@@ -64,25 +64,46 @@ public:
 // No line of the other side.
 const uint32_t kNoLine = 0xFFFFFFFFu;
 
-// matchOfA[i] is the line of b that a[i] is, or kNoLine; no line of b is
-// given twice, and matched lines hold the same bytes (but for a clash of
-// hashes, above). With pTexts, where some line of a has no match,
-// (*pMore)[n] is how many more lines of b than of a hold the bytes of
-// (*pTexts)[n] when b holds more of them, and zero or less when it does not;
-// counted, by their bytes, among the lines the walk and the common head and
-// tail leave, as the lines those match are the same on both sides. Where
-// every line of a has its match, the counts are not needed and may not have
-// been taken. With pRows (lines of a, each below a's count), only those
-// lines' matches are sure to be given, and the others may be left without
-// one: where the walk or the common head and tail match every wanted line,
-// or each has a text once on each side or in no line of b, the rest is only
-// counted, not matched. *pnUnmatched gets how many lines of a the whole
-// matching leaves without a match, whether or not it was made. False when
-// there is not enough memory (or more than 2^31 lines a side); matchOfA is
-// then empty.
-bool MatchLines(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& matchOfA,
-                const std::vector<CLineText>* pTexts = nullptr, std::vector<long long>* pMore = nullptr,
-                const std::vector<uint32_t>* pRows = nullptr, size_t* pnUnmatched = nullptr);
+// What a matching is asked for besides every line's match. The vectors are
+// the caller's, read in place, and must outlive the call.
+struct CMatchRequest
+{
+    // Texts whose copies are counted, each by its bytes (see
+    // CMatchResult::more); null for none.
+    const std::vector<CLineText>* pCounted = nullptr;
+    // The lines of a whose matches are wanted, each below a's count; null for
+    // all of them. Only these lines' matches are then sure to be given, and
+    // the others may be left without one: where the walk or the common head
+    // and tail match every wanted line, or each has a text once on each side
+    // or in no line of b, the rest is only counted, not matched.
+    const std::vector<uint32_t>* pWanted = nullptr;
+};
+
+// What a matching gives.
+struct CMatchResult
+{
+    // matchOfA[i] is the line of b that a[i] is, or kNoLine; no line of b is
+    // given twice, and matched lines hold the same bytes (but for a clash of
+    // hashes, above).
+    std::vector<uint32_t> matchOfA;
+    // With CMatchRequest::pCounted, one count for each of its texts: where
+    // some line of a has no match, more[n] is how many more lines of b than
+    // of a hold the bytes of text n when b holds more of them, and zero or
+    // less when it does not; counted, by their bytes, among the lines the
+    // walk and the common head and tail leave, as the lines those match are
+    // the same on both sides. Where every line of a has its match, the counts
+    // are not needed and may not have been taken. Empty without pCounted.
+    std::vector<long long> more;
+    // How many lines of a the whole matching leaves without a match, also
+    // where (with CMatchRequest::pWanted) the rest is only counted, not
+    // matched.
+    size_t nUnmatched = 0;
+};
+
+// Matches the lines of a with those of b, as asked, into result. False when
+// there is not enough memory (or more than 2^31 lines a side); matchOfA and
+// more are then empty.
+bool MatchLines(const CLineSequence& a, const CLineSequence& b, const CMatchRequest& request, CMatchResult& result);
 
 // Whether two lines hold the same bytes, however they are split.
 bool SameLine(const CLineText& a, const CLineText& b);

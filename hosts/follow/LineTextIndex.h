@@ -1,11 +1,12 @@
 // The texts of one version of a file, for the line matching
-// (hosts/LineDiff.cpp): a table of its lines by hash, a leaner one of how
-// often each text occurs, and a tally of how often a few texts occur. Only
-// the line matching uses these.
+// (hosts/follow/LineMatcher.h): a table of its lines by hash, a leaner one of
+// how often each text occurs, and a tally of how often a few texts occur.
+// Only the line matching uses these.
 //
 // No windows.h: this builds natively too.
 #pragma once
 
+#include "hosts/follow/LineBytes.h"
 #include "hosts/follow/LineDiff.h"
 
 #include <algorithm>
@@ -21,8 +22,9 @@ namespace linetext
 {
 // Asks for the memory at p ahead of its use. The 32-bit build is made for
 // every x86 processor, and for those the compiler drops its prefetch; the
-// ones with SSE (all but the oldest) are given it here, as it halves the
-// time the look-ups of a reordered file take.
+// ones with SSE (all but the oldest) are given it here, as the look-ups of
+// a reordered file go to memory far away for every line, and memory asked
+// for ahead comes in while other lines are worked on.
 inline void Prefetch(const void* p)
 {
 #if defined(__i386__) && !defined(__SSE__)
@@ -62,7 +64,7 @@ inline void HashInBatches(uint32_t nLines, Line line, First first, Batch batch)
         {
             CLineText text;
             if (line(n, text))
-                bGo &= first(nIn++, n, HashLine(text), text);
+                bGo &= first(nIn++, n, HashText(text), text);
         }
         batch(nIn);
     }
@@ -275,7 +277,7 @@ public:
         m_hashes.resize(texts.size());
         for (size_t n = 0; n < texts.size(); ++n)
         {
-            m_hashes[n] = HashLine(texts[n]);
+            m_hashes[n] = HashText(texts[n]);
             size_t nSlot = static_cast<size_t>(m_hashes[n]) & (nSlots - 1);
             while (m_slots[nSlot] != 0)
                 nSlot = (nSlot + 1) & (nSlots - 1);
@@ -295,7 +297,7 @@ public:
              nSlot = (nSlot + 1) & (m_slots.size() - 1))
         {
             const size_t n = m_slots[nSlot] - 1;
-            if (m_hashes[n] != nHash || !SameLine(line, m_texts[n]))
+            if (m_hashes[n] != nHash || !SameText(line, m_texts[n]))
                 continue;
             CCounts& counts = m_counts[n];
             if (!bB)

@@ -102,10 +102,10 @@ struct CNameBytes
                          ch == '-' || ch == '_';
             kinds[ch] = bName ? 0 : otherByte;
         }
-        kinds['.'] = dotByte;
-        kinds['/'] = slashByte;
-        kinds['*'] = kinds['?'] = wildcardByte;
-        kinds[':'] = colonByte;
+        kinds[static_cast<unsigned char>('.')] = dotByte;
+        kinds[static_cast<unsigned char>('/')] = slashByte;
+        kinds[static_cast<unsigned char>('*')] = kinds[static_cast<unsigned char>('?')] = wildcardByte;
+        kinds[static_cast<unsigned char>(':')] = colonByte;
     }
 };
 const CNameBytes g_nameBytes;
@@ -293,20 +293,38 @@ CString Shown(const CLineWord& word, bool bUtf8)
     return CString(word.pch, static_cast<int>(nCut)) + "...";
 }
 
-// The problems' texts, by kind: each %s a word, the %u a count or a row.
-const char* const kTexts[] = {
-    "\"%s\": a hosts file takes no port; Windows ignores this line.",
-    "The address comes first: write \"%s %s\".",
-    "\"%s\" is not an IP address: Windows ignores this line.",
-    "No host name after the address: Windows ignores this line.",
-    "\"%s\" is a web address: write the host name alone (\"%s\").",
-    "\"%s\": Windows does not match wildcards; list each host name.",
-    "\"%s\": a hosts file takes no port; write the host name alone (\"%s\").",
-    "\"%s\" is not a valid host name.",
-    "%u names on one line: Windows reads the first 9 and ignores \"%s\" and the rest.",
-    "\"%s\" is already on row %u with the same address.",
-    "\"%s\" is also on row %u, whose address Windows uses.",
+// The problems' texts, each with its kind: each %s a word, the %u a count
+// or a row. A text is found at its kind's index, which the static_asserts
+// below hold to: the kinds in the enum's order, one entry each.
+struct CKindText
+{
+    CEntryCheck::Kind kind;
+    const char* pszText;
 };
+constexpr CKindText kTexts[] = {
+    {CEntryCheck::addressWithPort, "\"%s\": a hosts file takes no port; Windows ignores this line."},
+    {CEntryCheck::swapped, "The address comes first: write \"%s %s\"."},
+    {CEntryCheck::notAddress, "\"%s\" is not an IP address: Windows ignores this line."},
+    {CEntryCheck::noName, "No host name after the address: Windows ignores this line."},
+    {CEntryCheck::webAddress, "\"%s\" is a web address: write the host name alone (\"%s\")."},
+    {CEntryCheck::wildcard, "\"%s\": Windows does not match wildcards; list each host name."},
+    {CEntryCheck::nameWithPort, "\"%s\": a hosts file takes no port; write the host name alone (\"%s\")."},
+    {CEntryCheck::invalidName, "\"%s\" is not a valid host name."},
+    {CEntryCheck::tooManyNames, "%u names on one line: Windows reads the first 9 and ignores \"%s\" and the rest."},
+    {CEntryCheck::sameAddress, "\"%s\" is already on row %u with the same address."},
+    {CEntryCheck::otherAddress, "\"%s\" is also on row %u, whose address Windows uses."},
+};
+constexpr size_t kTextCount = sizeof(kTexts) / sizeof(kTexts[0]);
+
+constexpr bool EachKindAtItsIndex()
+{
+    for (size_t n = 0; n < kTextCount; ++n)
+        if (static_cast<size_t>(kTexts[n].kind) != n)
+            return false;
+    return true;
+}
+static_assert(EachKindAtItsIndex(), "the texts are in the order of CEntryCheck::Kind");
+static_assert(kTextCount == CEntryCheck::otherAddress + 1, "one text for each kind, otherAddress the last");
 
 // The host part of a web address: after "://" where there is one, up to
 // the first '/', ':' or '?'.
@@ -431,10 +449,10 @@ CString CEntryCheck::GetText(const CEntryList& list, size_t nProblem) const
     CString shown = Shown(word, list.IsUtf8());
     CString text;
     if (kind == tooManyNames)
-        text.Format(kTexts[kind], problem.nInfo, shown.c_str());
+        text.Format(kTexts[kind].pszText, problem.nInfo, shown.c_str());
     else if (kind == sameAddress || kind == otherAddress)
-        text.Format(kTexts[kind], shown.c_str(), (problem.nInfo >> 4) + 1);
+        text.Format(kTexts[kind].pszText, shown.c_str(), (problem.nInfo >> 4) + 1);
     else
-        text.Format(kTexts[kind], shown.c_str(), Shown(second, list.IsUtf8()).c_str());
+        text.Format(kTexts[kind].pszText, shown.c_str(), Shown(second, list.IsUtf8()).c_str());
     return text;
 }

@@ -27,6 +27,9 @@ class CEntryList;
 class CEntryCheck
 {
 public:
+    // Each kind's text is in EntryCheck.cpp, in this order, which it checks
+    // when it compiles; otherAddress stays the last kind, as the count of
+    // texts is checked against it.
     enum Kind
     {
         addressWithPort,   // the first word is an IPv4 address with a port

@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -63,9 +64,9 @@ size_t CheckedMatches(const Lines& a, const Lines& b, const std::vector<uint32_t
 
 std::vector<uint32_t> Match(const Lines& a, const Lines& b)
 {
-    std::vector<uint32_t> match;
-    EXPECT_TRUE(MatchLines(CLines(a), CLines(b), match));
-    return match;
+    CMatchResult result;
+    EXPECT_TRUE(MatchLines(CLines(a), CLines(b), CMatchRequest(), result));
+    return std::move(result.matchOfA);
 }
 
 // Matched again, with every text of either side counted: the same matches,
@@ -93,23 +94,24 @@ void ExpectSameMatchesAndCounts(const Lines& a, const Lines& b, const std::vecto
         for (const auto& text : more)
             EXPECT_EQ(std::max(0LL, text.second), std::max(0LL, counted[n++])) << text.first;
     };
-    std::vector<uint32_t> again;
-    std::vector<long long> counted;
-    ASSERT_TRUE(MatchLines(CLines(a), CLines(b), again, &texts, &counted));
-    EXPECT_EQ(match, again);
-    expectCounts(counted);
+    CMatchRequest request;
+    request.pCounted = &texts;
+    CMatchResult again;
+    ASSERT_TRUE(MatchLines(CLines(a), CLines(b), request, again));
+    EXPECT_EQ(match, again.matchOfA);
+    expectCounts(again.more);
     for (uint32_t nEvery : {0u, 3u, 1u, 7u})
     {
         std::vector<uint32_t> rows;
         for (uint32_t i = 0; nEvery != 0 && i < a.size(); i += nEvery)
             if (nEvery != 7 || inA[a[i]] == 1)
                 rows.push_back(i);
-        size_t nLeft = 0;
-        ASSERT_TRUE(MatchLines(CLines(a), CLines(b), again, &texts, &counted, &rows, &nLeft));
-        EXPECT_EQ(nUnmatched, nLeft) << "every " << nEvery;
+        request.pWanted = &rows;
+        ASSERT_TRUE(MatchLines(CLines(a), CLines(b), request, again));
+        EXPECT_EQ(nUnmatched, again.nUnmatched) << "every " << nEvery;
         for (uint32_t i : rows)
-            ASSERT_EQ(match[i], again[i]) << "line " << i << ", every " << nEvery;
-        expectCounts(counted);
+            ASSERT_EQ(match[i], again.matchOfA[i]) << "line " << i << ", every " << nEvery;
+        expectCounts(again.more);
     }
 }
 }
@@ -193,9 +195,11 @@ TEST(LineDiff, MatchesEveryTextAsOftenAsTheSideWithFewerHoldsIt)
         many[n] = "0.0.0.0 h" + std::to_string(n) + ".example";
     manyAfter.assign(many.rbegin() + 3, many.rend());
     std::vector<uint32_t> match = Match(many, manyAfter), rows;
-    size_t nLeft = 0;
-    ASSERT_TRUE(MatchLines(CLines(many), CLines(manyAfter), match, nullptr, nullptr, &rows, &nLeft));
-    EXPECT_EQ(3u, nLeft);
+    CMatchRequest request;
+    request.pWanted = &rows;
+    CMatchResult counted;
+    ASSERT_TRUE(MatchLines(CLines(many), CLines(manyAfter), request, counted));
+    EXPECT_EQ(3u, counted.nUnmatched);
     EXPECT_TRUE(Match({}, {}).empty());
     EXPECT_EQ((std::vector<uint32_t>{kNoLine}), Match({"a"}, {}));
     // Sorted by another program: each line found where it now stands.

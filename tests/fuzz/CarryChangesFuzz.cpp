@@ -18,8 +18,8 @@
 // stored twice between them), every change is carried to its own line (in
 // either copy).
 #include "FuzzCheck.h"
-#include "hosts/follow/CarryChanges.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/follow/CarryChanges.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -8,9 +8,9 @@
 // differences).
 #include "AddressLaw.h"
 #include "FuzzCheck.h"
-#include "hosts/review/EntryCheck.h"
 #include "hosts/document/EntryList.h"
 #include "hosts/lines/LineParts.h"
+#include "hosts/review/EntryCheck.h"
 
 #include <cstdint>
 #include <cstdio>
