@@ -5,6 +5,9 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+#include <functional>
+
 class CListCtrl : public CWnd
 {
 public:
@@ -44,6 +47,14 @@ public:
     // The row becomes the only selected row and the focused one, scrolled
     // into view.
     void SelectOnly(int nItem);
+    // Exactly the rows from nFirst up to nEnd that isWanted says become the
+    // selection; nFocus becomes the focused row (selected or not) and the
+    // selection mark, scrolled into view. isWanted is asked only about rows
+    // of that span, each a few times, in ascending and in descending order.
+    // The states change in bulk (CBulkStates), in the cheaper of two ways
+    // for the wanted rows at hand; with most rows wanted it costs about what
+    // "Select All" does.
+    void SelectOnlyRows(int nFirst, int nEnd, const std::function<bool(int)>& isWanted, int nFocus);
 
     // While it lives, the list changes many rows' states quickly: its redraw
     // is off, and so is full-row select, for which Wine's list asks its header
@@ -80,16 +91,36 @@ public:
     // whatever form the parent window has.
     BOOL SetUnicodeFormat(BOOL bUnicode) { return static_cast<BOOL>(SendMessage(CCM_SETUNICODEFORMAT, bUnicode)); }
 
-    // Answers a list that asks its parent for cells (LVN_GETDISPINFOA or W):
-    // the cell's text, nLength bytes in nCodePage (the ANSI code page or
-    // UTF-8), cut to the control's buffer; or a text in two pieces, nHead
-    // bytes then nLength. The head is whole characters.
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pch, size_t nLength, UINT nCodePage = CP_ACP)
+    // The cell whose text a list that asks its parent for cells wants
+    // (LVN_GETDISPINFOA or W), for the handler to answer with a number or a
+    // text. It is a cell (true) when the list wants a text for a row below
+    // nRows; the text is empty until the handler answers. The notification's
+    // result is set: the list reads none.
+    class CDispCell
     {
-        SetDispInfoText(pNMHDR, "", 0, pch, nLength, nCodePage);
-    }
-    static void SetDispInfoText(NMHDR* pNMHDR, const char* pchHead, size_t nHead, const char* pch, size_t nLength,
-                                UINT nCodePage = CP_ACP);
+    public:
+        CDispCell(NMHDR* pNMHDR, LRESULT* pResult, size_t nRows);
+        explicit operator bool() const { return m_bWanted; }
+
+        int nRow;
+        int nColumn;
+
+        void SetNumber(int nNumber) const;
+        // A nul-terminated text in nCodePage (the ANSI code page or UTF-8).
+        void SetString(const char* psz, UINT nCodePage = CP_ACP) const;
+        // nLength bytes in nCodePage, cut to the control's buffer.
+        void SetText(const char* pch, size_t nLength, UINT nCodePage = CP_ACP) const
+        {
+            SetText("", 0, pch, nLength, nCodePage);
+        }
+        // A text in two pieces, nHead bytes then nLength; the head is whole
+        // characters.
+        void SetText(const char* pchHead, size_t nHead, const char* pch, size_t nLength, UINT nCodePage) const;
+
+    private:
+        NMHDR* m_pNMHDR;
+        bool m_bWanted;
+    };
 
     // What an LVN_ODFINDITEMA or W notification looks for: its text in the
     // form it came in (the other pointer null), its flags and start row.

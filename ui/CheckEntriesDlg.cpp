@@ -2,68 +2,32 @@
 
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
-#include "hosts/review/EntryCheck.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/review/EntryCheck.h"
 #include "res/resource.h"
-
-#include <cstdio>
 
 namespace
 {
 const char kNoProblems[] = "No problems found: Windows reads every active entry as written.";
 const char kNoMemory[] = "Not enough memory to complete the operation.";
 
-// Selects exactly the rows with a problem, the focus on the first. With
-// more of them than not, every row is selected at once and the others
-// deselected, so that this never costs much more than "Select All".
-//
-// Wine keeps an owner-data list's selection as an array of ranges that a
-// deselection searches from its start, and splitting a range inserts one
-// in front of it. Taking the runs of rows without a problem from the last
-// back to the first, the range to split is always the first, and each run's
-// rows in ascending order then only move the start of the range after it:
-// no search goes far. On Windows the order changes nothing.
-void SetProblemRowStates(CListCtrl& list, const CEntryCheck& check, int nRows)
+// Selects exactly the rows with a problem, the focus on the first. Whether a
+// row has one is found by a problem index that steps from the last row asked
+// about to the next: the list asks about the rows in order, so a pass over
+// them all steps through the problems once.
+void SelectProblemRows(CListCtrl& list, const CEntryCheck& check)
 {
-    int nProblemRows = 0;
-    for (size_t n = 0; n < check.GetCount(); ++n)
-        if (n == 0 || check.GetRow(n) != check.GetRow(n - 1))
-            ++nProblemRows;
-    bool bInvert = nProblemRows * 2 > nRows;
-    list.SetItemState(-1, bInvert ? LVIS_SELECTED : 0, LVIS_SELECTED);
-    if (bInvert)
-    {
-        // Rows after problem nProblem - 1's row and up to nRow have none.
-        size_t nProblem = check.GetCount();
-        for (int nRow = nRows - 1; nRow >= 0;)
-        {
-            while (nProblem > 0 && check.GetRow(nProblem - 1) > nRow)
-                --nProblem;
-            int nStart = nProblem > 0 ? check.GetRow(nProblem - 1) + 1 : 0;
-            for (int n = nStart; n <= nRow; ++n)
-                list.SetItemState(n, 0, LVIS_SELECTED);
-            nRow = nStart - 2;  // the row before it has a problem
-        }
-    }
-    else
-    {
-        for (size_t n = 0; n < check.GetCount(); ++n)
-            if (n == 0 || check.GetRow(n) != check.GetRow(n - 1))
-                list.SetItemState(check.GetRow(n), LVIS_SELECTED, LVIS_SELECTED);
-    }
-    int nFirst = check.GetRow(0);
-    list.SetItemState(nFirst, LVIS_FOCUSED, LVIS_FOCUSED);
-    list.SendMessage(LVM_SETSELECTIONMARK, 0, nFirst);
-}
-
-// The same with the list's states changed in bulk, then the first in view.
-void SelectProblemRows(CListCtrl& list, const CEntryCheck& check, int nRows)
-{
-    {
-        CListCtrl::CBulkStates bulk(list);
-        SetProblemRowStates(list, check, nRows);
-    }
-    list.EnsureVisible(check.GetRow(0), FALSE);
+    const size_t nLast = check.GetCount() - 1;
+    size_t nAt = 0;
+    auto hasProblem = [&check, nLast, nAt](int nRow) mutable {
+        while (nAt > 0 && check.GetRow(nAt - 1) >= nRow)
+            --nAt;
+        while (nAt < nLast && check.GetRow(nAt) < nRow)
+            ++nAt;
+        // nAt: the first problem on this row or after it, or the last problem.
+        return check.GetRow(nAt) == nRow;
+    };
+    list.SelectOnlyRows(check.GetRow(0), check.GetRow(nLast) + 1, hasProblem, check.GetRow(0));
 }
 }
 
@@ -103,7 +67,7 @@ void CCheckEntriesDlg::Run(CWnd& mainWnd, CListCtrl& mainList, const CEntryList&
     if (nResult == IDOK && dlg.m_nGoToRow >= 0)
         mainList.SelectOnly(dlg.m_nGoToRow);
     else if (nResult == IDC_SELECT_PROBLEM_ROWS)
-        SelectProblemRows(mainList, check, entries.GetCount());
+        SelectProblemRows(mainList, check);
 }
 
 void CCheckEntriesDlg::DoDataExchange(CDataExchange* pDX)
@@ -140,22 +104,18 @@ void CCheckEntriesDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
 
 void CCheckEntriesDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    *pResult = 0;
-    const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_check.GetCount())
+    CListCtrl::CDispCell cell(pNMHDR, pResult, m_check.GetCount());
+    if (!cell)
         return;
-    size_t nProblem = static_cast<size_t>(item.iItem);
-    if (item.iSubItem == 0)
+    size_t nProblem = static_cast<size_t>(cell.nRow);
+    if (cell.nColumn == 0)
     {
-        char szNumber[12];
-        int nLength = std::snprintf(szNumber, sizeof(szNumber), "%d", m_check.GetRow(nProblem) + 1);
-        CListCtrl::SetDispInfoText(pNMHDR, szNumber, static_cast<size_t>(nLength));
+        cell.SetNumber(m_check.GetRow(nProblem) + 1);
     }
     else
     {
         CString text = m_check.GetText(m_entries, nProblem);
-        CListCtrl::SetDispInfoText(pNMHDR, text.c_str(), static_cast<size_t>(text.GetLength()),
-                                   m_entries.IsUtf8() ? CP_UTF8 : CP_ACP);
+        cell.SetText(text.c_str(), static_cast<size_t>(text.GetLength()), m_entries.IsUtf8() ? CP_UTF8 : CP_ACP);
     }
 }
 

@@ -3,14 +3,14 @@
 #include "app/AppSettings.h"
 #include "framework/CWaitCursor.h"
 #include "framework/Dpi.h"
-#include "hosts/lines/CommentRules.h"
 #include "hosts/disk/Locations.h"
 #include "hosts/disk/SaveFile.h"
+#include "hosts/lines/CommentRules.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
-#include "ui/SaveCommand.h"
 #include "ui/RestoreDlg.h"
+#include "ui/SaveCommand.h"
 #include "ui/ShellHandoff.h"
 #include "ui/SystemError.h"
 
@@ -184,28 +184,22 @@ void CMainDlg::ShowRows()
 
 void CMainDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    *pResult = 0;
-    const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
-    if (item.iItem < 0 || item.iItem >= GetRowCount())
+    CListCtrl::CDispCell cell(pNMHDR, pResult, static_cast<size_t>(GetRowCount()));
+    if (!cell)
         return;
-    char szNumber[12];
-    CEntryList::Text text{"", 0, szNumber, 0};
-    switch (item.iSubItem)
+    if (cell.nColumn == 0)
     {
-    case 0:
-        text.nLength = static_cast<size_t>(std::snprintf(szNumber, sizeof(szNumber), "%d", item.iItem + 1));
-        break;
-    case 1:
-        text = m_entries.GetText(item.iItem);
-        break;
-    case 2:
-        text.pch = StatusWordFor(m_entries.IsCommented(item.iItem));
-        text.nLength = std::strlen(text.pch);
-        break;
-    default:
-        break;
+        cell.SetNumber(cell.nRow + 1);
     }
-    CListCtrl::SetDispInfoText(pNMHDR, text.pchMark, text.nMark, text.pch, text.nLength, RowsCodePage());
+    else if (cell.nColumn == 1)
+    {
+        CEntryList::Text text = m_entries.GetText(cell.nRow);
+        cell.SetText(text.pchMark, text.nMark, text.pch, text.nLength, RowsCodePage());
+    }
+    else if (cell.nColumn == 2)
+    {
+        cell.SetString(StatusWordFor(m_entries.IsCommented(cell.nRow)), RowsCodePage());
+    }
 }
 
 void CMainDlg::OnFindItem(NMHDR* pNMHDR, LRESULT* pResult)

@@ -12,9 +12,9 @@
 #include "hosts/document/EntryList.h"
 #include "ui/CheckEntriesDlg.h"
 #include "ui/FindController.h"
-#include "ui/SaveCommand.h"
 #include "ui/HostsFollower.h"
 #include "ui/IconDialog.h"
+#include "ui/SaveCommand.h"
 #include "ui/SectionsDlg.h"
 
 class CMainDlg : public CIconDialog

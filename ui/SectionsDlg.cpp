@@ -4,9 +4,6 @@
 #include "framework/Dpi.h"
 #include "res/resource.h"
 
-#include <cstdio>
-#include <cstring>
-
 namespace
 {
 const char kNoSections[] =
@@ -71,29 +68,23 @@ void CSectionsDlg::OnDpiChanged(UINT nOldDpi, UINT nNewDpi)
 
 void CSectionsDlg::OnGetDispInfo(NMHDR* pNMHDR, LRESULT* pResult)
 {
-    *pResult = 0;
-    const LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(pNMHDR)->item;
-    if (item.iItem < 0 || item.iItem >= m_sections.GetCount())
+    CListCtrl::CDispCell cell(pNMHDR, pResult, static_cast<size_t>(m_sections.GetCount()));
+    if (!cell)
         return;
-    const CSections::Section& section = m_sections.GetSection(item.iItem);
-    char szCount[12];
-    CSections::Heading text{szCount, 0};
-    switch (item.iSubItem)
+    const CSections::Section& section = m_sections.GetSection(cell.nRow);
+    if (cell.nColumn == 0)
     {
-    case 0:
-        text = CSections::HeadingText(m_entries, section.nHeading);
-        break;
-    case 1:
-        text.nLength = static_cast<size_t>(std::snprintf(szCount, sizeof(szCount), "%d", section.nEntries));
-        break;
-    case 2:
-        text.pch = CSections::StatusText(m_sections.GetStatus(item.iItem));
-        text.nLength = std::strlen(text.pch);
-        break;
-    default:
-        break;
+        CSections::Heading text = CSections::HeadingText(m_entries, section.nHeading);
+        cell.SetText(text.pch, text.nLength, m_entries.IsUtf8() ? CP_UTF8 : CP_ACP);
     }
-    CListCtrl::SetDispInfoText(pNMHDR, text.pch, text.nLength, m_entries.IsUtf8() ? CP_UTF8 : CP_ACP);
+    else if (cell.nColumn == 1)
+    {
+        cell.SetNumber(section.nEntries);
+    }
+    else if (cell.nColumn == 2)
+    {
+        cell.SetString(CSections::StatusText(m_sections.GetStatus(cell.nRow)));
+    }
 }
 
 void CSectionsDlg::SwitchSelected(bool bOn)
@@ -148,44 +139,11 @@ void CSectionsDlg::GoTo(int nSection)
 
 void CSectionsDlg::SelectInRows(int nSection)
 {
-    // The list keeps its selection as runs of rows. Wine's list looks
-    // through every run for each row selected, so that selecting the
-    // entries of a section with thousands of gaps (punctuation comments)
-    // one by one took minutes at a million rows; selecting every row and
-    // taking out the rows around the entries costs a row each. The cheaper
-    // way is taken, with the list's states changed in bulk (one repaint at
-    // the end: Wine's list repaints row by row otherwise).
+    // The section's entries, which gaps (punctuation comments and the like)
+    // may part into thousands of runs; the heading is focused, not selected.
     const CSections::Section& section = m_sections.GetSection(nSection);
-    const int nRows = m_rows.GetItemCount();
-    const long long nSpan = section.nEnd - section.nHeading - 1;
-    const long long nGaps = nSpan - section.nEntries;
-    const bool bOneByOne = section.nEntries * (nGaps + 1) <= nRows - nSpan + nGaps;
     CWaitCursor wait;
-    {
-        CListCtrl::CBulkStates bulk(m_rows);
-        m_rows.SetItemState(-1, bOneByOne ? 0 : LVIS_SELECTED, LVIS_SELECTED);
-        if (bOneByOne)
-        {
-            for (int nRow = section.nHeading + 1; nRow < section.nEnd; ++nRow)
-                if (m_sections.IsEntry(nRow))
-                    m_rows.SetItemState(nRow, LVIS_SELECTED, LVIS_SELECTED);
-        }
-        else
-        {
-            // From the ends of the run of every row inwards, so that each row
-            // taken out shortens or splits the run that starts the selection.
-            for (int nRow = 0; nRow <= section.nHeading; ++nRow)
-                m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
-            for (int nRow = nRows - 1; nRow >= section.nEnd; --nRow)
-                m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
-            for (int nRow = section.nEnd - 1; nRow > section.nHeading; --nRow)
-                if (!m_sections.IsEntry(nRow))
-                    m_rows.SetItemState(nRow, 0, LVIS_SELECTED);
-        }
-        m_rows.SetItemState(section.nHeading, LVIS_FOCUSED, LVIS_FOCUSED);
-        // Shift with a click or an arrow key extends the selection from here.
-        m_rows.SendMessage(LVM_SETSELECTIONMARK, 0, section.nHeading);
-    }
-    m_rows.EnsureVisible(section.nHeading, FALSE);
+    m_rows.SelectOnlyRows(section.nHeading + 1, section.nEnd, [this](int nRow) { return m_sections.IsEntry(nRow); },
+                          section.nHeading);
     m_pParentWnd->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_rows.m_hWnd), TRUE);
 }
