@@ -16,7 +16,14 @@ need_packages() {
         if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
             dpkg --add-architecture i386
         fi
-        apt-get update -qq </dev/null
+        # A mirror in the middle of a sync fails an update now and then: it
+        # is tried again a little later, and after that the install goes on
+        # with the lists that did come (it fails by itself if it lacks one).
+        local n
+        for n in 1 2 3; do
+            apt-get update -qq </dev/null && break
+            [ "$n" -eq 3 ] || sleep 20
+        done
         apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
     fi
 }
