@@ -44,6 +44,7 @@ void CEntryList::Empty()
     m_nTextEnd = 0;
     m_nStored = 0;
     m_bUtf8 = false;
+    m_bAscii = true;
     m_bLoadFailed = false;
 }
 
@@ -391,7 +392,9 @@ bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
             return false;
         m_nFileSize = nSize;
     }
-    m_bUtf8 = ClassifyText(pBase, nSize) == TextEncoding::utf8;
+    const TextEncoding encoding = ClassifyText(pBase, nSize);
+    m_bUtf8 = encoding == TextEncoding::utf8;
+    m_bAscii = encoding == TextEncoding::ascii;
     m_nTextStart = HostsTextStart(pBase, nSize);
     m_nTextEnd = HostsTextEnd(pBase, nSize);
     bool bStored = true;

@@ -58,6 +58,14 @@ public:
     // Whether the loaded file is UTF-8 text (and so every row's text), as
     // decided when it was loaded; false for an empty list.
     bool IsUtf8() const { return m_bUtf8; }
+    // Whether no byte of the loaded file is above 0x7F: it reads the same in
+    // either encoding, and may take UTF-8 (TakeUtf8) for the rows added to it.
+    bool IsAscii() const { return m_bAscii; }
+    void TakeUtf8()
+    {
+        if (m_bAscii)
+            m_bUtf8 = true;
+    }
     Text GetText(int nRow) const;
     CString GetTextString(int nRow) const;
     bool IsCommented(int nRow) const { return RowAt(nRow).Commented(); }
@@ -251,7 +259,8 @@ private:
     size_t m_nTextStart = 0;   // where its lines start (after a byte-order mark)
     size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)
     size_t m_nStored = 0;      // bytes of every block
-    bool m_bUtf8 = false;      // the loaded file is UTF-8 text
+    bool m_bUtf8 = false;      // the loaded file is UTF-8 text (or ASCII taking UTF-8)
+    bool m_bAscii = true;      // the loaded file has no byte above 0x7F
     bool m_bLoadFailed = false;
 };
 

@@ -13,14 +13,18 @@
 //   when theirs holds r more often than the base did: each such extra copy
 //   answers one change;
 // - otherwise it is lost, and counted.
-// So at most as many changes on lines of text t go uncarried as theirs holds
-// fewer copies of t than the base. Added rows follow theirs' last row, in
-// their order, in theirs' encoding. Every line of theirs stays.
+// Changed lines are matched before the lines the user left alone of their
+// text (hosts/follow/LineDiff.h), so at most as many changes on lines of
+// text t go uncarried as the user changed more lines of text t than theirs
+// holds. Added rows follow theirs' last row, in their order, in theirs'
+// encoding: where theirs is plain ASCII, in ours', so that they keep their
+// bytes. Every line of theirs stays.
 //
 // No windows.h: this builds natively too.
 #pragma once
 
 #include "hosts/document/EntryList.h"
+#include "hosts/follow/WipeRule.h"
 
 #include <functional>
 #include <string>
@@ -50,12 +54,11 @@ struct CCarriedChange
 // theirs' encoding cannot spell among them; -1 when there was not enough
 // memory (theirs may then hold some of the changes). Without recode, added
 // rows are copied as they are. pOutcomes, when given, gets one entry for
-// each changed or added row of ours, in ours' order; pnRemoved, the count
-// CountRemovedLines gives, without matching the lines a second time.
+// each changed or added row of ours, in ours' order; pNames, the count
+// CountRemovedNames gives, without matching the lines a second time.
 int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& recode = nullptr,
-                 std::vector<CCarriedChange>* pOutcomes = nullptr, size_t* pnRemoved = nullptr);
+                 std::vector<CCarriedChange>* pOutcomes = nullptr, CNameCount* pNames = nullptr);
 
-// How many of the lines the file held when ours was last loaded or saved are
-// missing from theirs, copies counted: where the base held a text three
-// times and theirs holds it once, two are gone.
-size_t CountRemovedLines(const CEntryList& ours, const CEntryList& theirs);
+// The host names that the file mapped when ours was last loaded or saved
+// and theirs maps no more (hosts/follow/WipeRule.h); false without memory.
+bool CountRemovedNames(const CEntryList& ours, const CEntryList& theirs, CNameCount& count);

@@ -6,7 +6,7 @@ namespace linetext
 {
 // Gives every unmatched line its text's representative (kNoText for a
 // line of b whose text is in no unmatched line of a), and counts each
-// text's unmatched lines on both sides, and the texts the tally wants.
+// text's unmatched lines on both sides.
 void CLineMatcher::Classify()
 {
     m_index.Size(m_nA);
@@ -29,7 +29,7 @@ void CLineMatcher::Classify()
 }
 
 // The unmatched lines of a (put into the index) or of b (looked up in
-// it), each also counted for the tally.
+// it).
 template <typename Done>
 void CLineMatcher::ClassifySide(bool bA, Done done)
 {
@@ -39,11 +39,7 @@ void CLineMatcher::ClassifySide(bool bA, Done done)
         text = bA ? LineA(n) : LineB(n);
         return true;
     };
-    auto hashed = [&](uint64_t nHash, const CLineText& text) {
-        if (m_pTally)
-            m_pTally->Count(nHash, text, !bA, 0);
-    };
-    m_index.Pass(bA ? m_nA : m_nB, bA, line, hashed, done);
+    m_index.Pass(bA ? m_nA : m_nB, bA, line, done);
 }
 
 // Matches the unmatched lines of a[a0, a1) with those of b[b0, b1):

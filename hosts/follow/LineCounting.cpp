@@ -20,22 +20,21 @@ const uint32_t kLinesLookedAt = 65536;
 bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
 {
     std::vector<uint32_t> rows;  // the wanted lines without a match, in the middle
-    std::vector<CLineText> texts;
     for (uint32_t nRow : *m_pWanted)
         if (m_match[nRow] == kNoLine)
-        {
             rows.push_back(static_cast<uint32_t>(nRow - m_nBase));
-            texts.push_back(LineA(rows.back()));
-        }
     if (bWalked && !rows.empty())
         return false;
     // A wanted line whose text has a second line on either side needs
     // the rules, and so does a text with more lines than the table
-    // counts: the passes end as soon as one shows. Texts repeat mostly
-    // near the top of a file (headings, separators), so a look at the
-    // first lines of each side first sends most versions that need the
-    // rules there before anything is made.
-    CTextTally wanted(texts);
+    // counts: the passes end as soon as one shows, and two wanted lines of
+    // one text show it before any pass. Texts repeat mostly near the top
+    // of a file (headings, separators), so a look at the first lines of
+    // each side first sends most versions that need the rules there before
+    // anything is made.
+    CTextTally wanted(rows.size(), [&](size_t k) { return LineA(rows[k]); });
+    if (wanted.Repeated())
+        return false;
     auto repeats = [&](bool bB) {
         const uint32_t nEnd = std::min(bB ? m_nB : m_nA, kLinesLookedAt);
         for (uint32_t n = 0; n < nEnd && !rows.empty(); ++n)
@@ -67,8 +66,6 @@ bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
     bool bMany = false;
     auto count = [&](bool bB) {
         return [&, bB](uint32_t n, uint64_t nHash, const CLineText& text) {
-            if (m_pTally)
-                m_pTally->Count(nHash, text, bB, n);
             bMany |= wanted.Count(nHash, text, bB, n);
             return !bMany;
         };
@@ -91,8 +88,6 @@ bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
         restore();
     if (bMany)
     {
-        if (m_pTally)
-            m_pTally->Clear();
         if (!bWalked)
             m_y.assign(m_nB, kNoText);
         return false;

@@ -3,7 +3,6 @@
 #include "hosts/follow/LineMatcher.h"
 
 #include <algorithm>
-#include <memory>
 #include <new>
 
 namespace linetext
@@ -145,31 +144,21 @@ bool MatchLines(const CLineSequence& a, const CLineSequence& b, const CMatchRequ
     using namespace linetext;
     std::vector<uint32_t>& matchOfA = result.matchOfA;
     matchOfA.clear();
-    result.more.clear();
     result.nUnmatched = 0;
     if (a.Count() >= kNoText || b.Count() >= kNoText)
         return false;
     try
     {
-        std::unique_ptr<CTextTally> pTally;
-        if (request.pCounted)
-            pTally.reset(new CTextTally(*request.pCounted));
-        CLineMatcher matcher(a, b, matchOfA, pTally.get(), request.pWanted);
+        CLineMatcher matcher(a, b, matchOfA, request.pWanted);
         matcher.Run();
-        if (pTally)
-        {
-            const size_t nTexts = request.pCounted->size();
-            result.more.assign(nTexts, 0);
-            for (size_t n = 0; n < nTexts; ++n)
-                result.more[n] = static_cast<long long>(pTally->Counts(n).nB) - pTally->Counts(n).nA;
-        }
         result.nUnmatched = matcher.Unmatched();
+        if (request.pWanted)
+            PreferWanted(a, *request.pWanted, matchOfA);
         return true;
     }
     catch (const std::bad_alloc&)
     {
         std::vector<uint32_t>().swap(matchOfA);
-        std::vector<long long>().swap(result.more);
         return false;
     }
 }

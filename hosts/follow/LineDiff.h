@@ -13,7 +13,14 @@
 //   splits it, and each piece between two links is matched the same way;
 // - last, whatever is left of a text on one side is matched, in order, with
 //   whatever is left of it on the other, so that for every text as many
-//   lines are matched as the side with fewer of them holds.
+//   lines are matched as the side with fewer of them holds;
+// - where some lines are wanted (CMatchRequest::pWanted) and a text has
+//   fewer lines in b than in a, the wanted lines of that text are matched
+//   before the others: a wanted line left without a match takes the match
+//   of a line of its text that is not wanted, the first such line in a's
+//   order for the first wanted one. So of each text, at most as many wanted
+//   lines go without a match as a holds more wanted lines of it than b holds
+//   lines of it.
 //
 // Lines are compared by their bytes in the walk and the common head and
 // tail, and elsewhere by a 64-bit hash: two different lines whose hashes
@@ -28,10 +35,12 @@
 // they differ) matches a version with a few lines added, removed or changed
 // at one comparison a line, and what it leaves is matched by the rules
 // below in the stretches between; it gives up where it keeps finding no
-// way on. Memory: while lines are hashed 25 bytes a line of a and 4 a line
-// of b, then 20 a line of a and 4 a line of b, besides the result (4 a line
-// of a); where only the count of what is left is needed (see
-// CMatchRequest::pWanted), 12 bytes a line of a, and the result after.
+// way on. The preference for wanted lines is one more pass, over the lines
+// of a that are matched but not wanted, and only where a wanted line is
+// left without a match. Memory: while lines are hashed 25 bytes a line of a
+// and 4 a line of b, then 20 a line of a and 4 a line of b, besides the
+// result (4 a line of a); where only the count of what is left is needed
+// (see CMatchRequest::pWanted), 12 bytes a line of a, and the result after.
 //
 // No windows.h: this builds natively too.
 #pragma once
@@ -64,18 +73,17 @@ public:
 // No line of the other side.
 const uint32_t kNoLine = 0xFFFFFFFFu;
 
-// What a matching is asked for besides every line's match. The vectors are
+// What a matching is asked for besides every line's match. The vector is
 // the caller's, read in place, and must outlive the call.
 struct CMatchRequest
 {
-    // Texts whose copies are counted, each by its bytes (see
-    // CMatchResult::more); null for none.
-    const std::vector<CLineText>* pCounted = nullptr;
-    // The lines of a whose matches are wanted, each below a's count; null for
-    // all of them. Only these lines' matches are then sure to be given, and
-    // the others may be left without one: where the walk or the common head
-    // and tail match every wanted line, or each has a text once on each side
-    // or in no line of b, the rest is only counted, not matched.
+    // The lines of a whose matches are wanted, each below a's count, none
+    // twice; null for all of them. Only these lines' matches are then
+    // sure to be given, and the others may be left without one: where the
+    // walk or the common head and tail match every wanted line, or each has
+    // a text once on each side or in no line of b, the rest is only counted,
+    // not matched. Wanted lines are matched before the others of their text
+    // (the last rule above).
     const std::vector<uint32_t>* pWanted = nullptr;
 };
 
@@ -86,14 +94,6 @@ struct CMatchResult
     // given twice, and matched lines hold the same bytes (but for a clash of
     // hashes, above).
     std::vector<uint32_t> matchOfA;
-    // With CMatchRequest::pCounted, one count for each of its texts: where
-    // some line of a has no match, more[n] is how many more lines of b than
-    // of a hold the bytes of text n when b holds more of them, and zero or
-    // less when it does not; counted, by their bytes, among the lines the
-    // walk and the common head and tail leave, as the lines those match are
-    // the same on both sides. Where every line of a has its match, the counts
-    // are not needed and may not have been taken. Empty without pCounted.
-    std::vector<long long> more;
     // How many lines of a the whole matching leaves without a match, also
     // where (with CMatchRequest::pWanted) the rest is only counted, not
     // matched.
@@ -101,8 +101,8 @@ struct CMatchResult
 };
 
 // Matches the lines of a with those of b, as asked, into result. False when
-// there is not enough memory (or more than 2^31 lines a side); matchOfA and
-// more are then empty.
+// there is not enough memory (or more than 2^31 lines a side); matchOfA is
+// then empty.
 bool MatchLines(const CLineSequence& a, const CLineSequence& b, const CMatchRequest& request, CMatchResult& result);
 
 // Whether two lines hold the same bytes, however they are split.

@@ -6,7 +6,9 @@
 //   matches are wanted, instead of matching the rest;
 // - LineChains.cpp: the texts of the lines the walk leaves, the splitting by
 //   chains of lines whose text occurs equally often on both sides, and the
-//   last rule.
+//   last rule;
+// - LinePreference.cpp: wanted lines before the others of their text, after
+//   the matcher has run (PreferWanted, below).
 // The small accessors stay here, inline, as every step calls them for each
 // line. Only the line matching uses this: its three files are compiled as
 // one unit (hosts/follow/CMakeLists.txt), inside which the matcher has
@@ -41,9 +43,9 @@ class CLineMatcher
 {
 public:
     // pWanted: the lines of a whose matches are wanted, when not all are.
-    CLineMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match, CTextTally* pTally,
+    CLineMatcher(const CLineSequence& a, const CLineSequence& b, std::vector<uint32_t>& match,
                  const std::vector<uint32_t>* pWanted)
-        : m_a(a), m_b(b), m_match(match), m_pTally(pTally), m_pWanted(pWanted)
+        : m_a(a), m_b(b), m_match(match), m_pWanted(pWanted)
     {
     }
 
@@ -104,7 +106,6 @@ private:
     const CLineSequence& m_a;
     const CLineSequence& m_b;
     std::vector<uint32_t>& m_match;
-    CTextTally* m_pTally;
     const std::vector<uint32_t>* m_pWanted;
     bool m_bCounted = false;  // m_nUnmatched is known without the matches
     size_t m_nUnmatched = 0;
@@ -119,5 +120,11 @@ private:
     uint64_t m_nWork = 0;
     uint64_t m_nBudget = 0;
 };
+
+// Where a wanted line of a has no match and a line of its text that is not
+// wanted has one, the wanted line takes it (LineDiff.h, the last rule):
+// each text's wanted lines without a match, in a's order, from its matched
+// lines that are not wanted, in a's order.
+void PreferWanted(const CLineSequence& a, const std::vector<uint32_t>& wanted, std::vector<uint32_t>& matchOfA);
 }
 }

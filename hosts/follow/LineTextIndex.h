@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #if defined(__i386__) && !defined(__SSE__)
@@ -134,20 +136,18 @@ struct CTextIndex
     }
 
     // Puts lines into the table (bAdd) or looks them up: every line n in
-    // [0, nLines) that line(n, text) gives. hashed(hash, text) sees each
-    // line's hash; done(n, r, low) gets each line's representative (kNoText:
+    // [0, nLines) that line(n, text) gives. done(n, r, low) gets each line's representative (kNoText:
     // none, or, with bAdd, the line is its text's first) unless the filter
     // tells at once that a line looked up is in no line put in. The lines go
     // in batches, in steps: their slots are asked for ahead of the look-ups,
     // and a found line's record ahead of its check, so that memory far away
     // comes in while other lines are worked on.
-    template <typename Line, typename Hashed, typename Done>
-    void Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed, Done done)
+    template <typename Line, typename Done>
+    void Pass(uint32_t nLines, bool bAdd, Line line, Done done)
     {
         uint32_t highs[kBatch], lows[kBatch], which[kBatch], firsts[kBatch], bits[kBatch];
         uint32_t slots[kBatch];
-        auto first = [&](uint32_t k, uint32_t n, uint64_t nHash, const CLineText& text) {
-            hashed(nHash, text);
+        auto first = [&](uint32_t k, uint32_t n, uint64_t nHash, const CLineText&) {
             highs[k] = static_cast<uint32_t>(nHash >> 32);
             lows[k] = static_cast<uint32_t>(nHash);
             bits[k] = lows[k] & (nFilterBits - 1);
@@ -256,69 +256,82 @@ private:
     bool m_bOverflowed = false;
 };
 
-// The texts whose copies are counted, found by hash and compared by bytes:
-// how many lines of each side hold each, and the last such line of b.
+// The texts of a few lines, found by hash and compared by bytes (text(n)
+// gives text n's bytes): how many lines of each side hold each, and the last
+// such line of b. Made for texts that differ: where two of them hold the
+// same bytes it stops at once, and only tells so (Repeated), as a table that
+// held every copy of one text would look through them all for each line.
 class CTextTally
 {
 public:
     struct CCounts
     {
-        uint32_t nA = 0;
-        uint32_t nB = 0;
         uint32_t nLastB = kNoText;
+        uint16_t nA = 0;  // counts stop at 2: only "once" matters
+        uint16_t nB = 0;
     };
 
-    explicit CTextTally(const std::vector<CLineText>& texts) : m_texts(texts), m_counts(texts.size())
+    CTextTally(size_t nTexts, std::function<CLineText(size_t)> text) : m_text(std::move(text))
     {
-        size_t nSlots = 16;
-        while (nSlots < texts.size() * 2)
-            nSlots <<= 1;
-        m_slots.assign(nSlots, 0);
-        m_hashes.resize(texts.size());
-        for (size_t n = 0; n < texts.size(); ++n)
+        m_nSlots = static_cast<uint32_t>(nTexts + nTexts / 2 + 1);
+        m_slots.assign(m_nSlots, 0);
+        m_hashes.resize(nTexts);
+        for (size_t n = 0; n < nTexts && !m_bRepeated; ++n)
         {
-            m_hashes[n] = HashText(texts[n]);
-            size_t nSlot = static_cast<size_t>(m_hashes[n]) & (nSlots - 1);
-            while (m_slots[nSlot] != 0)
-                nSlot = (nSlot + 1) & (nSlots - 1);
-            m_slots[nSlot] = n + 1;
+            const CLineText line = m_text(n);
+            m_hashes[n] = HashText(line);
+            uint32_t nSlot = SlotOf(m_hashes[n]);
+            for (; m_slots[nSlot] != 0; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
+            {
+                const size_t nOther = m_slots[nSlot] - 1;
+                if (m_hashes[nOther] == m_hashes[n] && SameText(line, m_text(nOther)))
+                    m_bRepeated = true;
+            }
+            m_slots[nSlot] = static_cast<uint32_t>(n + 1);
             m_sieve[Sieve(m_hashes[n])] = true;
         }
+        if (!m_bRepeated)
+            m_counts.resize(nTexts);
     }
+
+    // Whether two of the texts hold the same bytes: nothing is counted then.
+    bool Repeated() const { return m_bRepeated; }
 
     // Line nLine of a or b (bB), with this hash. True when a text counted
     // has more than one line on that side now.
     bool Count(uint64_t nHash, const CLineText& line, bool bB, uint32_t nLine)
     {
-        if (!m_sieve[Sieve(nHash)])
+        if (m_bRepeated || !m_sieve[Sieve(nHash)])
             return false;
-        bool bMany = false;
-        for (size_t nSlot = static_cast<size_t>(nHash) & (m_slots.size() - 1); m_slots[nSlot] != 0;
-             nSlot = (nSlot + 1) & (m_slots.size() - 1))
+        for (uint32_t nSlot = SlotOf(nHash); m_slots[nSlot] != 0; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
         {
             const size_t n = m_slots[nSlot] - 1;
-            if (m_hashes[n] != nHash || !SameText(line, m_texts[n]))
+            if (m_hashes[n] != nHash || !SameText(line, m_text(n)))
                 continue;
             CCounts& counts = m_counts[n];
-            if (!bB)
-                bMany |= ++counts.nA > 1;
-            else
-                bMany |= ++counts.nB > 1, counts.nLastB = nLine;
+            uint16_t& nCount = bB ? counts.nB : counts.nA;
+            nCount = nCount < 2 ? static_cast<uint16_t>(nCount + 1) : nCount;
+            if (bB)
+                counts.nLastB = nLine;
+            return nCount > 1;
         }
-        return bMany;
+        return false;
     }
     const CCounts& Counts(size_t n) const { return m_counts[n]; }
     void Clear() { std::fill(m_counts.begin(), m_counts.end(), CCounts()); }
 
 private:
-    const std::vector<CLineText>& m_texts;
-    std::vector<CCounts> m_counts;
-    std::vector<uint64_t> m_hashes;
-    std::vector<size_t> m_slots;  // a text's index plus one; 0 is free
+    uint32_t SlotOf(uint64_t nHash) const { return static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32); }
     // A bit for each text, by other bits of its hash: small enough to stay
     // near, it turns away most lines without a look at the slots.
-    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 40) & 0x3FFFF; }
+    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 8) & 0x3FFFF; }
+
+    std::function<CLineText(size_t)> m_text;
+    std::vector<CCounts> m_counts;
+    std::vector<uint64_t> m_hashes;
+    std::vector<uint32_t> m_slots;  // a text's index plus one; 0 is free
+    uint32_t m_nSlots = 1;
+    bool m_bRepeated = false;
     std::vector<bool> m_sieve = std::vector<bool>(0x40000, false);
 };
-
 }

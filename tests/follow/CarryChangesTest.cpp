@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -108,46 +109,57 @@ std::string SavedBytes(const CEntryList& list)
 }
 }
 
-TEST(CarryChanges, KeepsChangesInAListStoredTwiceWhenAnotherProgramAddsAtTheTopAndTheEnd)
+TEST(CarryChanges, KeepsEveryChangeInAListStoredTwiceWhileItsLineIsThere)
 {
-    // The real blocklist stored twice; the user comments an entry in each
-    // copy, and that entry is also in the file commented further down.
+    // The real blocklist stored twice, and the user comments every 40th
+    // entry of one copy; another program writes it twice again with a line
+    // at the top and one at the end, or once with a line at the top or at
+    // the end. Each changed line is still there: every change is carried,
+    // onto a line of its text, and nothing went.
     std::string list = ReadBlocklist();
     ASSERT_GT(list.size(), 1000u);
     if (list.back() != '\n')
         list += "\n";
-    CEntryList probe;
-    Load(probe, list);
-    const int nRows = probe.GetCount();
-    int nEntry = nRows / 2;
-    while (nEntry < nRows && probe.IsCommented(nEntry))
-        ++nEntry;
-    ASSERT_LT(nEntry, nRows);
-    const std::string entry = probe.GetTextString(nEntry).c_str();
-    const std::string base = list + list + "# " + entry + "\r\n";
-
-    CEntryList ours;
-    Load(ours, base);
-    Set(ours, nEntry, true);
-    Set(ours, nRows + nEntry, true);
-    CEntryList theirs;
-    Load(theirs, "10.8.0.1 vpn.example\r\n" + base + "192.168.65.2 host.docker.internal\r\n");
-    std::vector<CCarriedChange> outcomes;
-    size_t nRemoved = 99;
-    EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
-    EXPECT_EQ(0u, nRemoved);
-    ASSERT_EQ(2u, outcomes.size());
-    EXPECT_EQ(nEntry + 1, outcomes[0].nTheirRow);
-    EXPECT_EQ(nRows + nEntry + 1, outcomes[1].nTheirRow);
-    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nEntry + 1).c_str()));
-    EXPECT_EQ("# " + entry, std::string(theirs.GetTextString(nRows + nEntry + 1).c_str()));
-
-    // Wiped down to the default file: the bytes as loaded are still there
-    // to be kept, and the count says how many lines went.
-    CEntryList wiped;
-    Load(wiped, "# 127.0.0.1 localhost\r\n");
-    EXPECT_EQ(static_cast<size_t>(ours.GetSavedCount()), CountRemovedLines(ours, wiped));
-    EXPECT_EQ(base, SavedBytes(ours));
+    const std::string top = "10.8.0.1 vpn.example\r\n", end = "192.168.65.2 host.docker.internal\r\n";
+    const struct
+    {
+        const char* pszName;
+        std::string theirs;
+    } kVersions[] = {
+        {"twice, a line at the top and one at the end", top + list + list + end},
+        {"once, a line at the top", top + list},
+        {"once, a line at the end", list + end},
+    };
+    for (const auto& version : kVersions)
+        for (int nCopy : {0, 1})
+        {
+            SCOPED_TRACE(std::string(version.pszName) + (nCopy == 0 ? ", the first copy changed" : ", the second"));
+            CEntryList ours;
+            Load(ours, list + list);
+            const int nRows = ours.GetCount() / 2;
+            int nChanged = 0;
+            for (int nRow = nCopy * nRows; nRow < (nCopy + 1) * nRows; nRow += 40)
+                if (!ours.IsCommented(nRow))
+                    Set(ours, nRow, true), ++nChanged;
+            ASSERT_GT(nChanged, 10);
+            CEntryList theirs;
+            Load(theirs, version.theirs);
+            const Lines before = Texts(theirs);
+            std::vector<CCarriedChange> outcomes;
+            CNameCount names;
+            EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &names));
+            EXPECT_EQ(0u, names.nRemoved);
+            ASSERT_EQ(static_cast<size_t>(nChanged), outcomes.size());
+            for (const CCarriedChange& outcome : outcomes)
+            {
+                ASSERT_EQ(CCarriedChange::carried, outcome.outcome);
+                const std::string line = Texts(ours)[static_cast<size_t>(outcome.nOurRow)].substr(2);
+                EXPECT_EQ(line, before[static_cast<size_t>(outcome.nTheirRow)]);
+                EXPECT_EQ("# " + line, Texts(theirs)[static_cast<size_t>(outcome.nTheirRow)]);
+            }
+            // The bytes as loaded are still there, to be kept in a backup.
+            EXPECT_EQ(list + list, SavedBytes(ours));
+        }
 }
 
 TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
@@ -176,13 +188,38 @@ TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
     EXPECT_EQ((Lines{"# \xE6\x97\xA5\xE6\x9C\xAC", "127.0.0.1 a", "127.0.0.1 caf\xC3\xA9", "127.0.0.1 plain"}),
               Texts(utf8));
 
+    // Plain ASCII reads the same in either encoding: a UTF-8 list's added
+    // rows keep their bytes on it, Cyrillic or not, and it becomes UTF-8.
+    CEntryList cyrillic;
+    Load(cyrillic, "# \xD0\xB4\xD0\xBE\xD0\xBC\r\n127.0.0.1 a\r\n");
+    ASSERT_TRUE(cyrillic.Append(CString("127.0.0.1 \xD0\xBF\xD1\x80\xD0\xB8.example")));
+    ASSERT_TRUE(cyrillic.Append(CString("127.0.0.1 b\xC3\xBC" "cher.example")));
+    CEntryList ascii;
+    Load(ascii, "127.0.0.1 a\r\n");
+    ASSERT_FALSE(ascii.IsUtf8());
+    EXPECT_EQ(0, CarryChanges(cyrillic, ascii, recode));
+    EXPECT_EQ((Lines{"127.0.0.1 a", "127.0.0.1 \xD0\xBF\xD1\x80\xD0\xB8.example", "127.0.0.1 b\xC3\xBC" "cher.example"}),
+              Texts(ascii));
+    EXPECT_TRUE(ascii.IsUtf8());
+    // An ANSI list's rows stay ANSI on it.
+    CEntryList ansiAgain;
+    Load(ansiAgain, "127.0.0.1 a\r\n");
+    ASSERT_TRUE(ansiAgain.Append(CString("127.0.0.1 caf\xE9")));
+    CEntryList ascii2;
+    Load(ascii2, "127.0.0.1 z\r\n");
+    EXPECT_EQ(0, CarryChanges(ansiAgain, ascii2, recode));
+    EXPECT_EQ((Lines{"127.0.0.1 z", "127.0.0.1 caf\xE9"}), Texts(ascii2));
+    EXPECT_FALSE(ascii2.IsUtf8());
+
+    // Only ANSI text with bytes that are not UTF-8 makes a UTF-8 row
+    // convert, and one it cannot spell is lost.
     CEntryList mine;
     Load(mine, "# \xC3\xA9t\xC3\xA9\r\n");
     ASSERT_TRUE(mine.Append(CString("127.0.0.1 \xE6\x97\xA5")));
     CEntryList theirs;
-    Load(theirs, "# plain\r\n");
+    Load(theirs, "# caf\xE9\r\n");
     EXPECT_EQ(1, CarryChanges(mine, theirs, recode));
-    EXPECT_EQ((Lines{"# plain"}), Texts(theirs));
+    EXPECT_EQ((Lines{"# caf\xE9"}), Texts(theirs));
 }
 
 TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWithoutRepeats)
@@ -212,6 +249,24 @@ TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWi
                                            }) - lines.begin());
     ASSERT_LT(nRepeated, probe.GetCount());
     ASSERT_GT(changed.size(), 10u);
+    // The removed entries' names that no other entry line maps, active or
+    // commented: every word after an address.
+    std::map<std::string, int> mapped;
+    for (const std::string& line : after)
+    {
+        std::istringstream words(line.substr(line.find_first_not_of("# \t") == std::string::npos
+                                                  ? line.size()
+                                                  : line.find_first_not_of("# \t")));
+        std::string word;
+        if (!(words >> word) || word.find_first_not_of("0123456789.:abcdef") != std::string::npos)
+            continue;
+        while (words >> word && word[0] != '#')
+            ++mapped[word];
+    }
+    size_t nNamesGone = 0;
+    for (int nRow : removed)
+        nNamesGone += mapped.count(lines[nRow].substr(8)) ? 0 : 1;
+    ASSERT_GT(nNamesGone, 0u);
 
     for (bool bRepeated : {false, true})
     {
@@ -223,11 +278,12 @@ TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWi
         if (bRepeated)
             Set(ours, nRepeated, true);
         Load(theirs, afterBytes);
-        EXPECT_EQ(3u, CountRemovedLines(ours, theirs));
+        CNameCount names, carrying;
+        ASSERT_TRUE(CountRemovedNames(ours, theirs, names));
+        EXPECT_EQ(nNamesGone, names.nRemoved);
         std::vector<CCarriedChange> outcomes;
-        size_t nRemoved = 0;
-        EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &nRemoved));
-        EXPECT_EQ(3u, nRemoved);
+        EXPECT_EQ(0, CarryChanges(ours, theirs, nullptr, &outcomes, &carrying));
+        EXPECT_EQ(nNamesGone, carrying.nRemoved);
         ASSERT_EQ(changed.size() + (bRepeated ? 1 : 0), outcomes.size());
         for (const CCarriedChange& outcome : outcomes)
         {

@@ -1,15 +1,18 @@
 // A file as loaded (the base) made of a few distinct lines repeated in
-// stretches of up to thousands of lines, random changes of the user's (ours),
-// and another program's version of it (theirs): stretches kept, dropped,
-// added or changed, and now and then the whole file reversed, rotated or
-// stored twice, with lines added at the top and the end.
+// stretches of up to 30,000 lines, and now and then stored twice; random
+// changes of the user's (ours), now and then on every row, so that tens of
+// thousands of changed rows share a text (a table that slows with copies of
+// one key runs past the time allowed an input); and another program's
+// version of it (theirs): stretches kept, dropped, added or changed, and now
+// and then the whole file reversed, rotated, stored twice or once where the
+// base held it twice, with lines added at the top and the end.
 //
 // Carrying ours onto theirs obeys, for every text, by counting:
 // - each change is carried, made there too, or lost, exactly one of them;
 // - a carried change goes to a row of theirs that held its line's text, one
 //   change a row, and that row then shows the change's result;
-// - at most as many changes on lines of text t go uncarried as theirs holds
-//   fewer copies of t than the base;
+// - at most as many changes on lines of text t go uncarried as ours changed
+//   more lines of text t than theirs holds;
 // - at most as many changes with result r count as made there too as theirs
 //   holds more copies of r than the base, and one with result r is lost only
 //   once those are used up;
@@ -88,7 +91,7 @@ Lines Stretches(CBytes& bytes, unsigned nStretches)
     {
         unsigned nLength = bytes.Next();
         if (nLength > 250)
-            nLength = (nLength - 250) * 600;  // up to 3,000
+            nLength = (nLength - 250) * 6000;  // up to 30,000
         unsigned nFirst = bytes.Next(), nKinds = 1 + bytes.Next() % 3;
         for (unsigned k = 0; k < nLength; ++k)
             lines.push_back(Distinct(nFirst + k % nKinds));
@@ -108,7 +111,13 @@ std::map<std::string, int> Counts(const Lines& lines)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
     CBytes bytes(pData, nSize);
-    const Lines base = Stretches(bytes, bytes.Next() % 6);
+    Lines base = Stretches(bytes, bytes.Next() % 6);
+    const bool bTwice = bytes.Next() % 4 == 0;
+    if (bTwice)
+    {
+        const Lines once = base;
+        base.insert(base.end(), once.begin(), once.end());
+    }
     CEntryList ours;
     Load(ours, File(base));
 
@@ -124,6 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             FUZZ_CHECK(bComment ? ours.Comment(static_cast<int>(nRow), &bChanged)
                                 : ours.Uncomment(static_cast<int>(nRow), &bChanged),
                        "a change is stored", "");
+    }
+    const unsigned nEveryRow = bytes.Next() % 4;
+    for (int nRow = 0; nEveryRow >= 2 && nRow < ours.GetCount(); ++nRow)
+    {
+        bool bChanged;
+        FUZZ_CHECK(nEveryRow == 2 ? ours.Comment(nRow, &bChanged) : ours.Uncomment(nRow, &bChanged),
+                   "a change is stored", "");
     }
     for (unsigned n = bytes.Next() % 3; n > 0; --n)
         FUZZ_CHECK(ours.Append(CString(("A" + std::to_string(n)).c_str())), "an append succeeds", "");
@@ -141,6 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             theirs.insert(theirs.end(), base.begin(), base.end());
         theirs.insert(theirs.end(), nEnd, "N end");
         bOwnLines = true;
+    }
+    else if (nShape == 2 && bTwice)
+    {
+        // Written once where the base held it twice.
+        theirs.assign(nTop, "N top");
+        theirs.insert(theirs.end(), base.begin(), base.begin() + static_cast<long>(base.size() / 2));
+        theirs.insert(theirs.end(), nEnd, "N end");
     }
     else
     {
@@ -233,10 +256,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     }
     FUZZ_CHECK(nLost == nCountedLost, "the count returned is the changes lost", where);
 
-    std::map<std::string, int> inBase = Counts(base), inTheirs = Counts(theirs);
+    std::map<std::string, int> inBase = Counts(base), inTheirs = Counts(theirs), changedOf;
+    for (int nRow : changed)
+        if (nRow < ours.GetSavedCount())
+            ++changedOf[base[static_cast<size_t>(nRow)]];
     for (const auto& text : uncarried)
-        FUZZ_CHECK(text.second <= std::max(0, inBase[text.first] - inTheirs[text.first]),
-                   "no more changes on a text go uncarried than theirs holds fewer copies of it",
+        FUZZ_CHECK(text.second <= std::max(0, changedOf[text.first] - inTheirs[text.first]),
+                   "no more changes on a text go uncarried than ours changed more lines of it than theirs holds",
                    where + "\ntext " + text.first);
     for (const auto& text : madeThere)
         FUZZ_CHECK(text.second <= std::max(0, inTheirs[text.first] - inBase[text.first]),

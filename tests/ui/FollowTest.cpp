@@ -214,10 +214,10 @@ TEST_F(FollowTest, AFileThatCannotBeReadIsFollowedOnceItCanBe)
 
 namespace
 {
-const char kWipeKept[] = "The hosts file has been changed by another program, which removed 20 of its 20 lines.\n"
+const char kWipeKept[] = "The hosts file has been changed by another program, which removed 20 of the 20 host names its entries mapped.\n"
                          "The file as it was has been kept as [";
 const char kWipeNotKept[] =
-    "The hosts file has been changed by another program, which removed 20 of its 20 lines.\n"
+    "The hosts file has been changed by another program, which removed 20 of the 20 host names its entries mapped.\n"
     "The list still shows them: save to put them back, or press Refresh to see the file as it is now.";
 
 // Twenty entries, with a blank line, LF and CR LF ends and no final line end,
@@ -259,6 +259,45 @@ TEST_F(FollowTest, AWipeKeepsTheFileAsItWasInABackupFirstAndTheChangesAreCarried
         EXPECT_EQ(1u, BackupFileNames().size());
         driver.Key(hMain, VK_ESCAPE);
         ExpectBox(driver, kAskSave, "question", IDNO);
+    });
+}
+
+TEST_F(FollowTest, AResetToTheDefaultIsAWipeHoweverFewTheEntriesAndAnUpdaterThatKeepsEveryNameIsNone)
+{
+    // Windows' default (its example entries commented) with three entries
+    // of the user's.
+    const std::string def = "# Copyright (c) 1993-2009 Microsoft Corp.\r\n#\r\n# For example:\r\n#\r\n"
+                            "#      102.54.94.97     rhino.acme.com          # source server\r\n"
+                            "#       38.25.63.10     x.acme.com              # x client host\r\n\r\n"
+                            "# localhost name resolution is handled within DNS itself.\r\n"
+                            "#\t127.0.0.1       localhost\r\n#\t::1             localhost\r\n";
+    const std::string entries = "127.0.0.1 a.example\r\n127.0.0.1 b.example\r\n127.0.0.1 c.example\r\n";
+    SetHosts(def + entries);
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // Every address switched: no name went, no box, no backup.
+        const std::string updated = def + "0.0.0.0 a.example\r\n0.0.0.0 b.example\r\n0.0.0.0 c.example\r\n";
+        WriteFromOutside(updated);
+        std::vector<std::string> rows;
+        for (size_t n = 0, nEnd; (nEnd = updated.find("\r\n", n)) != std::string::npos; n = nEnd + 2)
+            if (nEnd > n)
+                rows.push_back(updated.substr(n, nEnd - n));
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList, rows));
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(0u, BackupFileNames().size());
+
+        // Back to the default: the three names are gone, and the file as it
+        // was is kept.
+        WriteFromOutside(def);
+        MessageBoxSeen box = driver.WaitForMessageBox();
+        EXPECT_TRUE(StartsWith(box.text, "The hosts file has been changed by another program, which removed 3 of the "
+                                         "3 host names its entries mapped.\nThe file as it was has been kept as ["))
+            << box.text;
+        driver.Answer(box, IDOK);
+        ASSERT_EQ(1u, BackupFileNames().size());
+        EXPECT_TRUE(ReadBytes(BackupFolderPath() + "\\" + BackupFileNames()[0]) == updated);
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
 }
 
