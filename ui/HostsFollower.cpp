@@ -20,10 +20,10 @@ const char kChangesLost[] =
     "%d of your changes could not be kept: the lines they were made on have been changed or removed there.";
 const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kWipeKept[] =
-    "The hosts file has been changed by another program, which removed %d of its %d lines.\n"
+    "The hosts file has been changed by another program, which removed %d of the %d host names its entries mapped.\n"
     "The file as it was has been kept as [%s].";
 const char kWipeNotKept[] =
-    "The hosts file has been changed by another program, which removed %d of its %d lines.\n"
+    "The hosts file has been changed by another program, which removed %d of the %d host names its entries mapped.\n"
     "The list still shows them: save to put them back, or press Refresh to see the file as it is now.";
 
 // A program may write the file in several pieces: it is followed once it has
@@ -239,13 +239,12 @@ CHostsFollower::Followed CHostsFollower::Follow()
     if (stamp == m_stamp && DigestFile(path, digest) && (digest == m_known || digest == m_refused))
         return digest == m_known ? CHostsFollower::followedAll : CHostsFollower::notFollowed;
     // The new version is read beside the rows, which it is compared with:
-    // how many lines it removed, and where the unsaved changes go.
+    // how many host names it removed, and where the unsaved changes go.
     const bool bCarry = m_rows.HasChanges();
-    const size_t nLines = static_cast<size_t>(m_rows.GetSavedCount());
     CEntryList theirs;
     CEntryList::LoadResult result;
     int nLost = 0;
-    size_t nRemoved = 0;
+    CNameCount names;
     {
         CWaitCursor wait;
         result = theirs.Load(path, &digest, &m_known);
@@ -259,9 +258,9 @@ CHostsFollower::Followed CHostsFollower::Follow()
         if (result == CEntryList::loaded && digest == m_refused)
             result = CEntryList::unchanged;
         if (result == CEntryList::loaded && bCarry)
-            nLost = CarryChanges(m_rows, theirs, RecodeText, nullptr, &nRemoved);
-        else if (result == CEntryList::loaded)
-            nRemoved = CountRemovedLines(m_rows, theirs);
+            nLost = CarryChanges(m_rows, theirs, RecodeText, nullptr, &names);
+        else if (result == CEntryList::loaded && !CountRemovedNames(m_rows, theirs, names))
+            nLost = -1;
     }
     if (result == CEntryList::unchanged)
     {
@@ -280,8 +279,8 @@ CHostsFollower::Followed CHostsFollower::Follow()
         return CHostsFollower::notFollowed;
     }
     CString keptAs;
-    const bool bWipe = result == CEntryList::loaded && IsWipe(nRemoved, nLines);
-    if (bWipe && !KeepWipedLines(nRemoved, nLines, keptAs))
+    const bool bWipe = result == CEntryList::loaded && IsWipe(names);
+    if (bWipe && !KeepWipedLines(names, keptAs))
     {
         // The rows stay, to be saved back; this version is not followed
         // again while the file holds it.
@@ -302,7 +301,7 @@ CHostsFollower::Followed CHostsFollower::Follow()
     if (bWipe)
     {
         CString message;
-        message.Format(kWipeKept, static_cast<int>(nRemoved), static_cast<int>(nLines), keptAs.c_str());
+        message.Format(kWipeKept, static_cast<int>(names.nRemoved), static_cast<int>(names.nNames), keptAs.c_str());
         m_window.MessageBox(message, nullptr, MB_ICONWARNING);
     }
     TellLoadFailure(result);
@@ -316,7 +315,7 @@ CHostsFollower::Followed CHostsFollower::Follow()
     return CHostsFollower::followedSome;
 }
 
-bool CHostsFollower::KeepWipedLines(size_t nRemoved, size_t nLines, CString& keptAs)
+bool CHostsFollower::KeepWipedLines(const CNameCount& names, CString& keptAs)
 {
     // The bytes as loaded or last saved: the file itself already holds the
     // new ones.
@@ -326,7 +325,7 @@ bool CHostsFollower::KeepWipedLines(size_t nRemoved, size_t nLines, CString& kep
     if (BackUpUnderNewName([&] { return files.BackupContent(keptAs, source); }))
         return true;
     CString message;
-    message.Format(kWipeNotKept, static_cast<int>(nRemoved), static_cast<int>(nLines));
+    message.Format(kWipeNotKept, static_cast<int>(names.nRemoved), static_cast<int>(names.nNames));
     m_window.MessageBox(message, nullptr, MB_ICONWARNING);
     return false;
 }

@@ -18,6 +18,7 @@
 #include "hosts/disk/FileStamp.h"
 #include "hosts/document/ContentDigest.h"
 #include "hosts/document/EntryList.h"
+#include "hosts/follow/WipeRule.h"
 #include "ui/HostsWatcher.h"
 
 #include <functional>
@@ -94,10 +95,11 @@ private:
     // looking at its size and time first and at its bytes only when those
     // changed.
     bool FileChanged();
-    // Takes in theirs, the file's new version, which removes nRemoved of the
-    // lines the rows were loaded with. A wipe is kept in a backup first;
+    // Takes in theirs, the file's new version, which removes names.nRemoved
+    // of the host names the rows were loaded with. A wipe is kept in a
+    // backup first;
     // false when that backup cannot be written and the rows stay.
-    bool KeepWipedLines(size_t nRemoved, size_t nLines, CString& keptAs);
+    bool KeepWipedLines(const CNameCount& names, CString& keptAs);
     // The message for a file that could not be loaded whole.
     void TellLoadFailure(CEntryList::LoadResult result);
 
