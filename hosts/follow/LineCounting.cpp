@@ -6,95 +6,106 @@
 
 namespace linetext
 {
-// The lines at the top of each side looked at for a wanted line's second
-// copy before the tables are made.
-const uint32_t kLinesLookedAt = 65536;
-
 // Where only some lines' matches are wanted and the walk or the common
 // head and tail matched each of them, or the walk gave up and each has a
-// text that occurs once on each side or in no line of b, the rules
-// would match those as they stand, and of the rest only how many lines
-// of a are left without a match is needed: counting each text's copies
-// tells, with a table of counts instead of a record for each line, and
-// no pairing. False, with nothing changed, where the rules must run.
+// text that occurs once on each side or in no line of b, the rules would
+// match those as they stand, and of the rest only how many lines of a are
+// left without a match is needed: counting each text's copies tells, with
+// one table of the texts instead of a record for each line, and no pairing.
+// False, with nothing changed, where the rules must run: a wanted line's
+// text twice on a side, or two texts whose hashes agree in the table.
 bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
 {
-    std::vector<uint32_t> rows;  // the wanted lines without a match, in the middle
+    if (m_nA >= CLineTally::kValue)
+        return false;
+    std::vector<bool> isWanted(m_nA, false);  // the wanted lines without a match, in the middle
+    bool bAnyWanted = false;
     for (uint32_t nRow : *m_pWanted)
         if (m_match[nRow] == kNoLine)
-            rows.push_back(static_cast<uint32_t>(nRow - m_nBase));
-    if (bWalked && !rows.empty())
+            isWanted[nRow - m_nBase] = bAnyWanted = true;
+    if (bWalked && bAnyWanted)
         return false;
-    // A wanted line whose text has a second line on either side needs
-    // the rules, and so does a text with more lines than the table
-    // counts: the passes end as soon as one shows, and two wanted lines of
-    // one text show it before any pass. Texts repeat mostly near the top
-    // of a file (headings, separators), so a look at the first lines of
-    // each side first sends most versions that need the rules there before
-    // anything is made.
-    CTextTally wanted(rows.size(), [&](size_t k) { return LineA(rows[k]); });
-    if (wanted.Repeated())
-        return false;
-    auto repeats = [&](bool bB) {
-        const uint32_t nEnd = std::min(bB ? m_nB : m_nA, kLinesLookedAt);
-        for (uint32_t n = 0; n < nEnd && !rows.empty(); ++n)
-        {
-            CLineText text = bB ? LineB(n) : LineA(n);
-            if (wanted.Count(HashText(text), text, bB, n))
-                return true;
-        }
-        return false;
-    };
-    if (repeats(false) || repeats(true))
-        return false;
-    wanted.Clear();
-    // With the walk undone, every line of the middle is counted, and
-    // only the ends are matched: the per-line arrays wait meanwhile.
-    const size_t nA = m_match.size();
-    auto restore = [&] {
-        m_match.assign(nA, kNoLine);
-        for (size_t n = 0; n < m_nBase; ++n)
-            m_match[n] = static_cast<uint32_t>(n);
-        for (size_t n = m_nBase + m_nA; n < nA; ++n)
-            m_match[n] = static_cast<uint32_t>(n - m_nA + m_nB);
-    };
+    // With the walk undone no line of b is matched, and what b's lines were
+    // matched to is not needed while they are counted.
     if (!bWalked)
-    {
-        std::vector<uint32_t>().swap(m_match);
         std::vector<uint32_t>().swap(m_y);
-    }
-    bool bMany = false;
-    auto count = [&](bool bB) {
-        return [&, bB](uint32_t n, uint64_t nHash, const CLineText& text) {
-            bMany |= wanted.Count(nHash, text, bB, n);
-            return !bMany;
-        };
+    CLineTally tally;
+    tally.Size(nLeftA);
+    std::vector<CLineTally::CRepeated>& repeated = tally.Repeated();
+    bool bRules = false;
+    auto rules = [&] { return !(bRules = true); };
+
+    // Each line of a puts its text in, or counts one more copy.
+    auto lineA = [&](uint32_t n, CLineText& text) {
+        if (IsMatchedA(n))
+            return false;
+        text = LineA(n);
+        return true;
     };
-    auto line = [&](bool bB) {
-        return [&, bB](uint32_t n, CLineText& text) {
-            if (bWalked && (bB ? IsMatchedB(n) : IsMatchedA(n)))
-                return false;
-            text = bB ? LineB(n) : LineA(n);
+    tally.Pass(m_nA, lineA, [&](uint32_t i, const CLineText& text, bool bFree, uint32_t& nValue) {
+        if (bFree)
+        {
+            nValue = i + 1;
             return true;
-        };
+        }
+        if (nValue & CLineTally::kRepeated)
+        {
+            CLineTally::CRepeated& entry = repeated[nValue & CLineTally::kValue];
+            if (isWanted[i] || !SameText(text, LineA(entry.nLine)))
+                return rules();
+            ++entry.nLeft;
+            return true;
+        }
+        const uint32_t nOther = (nValue & CLineTally::kValue) - 1;
+        if (isWanted[i] || isWanted[nOther] || !SameText(text, LineA(nOther)))
+            return rules();
+        nValue = CLineTally::kRepeated | static_cast<uint32_t>(repeated.size());
+        repeated.push_back(CLineTally::CRepeated{nOther, 2});
+        return true;
+    });
+
+    // Each line of b takes a copy of its text where one is left; a wanted
+    // line's only copy in b is its match.
+    uint32_t nTaken = 0;
+    auto lineB = [&](uint32_t n, CLineText& text) {
+        if (bWalked && IsMatchedB(n))
+            return false;
+        text = LineB(n);
+        return true;
     };
-    CLineCounts counts;
-    counts.Size(nLeftA);
-    counts.Pass(m_nA, true, line(false), count(false));
-    bMany |= counts.Overflowed();
-    const uint32_t nTaken = bMany ? 0 : counts.Pass(m_nB, false, line(true), count(true));
-    counts.Free();
-    if (!bWalked)
-        restore();
-    if (bMany)
+    if (!bRules)
+        tally.Pass(m_nB, lineB, [&](uint32_t j, const CLineText& text, bool bFree, uint32_t& nValue) {
+            if (bFree)
+                return true;
+            if (nValue & CLineTally::kRepeated)
+            {
+                CLineTally::CRepeated& entry = repeated[nValue & CLineTally::kValue];
+                if (!SameText(text, LineA(entry.nLine)))
+                    return rules();
+                if (entry.nLeft > 0)
+                    --entry.nLeft, ++nTaken;
+                return true;
+            }
+            const uint32_t i = (nValue & CLineTally::kValue) - 1;
+            if (!SameText(text, LineA(i)))
+                return rules();
+            if (nValue & CLineTally::kTaken)
+                return isWanted[i] ? rules() : true;
+            nValue |= CLineTally::kTaken;
+            ++nTaken;
+            if (isWanted[i])
+                m_match[m_nBase + i] = static_cast<uint32_t>(m_nBase + j);
+            return true;
+        });
+    if (bRules)
     {
+        for (uint32_t i = 0; i < m_nA; ++i)
+            if (isWanted[i])
+                m_match[m_nBase + i] = kNoLine;
         if (!bWalked)
             m_y.assign(m_nB, kNoText);
         return false;
     }
-    for (size_t k = 0; k < rows.size(); ++k)
-        if (wanted.Counts(k).nB == 1)
-            m_match[m_nBase + rows[k]] = static_cast<uint32_t>(m_nBase + wanted.Counts(k).nLastB);
     m_nUnmatched = nLeftA - nTaken;
     m_bCounted = true;
     return true;

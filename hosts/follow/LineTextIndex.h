@@ -1,6 +1,6 @@
 // The texts of one version of a file, for the line matching
-// (hosts/follow/LineMatcher.h): a table of its lines by hash, a leaner one of
-// how often each text occurs, and a tally of how often a few texts occur.
+// (hosts/follow/LineMatcher.h): a table of its lines by hash, and a leaner
+// one of its texts for counting.
 // Only the line matching uses these.
 //
 // No windows.h: this builds natively too.
@@ -12,8 +12,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <utility>
 #include <vector>
 
 #if defined(__i386__) && !defined(__SSE__)
@@ -195,143 +193,70 @@ struct CTextIndex
     }
 };
 
-// How many lines of one version each text has, to tell how many of them the
-// other version leaves without a copy, without keeping a record for each
-// line. Open addressing, each slot a text's hash but for its low 16 bits,
-// which hold the text's count. Two texts whose hashes agree in the other 48
-// bits are counted as one.
-class CLineCounts
+// The texts of the lines of a, to count how many of them b leaves without a
+// copy and to find the one line of b of a text that a holds once, without a
+// record for each line. Open addressing, a slot for each text: the high half
+// of its hash, and either the one line of a that holds it (its first copy
+// of b taken or not) or, for a text a holds more than once, its entry among
+// the repeated texts (a line that holds it, and the copies not yet taken).
+// A slot's text is told by its line's bytes, never by the hash alone.
+class CLineTally
 {
 public:
+    static const uint32_t kRepeated = 0x80000000u;
+    static const uint32_t kTaken = 0x40000000u;
+    static const uint32_t kValue = 0x3FFFFFFFu;  // a line, or a repeated text's entry
+
+    struct CRepeated
+    {
+        uint32_t nLine;
+        uint32_t nLeft;  // copies of a not yet taken by a line of b
+    };
+
+    // nLines below 2^30.
     void Size(uint32_t nLines)
     {
-        m_nSlots = nLines + nLines / 2 + 1;
+        m_nSlots = nLines + nLines / 4 + 1;
         m_table.assign(m_nSlots, 0);
     }
-    void Free() { std::vector<uint64_t>().swap(m_table); }
-    // Whether some text had more lines than a slot can count: the counts
-    // are then not whole.
-    bool Overflowed() const { return m_bOverflowed; }
+    std::vector<CRepeated>& Repeated() { return m_repeated; }
 
-    // Counts every line n in [0, nLines) that line(n, text) gives (bAdd), or
-    // has each take one copy of its text from those counted; hashed(n, hash,
-    // text) sees each line's hash, and may end the pass, false, with the
-    // lines that have been seen up to then (the count is then not whole).
-    // The number of lines that took a copy. The lines go in batches, their
-    // slots asked for ahead of the look-ups.
-    template <typename Line, typename Hashed>
-    uint32_t Pass(uint32_t nLines, bool bAdd, Line line, Hashed hashed)
+    // Each line n in [0, nLines) that line(n, text) gives, with its text's
+    // slot: visit(n, text, slot) sees the slot's value (0 when the text has
+    // none, and then may put one there), and false ends the pass. The lines
+    // go in batches, their slots asked for ahead of the look-ups.
+    template <typename Line, typename Visit>
+    void Pass(uint32_t nLines, Line line, Visit visit)
     {
-        const uint64_t kCount = 0xFFFF;
-        uint64_t keys[kBatch];
-        uint32_t slots[kBatch];
-        uint32_t nTaken = 0;
+        uint32_t highs[kBatch], slots[kBatch], which[kBatch];
+        CLineText texts[kBatch];
+        bool bGo = true;
         auto first = [&](uint32_t k, uint32_t n, uint64_t nHash, const CLineText& text) {
-            keys[k] = (nHash & ~kCount) == 0 ? kCount + 1 : nHash & ~kCount;
-            slots[k] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
+            highs[k] = static_cast<uint32_t>(nHash >> 32) | 1u;  // never 0: a free slot
+            slots[k] = static_cast<uint32_t>((uint64_t(static_cast<uint32_t>(nHash)) * m_nSlots) >> 32);
             Prefetch(&m_table[slots[k]]);
-            return hashed(n, nHash, text) && !m_bOverflowed;
+            which[k] = n;
+            texts[k] = text;
+            return bGo;
         };
         HashInBatches(nLines, line, first, [&](uint32_t nIn) {
-            for (uint32_t k = 0; k < nIn; ++k)
+            for (uint32_t k = 0; k < nIn && bGo; ++k)
             {
                 uint32_t nSlot = slots[k];
-                while (m_table[nSlot] != 0 && (m_table[nSlot] & ~kCount) != keys[k])
+                while (m_table[nSlot] != 0 && (m_table[nSlot] >> 32) != highs[k])
                     nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1;
-                uint64_t& nHere = m_table[nSlot];
-                if (!bAdd)
-                    nTaken += (nHere & kCount) != 0 ? (--nHere, 1) : 0;
-                else if ((nHere & kCount) == kCount)
-                    m_bOverflowed = true;
-                else
-                    nHere = keys[k] | ((nHere & kCount) + 1);
+                uint32_t nValue = static_cast<uint32_t>(m_table[nSlot]);
+                const bool bFree = m_table[nSlot] == 0;
+                bGo = visit(which[k], texts[k], bFree, nValue);
+                m_table[nSlot] = bFree && nValue == 0 ? 0 : uint64_t(highs[k]) << 32 | nValue;
             }
         });
-        return nTaken;
     }
 
 private:
     std::vector<uint64_t> m_table;
     uint32_t m_nSlots = 1;
-    bool m_bOverflowed = false;
+    std::vector<CRepeated> m_repeated;
 };
 
-// The texts of a few lines, found by hash and compared by bytes (text(n)
-// gives text n's bytes): how many lines of each side hold each, and the last
-// such line of b. Made for texts that differ: where two of them hold the
-// same bytes it stops at once, and only tells so (Repeated), as a table that
-// held every copy of one text would look through them all for each line.
-class CTextTally
-{
-public:
-    struct CCounts
-    {
-        uint32_t nLastB = kNoText;
-        uint16_t nA = 0;  // counts stop at 2: only "once" matters
-        uint16_t nB = 0;
-    };
-
-    CTextTally(size_t nTexts, std::function<CLineText(size_t)> text) : m_text(std::move(text))
-    {
-        m_nSlots = static_cast<uint32_t>(nTexts + nTexts / 2 + 1);
-        m_slots.assign(m_nSlots, 0);
-        m_hashes.resize(nTexts);
-        for (size_t n = 0; n < nTexts && !m_bRepeated; ++n)
-        {
-            const CLineText line = m_text(n);
-            m_hashes[n] = HashText(line);
-            uint32_t nSlot = SlotOf(m_hashes[n]);
-            for (; m_slots[nSlot] != 0; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
-            {
-                const size_t nOther = m_slots[nSlot] - 1;
-                if (m_hashes[nOther] == m_hashes[n] && SameText(line, m_text(nOther)))
-                    m_bRepeated = true;
-            }
-            m_slots[nSlot] = static_cast<uint32_t>(n + 1);
-            m_sieve[Sieve(m_hashes[n])] = true;
-        }
-        if (!m_bRepeated)
-            m_counts.resize(nTexts);
-    }
-
-    // Whether two of the texts hold the same bytes: nothing is counted then.
-    bool Repeated() const { return m_bRepeated; }
-
-    // Line nLine of a or b (bB), with this hash. True when a text counted
-    // has more than one line on that side now.
-    bool Count(uint64_t nHash, const CLineText& line, bool bB, uint32_t nLine)
-    {
-        if (m_bRepeated || !m_sieve[Sieve(nHash)])
-            return false;
-        for (uint32_t nSlot = SlotOf(nHash); m_slots[nSlot] != 0; nSlot = nSlot + 1 == m_nSlots ? 0 : nSlot + 1)
-        {
-            const size_t n = m_slots[nSlot] - 1;
-            if (m_hashes[n] != nHash || !SameText(line, m_text(n)))
-                continue;
-            CCounts& counts = m_counts[n];
-            uint16_t& nCount = bB ? counts.nB : counts.nA;
-            nCount = nCount < 2 ? static_cast<uint16_t>(nCount + 1) : nCount;
-            if (bB)
-                counts.nLastB = nLine;
-            return nCount > 1;
-        }
-        return false;
-    }
-    const CCounts& Counts(size_t n) const { return m_counts[n]; }
-    void Clear() { std::fill(m_counts.begin(), m_counts.end(), CCounts()); }
-
-private:
-    uint32_t SlotOf(uint64_t nHash) const { return static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32); }
-    // A bit for each text, by other bits of its hash: small enough to stay
-    // near, it turns away most lines without a look at the slots.
-    static size_t Sieve(uint64_t nHash) { return static_cast<size_t>(nHash >> 8) & 0x3FFFF; }
-
-    std::function<CLineText(size_t)> m_text;
-    std::vector<CCounts> m_counts;
-    std::vector<uint64_t> m_hashes;
-    std::vector<uint32_t> m_slots;  // a text's index plus one; 0 is free
-    uint32_t m_nSlots = 1;
-    bool m_bRepeated = false;
-    std::vector<bool> m_sieve = std::vector<bool>(0x40000, false);
-};
 }

@@ -71,7 +71,7 @@ class CNameSet
 public:
     explicit CNameSet(size_t nNames)
     {
-        m_nSlots = static_cast<uint32_t>(nNames + nNames / 2 + 1);
+        m_nSlots = static_cast<uint32_t>(nNames + nNames / 4 + 1);
         m_slots.assign(m_nSlots, 0);
     }
     size_t Count() const { return m_nCount; }
