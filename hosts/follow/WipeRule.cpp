@@ -1,5 +1,6 @@
 #include "hosts/follow/WipeRule.h"
 
+#include "hosts/follow/LineTextIndex.h"
 #include "hosts/lines/CommentRules.h"
 #include "hosts/lines/LineParts.h"
 
@@ -65,7 +66,9 @@ uint64_t HashName(const CLineWord& word)
     return nHash == 0 ? 2 : nHash;
 }
 
-// Names by hash, open addressing: each once, and whether it was found.
+// Names by hash, open addressing: each once, and whether it was found. The
+// names go in, or are looked up, in batches: their slots are asked for
+// ahead, as a large set's slots are far away for every name.
 class CNameSet
 {
 public:
@@ -74,39 +77,59 @@ public:
         m_nSlots = static_cast<uint32_t>(nNames + nNames / 4 + 1);
         m_slots.assign(m_nSlots, 0);
     }
-    size_t Count() const { return m_nCount; }
-    // Puts a name in (once).
-    void Add(uint64_t nHash)
+    // The names put in so far, and those found.
+    size_t Count()
     {
-        uint64_t& nSlot = Slot(nHash);
-        if (nSlot == 0)
-        {
-            nSlot = nHash;
-            ++m_nCount;
-        }
+        Flush();
+        return m_nCount;
     }
-    // Whether the name is in the set and was not found before.
-    bool Find(uint64_t nHash)
+    size_t Found()
     {
-        uint64_t& nSlot = Slot(nHash);
-        if (nSlot != nHash)
-            return false;
-        nSlot |= 1;
-        return true;
+        Flush();
+        return m_nFound;
+    }
+    // Puts a name in (once); or, bFind, marks it found when it is in and was
+    // not found before.
+    void Queue(uint64_t nHash, bool bFind)
+    {
+        m_bFind = bFind;
+        m_queued[m_nQueued] = nHash;
+        m_homes[m_nQueued] = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
+        linetext::Prefetch(&m_slots[m_homes[m_nQueued]]);
+        if (++m_nQueued == kBatch)
+            Flush();
     }
 
 private:
-    uint64_t& Slot(uint64_t nHash)
+    static const size_t kBatch = 16;
+
+    void Flush()
     {
-        uint32_t n = static_cast<uint32_t>(((nHash >> 32) * m_nSlots) >> 32);
-        while (m_slots[n] != 0 && (m_slots[n] & ~1ull) != nHash)
-            n = n + 1 == m_nSlots ? 0 : n + 1;
-        return m_slots[n];
+        for (size_t k = 0; k < m_nQueued; ++k)
+        {
+            const uint64_t nHash = m_queued[k];
+            uint32_t n = m_homes[k];
+            while (m_slots[n] != 0 && (m_slots[n] & ~1ull) != nHash)
+                n = n + 1 == m_nSlots ? 0 : n + 1;
+            uint64_t& nSlot = m_slots[n];
+            // A slot stays free: the look-ups end there. A full set takes no
+            // more names (its count then tells only that it is full).
+            if (!m_bFind && nSlot == 0 && m_nCount + 1 < m_nSlots)
+                nSlot = nHash, ++m_nCount;
+            else if (m_bFind && nSlot == nHash)
+                nSlot |= 1, ++m_nFound;
+        }
+        m_nQueued = 0;
     }
 
     std::vector<uint64_t> m_slots;
     uint32_t m_nSlots = 1;
     size_t m_nCount = 0;
+    size_t m_nFound = 0;
+    uint64_t m_queued[kBatch];
+    uint32_t m_homes[kBatch];
+    size_t m_nQueued = 0;
+    bool m_bFind = false;
 };
 }
 
@@ -143,7 +166,7 @@ bool CountRemovedNames(const CLineSequence& base, const CLineSequence& now, cons
         CNameSet gone(nUpper);
         for (size_t i = 0; i < nBase; ++i)
             if (matchOfA[i] == kNoLine)
-                counted(i, [&](uint64_t nHash) { gone.Add(nHash); });
+                counted(i, [&](uint64_t nHash) { gone.Queue(nHash, false); });
 
         // Each found in now, in any entry line: first in the lines that no
         // line of base is (where a changed line's names went), then in the
@@ -153,13 +176,13 @@ bool CountRemovedNames(const CLineSequence& base, const CLineSequence& now, cons
         for (uint32_t j : matchOfA)
             if (j != kNoLine)
                 isMatched[j] = true;
-        size_t nFound = 0;
-        for (int nRound = 0; nRound < 2 && nFound < gone.Count(); ++nRound)
-            for (size_t j = 0; j < nNow && nFound < gone.Count(); ++j)
+        const size_t nGone = gone.Count();
+        for (int nRound = 0; nRound < 2 && gone.Found() < nGone; ++nRound)
+            for (size_t j = 0; j < nNow && (j % 1024 != 0 || gone.Found() < nGone); ++j)
                 if (isMatched[j] == (nRound == 1))
                     ForEachName(now.Line(j), nullptr,
-                                [&](const CLineWord& word) { nFound += gone.Find(HashName(word)) ? 1 : 0; });
-        count.nRemoved = gone.Count() - nFound;
+                                [&](const CLineWord& word) { gone.Queue(HashName(word), true); });
+        count.nRemoved = nGone - gone.Found();
         if (count.nRemoved == 0)
             return true;
 
@@ -169,8 +192,7 @@ bool CountRemovedNames(const CLineSequence& base, const CLineSequence& now, cons
         CNameSet names(nEnough);
         for (size_t i = 0; i < nBase && names.Count() < nEnough; ++i)
             counted(i, [&](uint64_t nHash) {
-                if (names.Count() < nEnough)
-                    names.Add(nHash);
+                names.Queue(nHash, false);
             });
         count.nNames = names.Count();
         return true;
