@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <vector>
 
 namespace
@@ -16,7 +17,6 @@ const int kRefresh = ID_VIEW_REFRESH;
 const double kQuietSeconds = 0.300;
 const int kStepTimeoutMs = 600000;
 
-const char kWipePrefix[] = "The hosts file has been changed by another program, which removed ";
 const char kWipeKeptAs[] = "The file as it was has been kept as [";
 const char kLostPrefix[] = "The hosts file has been changed by another program; the list now shows its lines.\n";
 
@@ -41,30 +41,65 @@ struct CChange
     int nRowsTimes;       // the base's rows this many times...
     int nRowsMore;        // ...and this many more
     bool bChanges = true;  // with the user's changes on every 100th row
+    bool bEveryRow = false;  // ...or on every row: Select All, then Comment Selected
+    // A base of its own, with as many rows as the hosts file: a shell
+    // command, "%n" standing for the rows and "%o" for the file it makes.
+    const char* pszOwnBase = nullptr;
 };
 
-// Each new file starts with a line of its own, so that the list shows when it
-// has taken it in; the one-line change is that line, in place of the first.
+// The other program's changes, each made from the base by a shell command
+// and shown by its first row. Each new file starts with a line of its own,
+// so that the list shows when it has taken it in; the one-line change is that
+// line, in place of the first.
+const char kMakeOne[] = "{ printf '# bench: one line\\r\\n'; tail -n +2 %s; } > %o";
+const char kOne[] = "# bench: one line";
+const char kMakeEnds[] = "{ printf '# bench: top\\r\\n'; cat %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o";
+const char kEnds[] = "# bench: top";
+const char kMakeEntries[] = "{ printf '# bench: entries\\r\\n'; awk 'NR % 1000 == 0 { print; next } "
+                            "{ if (!sub(/127\\.0\\.0\\.1/, \"0.0.0.0\")) sub(/0\\.0\\.0\\.0/, \"127.0.0.1\"); print }' "
+                            "%s; } > %o";
+const char kEntries[] = "# bench: entries";
+const char kMakeReversed[] = "{ printf '# bench: reversed\\r\\n'; tac %s; } > %o";
+const char kReversed[] = "# bench: reversed";
+const char kMakeShuffled[] = "{ printf '# bench: shuffled\\r\\n'; shuf --random-source=%s %s; } > %o";
+const char kShuffled[] = "# bench: shuffled";
+
 const CChange kChanges[] = {
-    {"follow_one", "Follow: one line changed", "{ printf '# bench: one line\\r\\n'; tail -n +2 %s; } > %o",
-     "# bench: one line", 1, 0},
-    {"follow_ends", "Follow: a line added at the top and one at the end",
-     "{ printf '# bench: top\\r\\n'; cat %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o", "# bench: top", 1, 2},
-    {"follow_entries", "Follow: every entry changed, a line in 1,000 kept",
-     "{ printf '# bench: entries\\r\\n'; awk 'NR % 1000 == 0 { print; next } "
-     "{ if (!sub(/127\\.0\\.0\\.1/, \"0.0.0.0\")) sub(/0\\.0\\.0\\.0/, \"127.0.0.1\"); print }' %s; } > %o",
-     "# bench: entries", 1, 1},
-    {"follow_reversed", "Follow: the file reversed", "{ printf '# bench: reversed\\r\\n'; tac %s; } > %o",
-     "# bench: reversed", 1, 1},
-    {"follow_shuffled", "Follow: the file shuffled",
-     "{ printf '# bench: shuffled\\r\\n'; shuf --random-source=%s %s; } > %o", "# bench: shuffled", 1, 1},
+    {"follow_one", "Follow: one line changed", kMakeOne, kOne, 1, 0},
+    {"follow_ends", "Follow: a line added at the top and one at the end", kMakeEnds, kEnds, 1, 2},
+    {"follow_entries", "Follow: every entry changed, a line in 1,000 kept", kMakeEntries, kEntries, 1, 1},
+    {"follow_reversed", "Follow: the file reversed", kMakeReversed, kReversed, 1, 1},
+    {"follow_shuffled", "Follow: the file shuffled", kMakeShuffled, kShuffled, 1, 1},
     {"follow_twice", "Follow: the file twice, a line added at the top and one at the end",
      "{ printf '# bench: twice\\r\\n'; cat %s %s; printf '0.0.0.0 bench-end.example\\r\\n'; } > %o",
      "# bench: twice", 2, 2},
     {"follow_shuffled_clean", "Follow: the file shuffled, no unsaved changes",
      "{ printf '# bench: shuffled, clean\\r\\n'; shuf --random-source=%s %s; } > %o", "# bench: shuffled, clean", 1, 1,
      false},
+
+    // The same changes after the user commented every row (the rows that the
+    // file has commented stay as they are, all others are the changes).
+    {"all_one", "Follow, every row changed: one line changed", kMakeOne, kOne, 1, 0, true, true},
+    {"all_ends", "Follow, every row changed: a line added at the top and one at the end",
+     kMakeEnds, kEnds, 1, 2, true, true},
+    {"all_entries", "Follow, every row changed: every entry changed, a line in 1,000 kept",
+     kMakeEntries, kEntries, 1, 1, true, true},
+    {"all_reversed", "Follow, every row changed: the file reversed", kMakeReversed, kReversed, 1, 1, true, true},
+    {"all_shuffled", "Follow, every row changed: the file shuffled", kMakeShuffled, kShuffled, 1, 1, true, true},
+    // From a base of one line, as many times as the hosts file has rows:
+    // every other copy (the even-numbered lines) gets a name of its own, and
+    // the lines are shuffled under a first line of the new file's own.
+    {"all_repeated", "Follow, every row changed: one line a million times, shuffled, every other line changed",
+     "{ printf '# bench: repeated\\r\\n'; awk 'NR % 2 == 0 { printf \"0.0.0.0 ads%d.example\\r\\n\", NR; next } "
+     "{ print }' %s | shuf --random-source=%s; } > %o",
+     "# bench: repeated", 1, 1, true, true,
+     "awk 'BEGIN { for (n = 0; n < %n; ++n) printf \"0.0.0.0 ads.example\\r\\n\" }' > %o"},
 };
+
+bool StartsWith(const std::string& text, const char* pszStart)
+{
+    return text.compare(0, std::strlen(pszStart), pszStart) == 0;
+}
 
 std::string Replace(std::string text, const std::string& what, const std::string& with)
 {
@@ -95,10 +130,15 @@ private:
     // The hosts file becomes the named file (a copy of it, which takes its
     // place in one step).
     bool PutInPlace(const std::string& name);
-    // The list is loaded from the base again, and (bChanges) the user
-    // comments every 100th row; the rows that were not commented already are
-    // the changes.
-    bool StartFromBase(bool bChanges);
+    // The file a step starts from: the base, or its own.
+    static std::string BaseOf(const CChange& change)
+    {
+        return change.pszOwnBase ? std::string(change.pszKey) + "_base" : std::string("base");
+    }
+    // The list is loaded from the step's base, and (bChanges) the user
+    // comments every 100th row, or (bEveryRow) selects every row and
+    // comments it; the rows that were not commented already are the changes.
+    bool StartFromBase(const CChange& change);
     bool Step(const CChange& change);
     bool Commented(int nRow) const { return UiDriver::Cell(m_hList, nRow, 2) == "Commented"; }
 
@@ -121,9 +161,9 @@ bool CFollowBench::PutInPlace(const std::string& name)
                           "the hosts file could not be replaced by " + name);
 }
 
-bool CFollowBench::StartFromBase(bool bChanges)
+bool CFollowBench::StartFromBase(const CChange& change)
 {
-    if (!PutInPlace("base"))
+    if (!PutInPlace(BaseOf(change)))
         return false;
     ::SendMessageA(m_hMain, WM_COMMAND, kRefresh, 0);
     // Whatever the rename's notice starts finds the file as loaded.
@@ -131,16 +171,25 @@ bool CFollowBench::StartFromBase(bool bChanges)
     m_driver.Sync(m_hMain);
     if (!m_report.check(UiDriver::RowCount(m_hList) == m_nRows, "rows after Refresh"))
         return false;
-    if (!bChanges)
+    if (!change.bChanges)
         return true;
+    // The list does not redraw meanwhile: under Wine, redrawing each row it
+    // selects costs far more than the command.
     ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED;
     ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
     item.state = LVIS_SELECTED;
-    for (int nRow = 50; nRow < m_nRows; nRow += 100)
-        ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
+    if (change.bEveryRow)
+        ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    else
+        for (int nRow = 50; nRow < m_nRows; nRow += 100)
+            ::SendMessageA(m_hList, LVM_SETITEMSTATE, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
     ::SendMessageA(m_hList, WM_SETREDRAW, TRUE, 0);
+    if (change.bEveryRow &&
+        !m_report.check(::SendMessageA(m_hList, LVM_GETSELECTEDCOUNT, 0, 0) == m_nRows,
+                        std::string("not every row was selected before: ") + change.pszLabel))
+        return false;
     if (m_changed.empty())
     {
         for (int nRow = 50; nRow < m_nRows && m_changed.size() < 8; nRow += m_nRows / 8 / 100 * 100 + 100)
@@ -156,7 +205,7 @@ bool CFollowBench::StartFromBase(bool bChanges)
 
 bool CFollowBench::Step(const CChange& change)
 {
-    if (!StartFromBase(change.bChanges))
+    if (!StartFromBase(change))
         return false;
     const int nExpected = m_nRows * change.nRowsTimes + change.nRowsMore;
     double dStart = 0;
@@ -175,33 +224,38 @@ bool CFollowBench::Step(const CChange& change)
                  dShown - dStart - kQuietSeconds);
 
     // The user's changes: carried where their lines still are, and then no
-    // message; where every entry changed, the file as it was is kept in a
-    // backup (deleted here, so that the next run finds the backup folder as
-    // it was) and the changes on changed lines are counted as lost. A
+    // message; where every entry changed, the changes on changed lines are
+    // counted as lost, and as every host name is still there, it is no wipe:
+    // no backup, only the lost changes' box (a backup a wipe would make is
+    // deleted, so that the next run finds the backup folder as it was). A
     // failed check is recorded and the steps go on.
     std::vector<std::string> boxes = AnswerBoxes(m_driver, m_hMain);
     const std::string key = change.pszKey;
-    if (key == "follow_entries")
+    const std::string firstBox = boxes.empty() ? std::string() : boxes[0];
+    if (key == "follow_entries" || key == "all_entries" || key == "all_repeated")
     {
-        m_report.check(boxes.size() == 2 && boxes[0].compare(0, sizeof(kWipePrefix) - 1, kWipePrefix) == 0 &&
-                           boxes[1].compare(0, sizeof(kLostPrefix) - 1, kLostPrefix) == 0,
-                       "after every entry changed, not the wipe's and the lost changes' boxes but " +
-                           std::to_string(boxes.size()) + ": " + (boxes.empty() ? std::string() : boxes[0]));
+        m_report.check(boxes.size() == 1 && StartsWith(boxes[0], kLostPrefix),
+                       std::string("after: ") + change.pszLabel + ", not the lost changes' box alone but " +
+                           std::to_string(boxes.size()) + ": " + firstBox);
         return true;
     }
-    m_report.check(boxes.empty(), std::string("a message after: ") + change.pszLabel + ": " +
-                                      (boxes.empty() ? std::string() : boxes[0]));
+    m_report.check(boxes.empty(), std::string("a message after: ") + change.pszLabel + ": " + firstBox);
+    // The rows looked at, where their lines are now (the same in both
+    // groups of steps); a shuffled file's rows are not looked at.
+    const std::string kind = key.substr(key.find('_') + 1);
+    if (!change.bChanges || kind.compare(0, 8, "shuffled") == 0)
+        return true;
     int nLost = 0;
-    for (int nRow : change.bChanges ? m_changed : std::vector<int>())
+    for (int nRow : m_changed)
     {
-        bool bCarried = true;
-        if (key == "follow_one")
+        bool bCarried = false;
+        if (kind == "one")
             bCarried = Commented(nRow);
-        else if (key == "follow_ends")
+        else if (kind == "ends")
             bCarried = Commented(nRow + 1);
-        else if (key == "follow_reversed")
+        else if (kind == "reversed")
             bCarried = Commented(m_nRows - nRow);
-        else if (key == "follow_twice")
+        else if (kind == "twice")
             bCarried = Commented(nRow + 1) || Commented(nRow + 1 + m_nRows);
         nLost += bCarried ? 0 : 1;
     }
@@ -220,7 +274,12 @@ bool CFollowBench::Run()
         return false;
     std::string make = "cp '" + UnixPath(m_hosts) + "' " + Quoted("base");
     for (const CChange& change : kChanges)
-        make += " && " + Replace(Replace(change.pszMake, "%s", Quoted("base")), "%o", Quoted(change.pszKey));
+    {
+        if (change.pszOwnBase)
+            make += " && " + Replace(Replace(change.pszOwnBase, "%n", std::to_string(m_nRows)), "%o",
+                                     Quoted(BaseOf(change)));
+        make += " && " + Replace(Replace(change.pszMake, "%s", Quoted(BaseOf(change))), "%o", Quoted(change.pszKey));
+    }
     bool bDone = m_report.check(RunUnixCommand(make) == 0, "the changed files could not be made");
     for (size_t n = 0; bDone && n < sizeof(kChanges) / sizeof(kChanges[0]); ++n)
         bDone = Step(kChanges[n]);
@@ -230,6 +289,9 @@ bool CFollowBench::Run()
         ::SendMessageA(m_hMain, WM_COMMAND, kRefresh, 0);
         ::Sleep(500);
         m_driver.Sync(m_hMain);
+        // The steps after these count on the rows of the hosts file itself.
+        bDone = m_report.check(UiDriver::RowCount(m_hList) == m_nRows, "rows once the hosts file was put back") &&
+                bDone;
     }
     RunUnixCommand("rm -rf '" + m_unixFolder + "'");
     return bDone;

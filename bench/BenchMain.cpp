@@ -5,13 +5,15 @@
 // is on the screen.
 //
 //   tarnwick_bench --generate N FILE      writes a benchmark hosts file of N lines
-//   tarnwick_bench (--lines N | --file FILE) [--runs R] [--backups B] [--results TSV]
+//   tarnwick_bench (--lines N | --file FILE) [--runs R] [--backups B] [--results TSV] [--follow-only]
 //
 // The second form puts the file (generated in memory for --lines) in place
 // of the prefix's hosts file, fills the backup folder with B extra files
 // (1,000 by default), runs R sessions of the main window (5 by default) and
-// prints a markdown table of medians and spreads. Everything it changes is
-// put back at the end. Exit status 1 when any step did not do what it must.
+// prints a markdown table of medians and spreads. With --follow-only a
+// session times only start-up, Refresh and following another program's
+// changes, then closes the window. Everything it changes is put back at the
+// end. Exit status 1 when any step did not do what it must.
 #include "BenchFollow.h"
 #include "BenchResults.h"
 #include "CheckEntriesBench.h"
@@ -236,7 +238,28 @@ struct CSession
     int nRows;       // rows the file gives
     int nBackups;    // files in the backup folder
     bool bFirstRun;  // also times selecting with the list redrawing
+    bool bFollowOnly;  // start-up, Refresh and the follow steps only
 };
+
+// Close: Escape, No to the question, until DoModal has returned; timed when
+// bTimed.
+bool CloseWindow(UiDriver& driver, HWND hMain, const std::atomic<double>& endTime, bool bTimed)
+{
+    double dStart = Seconds();
+    driver.Command(hMain, IDCANCEL);
+    MessageBoxSeen ask = WaitForBox(driver);
+    double dNo = Seconds();
+    Check(ask.text == kAskSave, "closing asked: " + ask.text);
+    driver.Command(ask.hWnd, IDNO);
+    if (!Check(WaitUntil([&] { return endTime.load() > 0; }), "the main window did not close"))
+        return false;
+    if (!bTimed)
+        return true;
+    g_results.Add("close", "Close with every row (Escape to DoModal returned)", endTime.load() - dStart);
+    SampleMemory();
+    g_results.Add("close_empty", "- of which No to DoModal returned", endTime.load() - dNo);
+    return true;
+}
 
 // One session of the main window: every step timed once. False when a step
 // failed; the window is then closed by RunModal.
@@ -263,22 +286,25 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
 
     // The restore dialog over the backup folder, then Close.
     double dStart = Seconds();
-    driver.Command(hMain, kRestore);
-    HWND hRestore = nullptr;
-    if (!Check(WaitUntil([&] { return (hRestore = FindDialog(driver, kRestoreCaption, false)) != nullptr; }),
-               "the restore dialog did not open"))
-        return false;
-    HWND hBackups = ::GetDlgItem(hRestore, kBackupList);
-    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hBackups) == session.nBackups; }),
-               "the restore dialog never listed " + std::to_string(session.nBackups) + " backups"))
-        return false;
-    Paint(hRestore);
-    g_results.Add("restore", "Restore dialog open (" + std::to_string(session.nBackups) + " backups)",
-                  Seconds() - dStart);
-    SampleMemory();
-    driver.Command(hRestore, IDCANCEL);
-    if (!Check(WaitUntil([&] { return !::IsWindow(hRestore); }), "Close left the restore dialog open"))
-        return false;
+    if (!session.bFollowOnly)
+    {
+        driver.Command(hMain, kRestore);
+        HWND hRestore = nullptr;
+        if (!Check(WaitUntil([&] { return (hRestore = FindDialog(driver, kRestoreCaption, false)) != nullptr; }),
+                   "the restore dialog did not open"))
+            return false;
+        HWND hBackups = ::GetDlgItem(hRestore, kBackupList);
+        if (!Check(WaitUntil([&] { return UiDriver::RowCount(hBackups) == session.nBackups; }),
+                   "the restore dialog never listed " + std::to_string(session.nBackups) + " backups"))
+            return false;
+        Paint(hRestore);
+        g_results.Add("restore", "Restore dialog open (" + std::to_string(session.nBackups) + " backups)",
+                      Seconds() - dStart);
+        SampleMemory();
+        driver.Command(hRestore, IDCANCEL);
+        if (!Check(WaitUntil([&] { return !::IsWindow(hRestore); }), "Close left the restore dialog open"))
+            return false;
+    }
 
     // Refresh.
     dStart = Seconds();
@@ -321,6 +347,8 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     g_sampler.TakeRecentPeak();
     if (!TimeFollowing(driver, hMain, hList, nRows, {follow, Check}))
         return false;
+    if (session.bFollowOnly)
+        return CloseWindow(driver, hMain, endTime, false);
 
     // Find a text that no row holds: one full round of the rows, from the
     // Find dialog's Find Next to the not-found box.
@@ -438,19 +466,7 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
     int nPerPage = static_cast<int>(::SendMessageA(hList, LVM_GETCOUNTPERPAGE, 0, 0));
     Check(nTop <= nRows && nRows < nTop + nPerPage, "the added row is not in view");
 
-    // Close: Escape, No to the question, until DoModal has returned.
-    dStart = Seconds();
-    driver.Command(hMain, IDCANCEL);
-    MessageBoxSeen ask = WaitForBox(driver);
-    double dNo = Seconds();
-    Check(ask.text == kAskSave, "closing asked: " + ask.text);
-    driver.Command(ask.hWnd, IDNO);
-    if (!Check(WaitUntil([&] { return endTime.load() > 0; }), "the main window did not close"))
-        return false;
-    g_results.Add("close", "Close with every row (Escape to DoModal returned)", endTime.load() - dStart);
-    SampleMemory();
-    g_results.Add("close_empty", "- of which No to DoModal returned", endTime.load() - dNo);
-    return true;
+    return CloseWindow(driver, hMain, endTime, true);
 }
 
 // Extra files in the backup folder, named as the program names its copies.
@@ -508,7 +524,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: tarnwick_bench --generate LINES FILE\n"
-                 "       tarnwick_bench (--lines LINES | --file FILE) [--runs N] [--backups N] [--results TSV]\n");
+                 "       tarnwick_bench (--lines LINES | --file FILE) [--runs N] [--backups N] [--results TSV]"
+                 " [--follow-only]\n");
     return 2;
 }
 }
@@ -522,6 +539,7 @@ int main(int argc, char** argv)
     int nBackups = 1000;
     std::string source;
     const char* pszResults = nullptr;
+    bool bFollowOnly = false;
     for (int n = 1; n < argc; ++n)
     {
         std::string arg = argv[n];
@@ -529,6 +547,11 @@ int main(int argc, char** argv)
         {
             int nGenerate = std::atoi(argv[n + 1]);
             return nGenerate > 0 && WriteBenchHostsFile(argv[n + 2], nGenerate) ? 0 : 1;
+        }
+        if (arg == "--follow-only")
+        {
+            bFollowOnly = true;
+            continue;
         }
         if (n + 1 >= argc)
             return Usage();
@@ -586,7 +609,7 @@ int main(int argc, char** argv)
     ReadHostsLines(hostsPath.c_str(), [&nRows](const CString&) { ++nRows; });
 
     std::vector<std::string> backups = MakeBackups(nBackups);
-    CSession session{nRows, CountFiles(BackupFolderPath()), true};
+    CSession session{nRows, CountFiles(BackupFolderPath()), true, bFollowOnly};
     g_results.Declare("floor", "Read and scan, no window (floor)");
     g_dStartPrivateMB = start.dPrivateMB;
     g_sampler.Start();
@@ -617,9 +640,10 @@ int main(int argc, char** argv)
     CMemory afterWindows = ProcessMemory();
 
     // The floor: the same file read and scanned into memory, with no window.
-    // It runs last, so that its copy of the lines is not in the windows' peak.
+    // It runs last, so that its copy of the lines is not in the windows' peak;
+    // not with --follow-only.
     ::CopyFileA(source.c_str(), hostsPath.c_str(), FALSE);
-    for (int nRun = 0; nRun < nRuns; ++nRun)
+    for (int nRun = 0; nRun < (bFollowOnly ? 0 : nRuns); ++nRun)
     {
         std::vector<CString> lines;
         double dStart = Seconds();

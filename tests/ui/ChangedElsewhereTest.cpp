@@ -62,7 +62,7 @@ TEST_F(ChangedElsewhereTest, ASaveCarriesTheUsersChangesOntoWhatAnotherProgramWr
 
 TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDoesNotHappen)
 {
-    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n");
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n");
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         {
             CEndSession endSession(hMain);
@@ -78,16 +78,17 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
         }
         {
             // Another program changed the line the user changed: that change
-            // is gone, the other one is carried onto their lines.
+            // is gone, the other one is carried onto their lines. (One name
+            // of three went: no wipe.)
             UiDriver::Select(hList, {1});
             driver.Command(hMain, IDC_COMMENT_SELECTED);
             driver.Sync(hMain);
-            SetHosts("127.0.0.1 a2\r\n127.0.0.1 b\r\n");
+            SetHosts("127.0.0.1 a2\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n");
             MessageBoxSeen box = driver.WaitForMessageBox();
             EXPECT_TRUE(StartsWith(box.text, "The hosts file has been changed by another program;")) << box.text;
             driver.Answer(box, IDOK);
             driver.Sync(hMain);
-            EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a2", "# 127.0.0.1 b"}), Texts(hList));
+            EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a2", "# 127.0.0.1 b", "127.0.0.1 c"}), Texts(hList));
             EXPECT_EQ(1, m_pDlg->m_bModified);
         }
         {
@@ -110,7 +111,7 @@ TEST_F(ChangedElsewhereTest, LoggingOffAsksAboutUnsavedRowsAndStaysWhenTheSaveDo
             EXPECT_EQ(TRUE, endSession.Answer());
             EXPECT_EQ(0, m_pDlg->m_bModified);
         }
-        EXPECT_EQ("127.0.0.1 a2\r\n# 127.0.0.1 b\r\n", ReadBytes(SystemHostsPath()));
+        EXPECT_EQ("127.0.0.1 a2\r\n# 127.0.0.1 b\r\n127.0.0.1 c\r\n", ReadBytes(SystemHostsPath()));
         driver.Key(hMain, VK_ESCAPE);
         EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
     });
