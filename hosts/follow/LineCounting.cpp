@@ -13,7 +13,10 @@ namespace linetext
 // left without a match is needed: counting each text's copies tells, with
 // one table of the texts instead of a record for each line, and no pairing.
 // False, with nothing changed, where the rules must run: a wanted line's
-// text twice on a side, or two texts whose hashes agree in the table.
+// text twice on a side, or a line of b whose hash agrees in the table with a
+// wanted line's but not its bytes. Texts no wanted line holds are told
+// apart by their hash alone (its high half, in the run of slots of its low
+// half): a clash there shifts only the count.
 bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
 {
     if (m_nA >= CLineTally::kValue)
@@ -42,7 +45,7 @@ bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
         text = LineA(n);
         return true;
     };
-    tally.Pass(m_nA, lineA, [&](uint32_t i, const CLineText& text, bool bFree, uint32_t& nValue) {
+    tally.Pass(m_nA, lineA, [&](uint32_t i, const CLineText&, bool bFree, uint32_t& nValue) {
         if (bFree)
         {
             nValue = i + 1;
@@ -50,17 +53,16 @@ bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
         }
         if (nValue & CLineTally::kRepeated)
         {
-            CLineTally::CRepeated& entry = repeated[nValue & CLineTally::kValue];
-            if (isWanted[i] || !SameText(text, LineA(entry.nLine)))
+            if (isWanted[i])
                 return rules();
-            ++entry.nLeft;
+            ++repeated[nValue & CLineTally::kValue].nLeft;
             return true;
         }
         const uint32_t nOther = (nValue & CLineTally::kValue) - 1;
-        if (isWanted[i] || isWanted[nOther] || !SameText(text, LineA(nOther)))
+        if (isWanted[i] || isWanted[nOther])
             return rules();
         nValue = CLineTally::kRepeated | static_cast<uint32_t>(repeated.size());
-        repeated.push_back(CLineTally::CRepeated{nOther, 2});
+        repeated.push_back(CLineTally::CRepeated{2});
         return true;
     });
 
@@ -80,14 +82,12 @@ bool CLineMatcher::CountOnly(bool bWalked, uint32_t nLeftA)
             if (nValue & CLineTally::kRepeated)
             {
                 CLineTally::CRepeated& entry = repeated[nValue & CLineTally::kValue];
-                if (!SameText(text, LineA(entry.nLine)))
-                    return rules();
                 if (entry.nLeft > 0)
                     --entry.nLeft, ++nTaken;
                 return true;
             }
             const uint32_t i = (nValue & CLineTally::kValue) - 1;
-            if (!SameText(text, LineA(i)))
+            if (isWanted[i] && !SameText(text, LineA(i)))
                 return rules();
             if (nValue & CLineTally::kTaken)
                 return isWanted[i] ? rules() : true;

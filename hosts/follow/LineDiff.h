@@ -40,7 +40,7 @@
 // left without a match. Memory: while lines are hashed 25 bytes a line of a
 // and 4 a line of b, then 20 a line of a and 4 a line of b, besides the
 // result (4 a line of a); where only the count of what is left is needed
-// (see CMatchRequest::pWanted), 10 bytes a line of a and 8 a text of a that
+// (see CMatchRequest::pWanted), 10 bytes a line of a and 4 a text of a that
 // repeats, besides the result. However many lines share a text, each table
 // holds the text once.
 //

@@ -198,8 +198,9 @@ struct CTextIndex
 // record for each line. Open addressing, a slot for each text: the high half
 // of its hash, and either the one line of a that holds it (its first copy
 // of b taken or not) or, for a text a holds more than once, its entry among
-// the repeated texts (a line that holds it, and the copies not yet taken).
-// A slot's text is told by its line's bytes, never by the hash alone.
+// the repeated texts (the copies not yet taken).
+// The counting (LineCounting.cpp) compares a slot's line's bytes where a
+// wanted line is concerned.
 class CLineTally
 {
 public:
@@ -209,7 +210,6 @@ public:
 
     struct CRepeated
     {
-        uint32_t nLine;
         uint32_t nLeft;  // copies of a not yet taken by a line of b
     };
 
