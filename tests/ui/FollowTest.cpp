@@ -140,11 +140,11 @@ TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
         // When the other program made every change of the user's, nothing
         // is lost and the list is the file again.
         Select(driver, hMain, hList, {4}, IDC_COMMENT_SELECTED);
-        WriteFromOutside("10.0.0.1 vpn.example\n# 127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n# 127.0.0.1 e\n"
+        WriteFromOutside("# theirs\n10.0.0.1 vpn.example\n# 127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n# 127.0.0.1 e\n"
                          "0.0.0.0 added.example\r\n");
         EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList,
-                                          {"10.0.0.1 vpn.example", "# 127.0.0.1 a", "127.0.0.1 b2", "# 127.0.0.1 d",
-                                           "# 127.0.0.1 e", "0.0.0.0 added.example"}));
+                                          {"# theirs", "10.0.0.1 vpn.example", "# 127.0.0.1 a", "127.0.0.1 b2",
+                                           "# 127.0.0.1 d", "# 127.0.0.1 e", "0.0.0.0 added.example"}));
         driver.Sync(hMain);
         EXPECT_TRUE(driver.NoMessageBox());
         EXPECT_EQ(0, m_pDlg->m_bModified);
