@@ -39,6 +39,10 @@ public:
     void SetRedraw(BOOL bRedraw) { SendMessage(WM_SETREDRAW, bRedraw); }
     // nItem -1: every row.
     BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    UINT GetItemState(int nItem, UINT nMask) const
+    {
+        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), nMask));
+    }
 
     // Selects (or deselects) every row at once; the focused row stays. The
     // list's redraw is off meanwhile: Wine's list repaints row by row

@@ -39,11 +39,10 @@ BOOL CWnd::OnWndMsg(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     const AFX_MSGMAP_ENTRY* pEntry = nullptr;
     if (nMsg == WM_COMMAND)
     {
-        // Menu items (code 0), accelerators (1) and button clicks (BN_CLICKED, 0).
+        // Menu items (code 0), accelerators (1) and button clicks (BN_CLICKED,
+        // 0) as commands; other notifications by their code (ON_CONTROL).
         UINT nCode = HIWORD(wParam);
-        if (nCode != 0 && nCode != 1)
-            return FALSE;
-        pEntry = FindEntry(WM_COMMAND, 0, LOWORD(wParam));
+        pEntry = FindEntry(WM_COMMAND, nCode == 1 ? 0 : nCode, LOWORD(wParam));
     }
     else if (nMsg == WM_NOTIFY)
     {

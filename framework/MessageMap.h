@@ -64,6 +64,10 @@ protected:                                              \
 #define ON_COMMAND(id, memberFxn) \
     {WM_COMMAND, 0, static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn), nullptr},
 
+// void memberFxn() for a control's notification in WM_COMMAND (EN_CHANGE).
+#define ON_CONTROL(code, id, memberFxn) \
+    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), AfxSig_vv, static_cast<AFX_PMSG>(&ThisClass::memberFxn), nullptr},
+
 #define ON_NOTIFY(code, id, memberFxn)                                                   \
     {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), AfxSig_notify,           \
      AFX_PMSG_CAST(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), nullptr},

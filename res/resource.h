@@ -8,6 +8,7 @@
 #define IDD_RESTORE 133
 #define IDD_SECTIONS 134
 #define IDD_CHECK_ENTRIES 135
+#define IDD_EDIT_LINE 136
 
 // Icon and menu; the menu's keys are an accelerator table of the menu's id
 #define IDR_MAINFRAME 128
@@ -46,6 +47,10 @@
 #define IDC_GO_TO_PROBLEM 1019
 #define IDC_SELECT_PROBLEM_ROWS 1020
 
+// The Edit Line dialog.
+#define IDC_LINE_TEXT 1021
+#define IDC_LINE_PROBLEM 1022
+
 // Menu commands
 #define ID_FILE_EXIT 32771
 #define ID_FILE_SAVE_CHANGES 32772
@@ -63,6 +68,10 @@
 #define ID_EDIT_SELECT_ALL 32784
 #define ID_EDIT_SECTIONS 32785
 #define ID_EDIT_CHECK_ENTRIES 32786
+#define ID_EDIT_EDIT_LINE 32787
+#define ID_EDIT_DELETE_LINES 32788
+#define ID_EDIT_UNDO 32789
+#define ID_EDIT_REDO 32790
 
 // The framework's help command
 #define ID_HELP 57670

@@ -6,6 +6,7 @@
 #include "hosts/disk/Locations.h"
 #include "hosts/disk/SaveFile.h"
 #include "hosts/lines/CommentRules.h"
+#include "hosts/lines/LineScan.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include "ui/EntryDlg.h"
@@ -30,20 +31,11 @@ const char kRestoreLoading[] =
 const UINT MB_NOTE = MB_ICONINFORMATION;
 const UINT MB_ERROR = MB_ICONERROR;
 
-// A new entry is one line of the file: a line feed or carriage return would
-// split it, a Ctrl-Z would end the file for the next load. Every control
-// character but tab becomes a space. Byte by byte: no byte below 0x20 is
-// ever part of a longer character, in UTF-8 or in an ANSI code page (the
-// second bytes of double-byte characters are 0x40 and above), whereas
-// stepping through UTF-8 text by the ANSI code page's characters would take
-// a line feed after a byte like 0x81 for the second half of a character.
+// A new entry is one line of the file (hosts/lines/LineScan.h).
 CString OneLine(CString text)
 {
     const int nLength = text.GetLength();
-    char* p = text.GetBuffer(nLength);
-    for (int n = 0; n < nLength; ++n)
-        if (p[n] > 0 && p[n] < 0x20 && p[n] != '\t')
-            p[n] = ' ';
+    MakeOneHostsLine(text.GetBuffer(nLength), static_cast<size_t>(nLength));
     text.ReleaseBuffer(nLength);
     return text;
 }
@@ -74,6 +66,11 @@ BEGIN_MESSAGE_MAP(CMainDlg, CIconDialog)
     ON_COMMAND(ID_FILE_RESTORE, OnRestore)
     ON_COMMAND(ID_FILE_SAVE_CHANGES, OnSaveChanges)
     ON_COMMAND(ID_FILE_EXIT, OnCancel)
+    ON_COMMAND(ID_EDIT_UNDO, OnUndo)
+    ON_COMMAND(ID_EDIT_REDO, OnRedo)
+    ON_COMMAND(ID_EDIT_EDIT_LINE, OnEditLine)
+    ON_COMMAND(ID_EDIT_DELETE_LINES, OnDeleteLines)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
     ON_COMMAND(ID_EDIT_FIND, OnFind)
     ON_COMMAND(ID_EDIT_FIND_NEXT, OnFindNext)
     ON_COMMAND(ID_EDIT_FIND_PREVIOUS, OnFindPrevious)
@@ -226,6 +223,8 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
     const int nRows = GetRowCount();
     const bool bAll = nRows > 0 && m_list.GetSelectedCount() == nRows;
     bool bStored = true;
+    bool bAny = false;
+    m_entries.BeginStep();
     int nRow = bAll ? 0 : m_list.GetNextItem(-1, LVNI_SELECTED);
     while (nRow >= 0 && nRow < nRows)
     {
@@ -234,10 +233,16 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
         bStored = bCommented ? m_entries.Comment(nRow, &bChanged) : m_entries.Uncomment(nRow, &bChanged);
         if (!bStored)
             break;
-        if (bChanged)
-            m_bModified = 1;
+        bAny = bAny || bChanged;
         nRow = nNext;
     }
+    // One step; without memory for it, not done at all.
+    if (bStored)
+        m_entries.EndStep();
+    else
+        m_entries.CancelStep();
+    if (bStored && bAny)
+        m_bModified = 1;
     ShowRows();
     if (!bStored)
         MessageBox(kOutOfMemory, nullptr, MB_ERROR);
@@ -260,7 +265,9 @@ bool CMainDlg::AddEntry(CString entry, CString target)
         CWaitCursor wait;
         CString line;
         line.Format("%s %s", OneLine(target).c_str(), OneLine(entry).c_str());
+        m_entries.BeginStep();
         nRow = AddLine(line);
+        m_entries.EndStep();
         if (nRow >= 0)
             m_list.EnsureVisible(nRow, FALSE);
     }
@@ -342,8 +349,9 @@ CSaveCommand::Result CMainDlg::SaveChanges()
     if (result == CSaveCommand::Saved)
     {
         // The file now holds the rows: what changes from here on is new.
-        m_bModified = 0;
-        m_entries.MarkSaved();
+        // Without memory for that, the rows stay marked: a save writes
+        // them again as they are.
+        m_bModified = m_entries.MarkSaved() ? 0 : 1;
     }
     return result;
 }

@@ -11,6 +11,7 @@
 #include "framework/CListCtrl.h"
 #include "hosts/document/EntryList.h"
 #include "ui/CheckEntriesDlg.h"
+#include "ui/EditCommands.h"
 #include "ui/FindController.h"
 #include "ui/HostsFollower.h"
 #include "ui/IconDialog.h"
@@ -87,6 +88,15 @@ protected:
     void OnProductHomePage();
     void OnContactUs();
     // The Edit menu.
+    void OnUndo() { m_edits.Undo(); }
+    void OnRedo() { m_edits.Redo(); }
+    void OnEditLine() { m_edits.EditLine(RowsCodePage()); }
+    void OnDeleteLines() { m_edits.DeleteLines(); }
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM)
+    {
+        m_edits.UpdateMenu(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    }
     void OnFind() { m_find.OnFind(); }
     void OnFindNext() { m_find.Search(true); }
     void OnFindPrevious() { m_find.Search(false); }
@@ -118,4 +128,6 @@ private:
     CHostsFollower m_follower{*this, m_entries, m_bModified, [this](bool bFollowed) { ShowLoadedRows(bFollowed); }};
     // The Find dialog and the window's keys.
     CFindController m_find{*this, m_list, m_entries};
+    // Edit Line, Delete Lines, Undo and Redo.
+    CEditCommands m_edits{*this, m_list, m_entries, m_bModified};
 };

@@ -93,12 +93,24 @@ void CSectionsDlg::SwitchSelected(bool bOn)
     bool bChanged = false;
     {
         CWaitCursor wait;
+        // Each press is one step; without memory for it, not done at all.
+        m_entries.BeginStep();
         for (int nSection = m_list.GetNextItem(-1, LVNI_SELECTED); nSection >= 0 && bStored;
              nSection = m_list.GetNextItem(nSection, LVNI_SELECTED))
         {
             bool bSectionChanged = false;
             bStored = m_sections.Switch(m_entries, nSection, bOn, &bSectionChanged);
             bChanged = bChanged || bSectionChanged;
+        }
+        if (bStored)
+        {
+            m_entries.EndStep();
+        }
+        else
+        {
+            m_entries.CancelStep();
+            bChanged = false;
+            m_sections.Find(m_entries);  // the counts as the rows are again
         }
     }
     if (bChanged)

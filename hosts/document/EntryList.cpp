@@ -15,10 +15,6 @@ size_t CEntryList::s_nReadLimitForTesting = static_cast<size_t>(-1);
 
 namespace
 {
-// What ends every line the program adds.
-const char kHostsLineEnd[] = "\r\n";
-const size_t kHostsLineEndLength = sizeof(kHostsLineEnd) - 1;
-
 // Added rows' texts go into blocks of this size or larger.
 const size_t kBlock = 256 * 1024;
 // Positions are 32-bit.
@@ -31,18 +27,18 @@ CEntryList::~CEntryList() = default;
 
 void CEntryList::Empty()
 {
-    std::vector<std::unique_ptr<Row[]>>().swap(m_pages);
+    std::vector<CStoredRow>().swap(m_rows);
+    std::vector<Line>().swap(m_lines);
     std::vector<Block>().swap(m_blocks);
     std::vector<uintptr_t>().swap(m_slots);
-    m_nRows = 0;
-    m_nFileRows = 0;
-    m_nSavedRows = 0;
-    m_bSavedAsRead = true;
-    std::vector<std::unique_ptr<Row[]>>().swap(m_savedPages);
+    m_history.Clear();
+    m_pFile = "";
+    m_nFilePosition = 0;
     m_nFileSize = 0;
     m_nTextStart = 0;
     m_nTextEnd = 0;
     m_nStored = 0;
+    m_nFileBlock = static_cast<size_t>(-1);
     m_bUtf8 = false;
     m_bAscii = true;
     m_bLoadFailed = false;
@@ -50,7 +46,7 @@ void CEntryList::Empty()
 
 CEntryList::Text CEntryList::GetText(int nRow) const
 {
-    const Row& row = RowAt(nRow);
+    const CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
     return Text{kCommentMark, row.Marked() ? kCommentMarkLength : 0, TextOf(row), row.Length()};
 }
 
@@ -62,22 +58,21 @@ CString CEntryList::GetTextString(int nRow) const
     return result;
 }
 
-bool CEntryList::AddRow(const Row& row)
+bool CEntryList::RoomForRows(size_t nCount)
 {
-    if (static_cast<size_t>(m_nRows) >= s_nRowLimitForTesting || m_nRows == 0x7FFFFFFF)
+    const size_t nWanted = m_rows.size() + nCount;
+    if (nWanted > s_nRowLimitForTesting || nWanted > 0x7FFFFFFF)
         return false;
-    if ((m_nRows & (kPageRows - 1)) == 0 && static_cast<size_t>(m_nRows >> kPageShift) == m_pages.size())
+    if (nWanted <= m_rows.capacity())
+        return true;
+    try
     {
-        try
-        {
-            m_pages.emplace_back(new Row[kPageRows]);
-        }
-        catch (const std::bad_alloc&)
-        {
-            return false;
-        }
+        m_rows.reserve(std::max(nWanted, m_rows.capacity() + m_rows.capacity() / 2));
     }
-    RowAt(m_nRows++) = row;
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
     return true;
 }
 
@@ -107,7 +102,7 @@ bool CEntryList::AddBlock(std::unique_ptr<char[]> pData, size_t nSize, size_t nU
 bool CEntryList::Reserve(size_t nLength)
 {
     // The file's block is never written to.
-    if (m_blocks.size() > (m_nFileSize ? 1u : 0u))
+    if (!m_blocks.empty() && m_blocks.size() - 1 != m_nFileBlock)
     {
         const Block& tail = m_blocks.back();
         if (tail.nSize - tail.nUsed >= nLength)
@@ -127,51 +122,42 @@ size_t CEntryList::Store(const char* pch, size_t nLength)
     return nPosition;
 }
 
-bool CEntryList::Append(const char* pch, size_t nLength)
+bool CEntryList::InsertRow(int nAt, const char* pch, size_t nLength)
 {
     // The text may be a row's own: a new block does not move it, since no
     // block ever moves.
-    if (nLength > kMaxLength || !Reserve(nLength))
+    if (nLength > CStoredRow::kMaxLength || !Reserve(nLength) || !RoomForRows(1))
         return false;
-    Row row;
-    row.Set(Store(pch, nLength), nLength, false, false, ::IsCommented(pch, nLength));
-    return AddRow(row);  // without a row, the bytes stay behind unused
-}
-
-bool CEntryList::KeepSaved(int nRow)
-{
-    if (m_bSavedAsRead || nRow >= m_nSavedRows)
-        return true;
-    size_t nPage = static_cast<size_t>(nRow) >> kPageShift;
-    if (m_savedPages[nPage])
-        return true;
-    m_savedPages[nPage].reset(new (std::nothrow) Row[kPageRows]);
-    if (!m_savedPages[nPage])
+    CStoredRow row;
+    row.Set(Store(pch, nLength), nLength, false, ::IsCommented(pch, nLength));  // without a row, the bytes stay unused
+    row.nLine = CStoredRow::kNoLine;
+    const uint32_t nIndex = static_cast<uint32_t>(nAt);
+    if (!m_history.RecordInsertion(&nIndex, &row, 1))
         return false;
-    std::memcpy(m_savedPages[nPage].get(), m_pages[nPage].get(), sizeof(Row) * kPageRows);
+    m_rows.insert(m_rows.begin() + nAt, row);  // within the room made
     return true;
 }
 
 bool CEntryList::Comment(int nRow, bool* pbChanged)
 {
-    Row& row = RowAt(nRow);
+    CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
     *pbChanged = false;
     if (row.Commented())
         return true;
-    if (!KeepSaved(nRow))
+    if (!RecordChange(nRow))
         return false;
-    row.Set(row.nPosition, row.Length(), row.Trimmed(), true, true);
+    row.Set(row.nPosition, row.Length(), true, true);
     *pbChanged = true;
     return true;
 }
 
 bool CEntryList::Uncomment(int nRow, bool* pbChanged)
 {
-    Row& row = RowAt(nRow);
+    CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
     *pbChanged = false;
     if (!row.Commented())
         return true;
-    if (!KeepSaved(nRow))
+    if (!RecordChange(nRow))
         return false;
     *pbChanged = true;
     // Without its first character, then without the white space after it.
@@ -185,101 +171,115 @@ bool CEntryList::Uncomment(int nRow, bool* pbChanged)
     else
         nSkip = UncommentedStart(pText, row.Length());
     size_t nLength = row.Length() - nSkip;
-    row.Set(row.nPosition + nSkip, nLength, row.Trimmed() || nSkip > 0, false,
-            ::IsCommented(pText + nSkip, nLength));
+    row.Set(row.nPosition + nSkip, nLength, false, ::IsCommented(pText + nSkip, nLength));
     return true;
 }
 
-void CEntryList::MarkSaved()
+bool CEntryList::SetText(int nRow, const char* pch, size_t nLength)
 {
-    m_bSavedAsRead = false;
-    m_nSavedRows = m_nRows;
-    m_savedPages.clear();
-    m_savedPages.resize(m_pages.size());
+    if (nLength > CStoredRow::kMaxLength || !Reserve(nLength) || !RecordChange(nRow))
+        return false;
+    m_rows[static_cast<size_t>(nRow)].Set(Store(pch, nLength), nLength, false, ::IsCommented(pch, nLength));
+    return true;
 }
 
-CEntryList::Row CEntryList::SavedRow(int nRow) const
+bool CEntryList::RemoveRows(const std::vector<uint32_t>& rows)
 {
-    if (m_bSavedAsRead)
+    if (rows.empty())
+        return true;
+    std::vector<CStoredRow> taken;
+    CStoredRow* pTaken = nullptr;
+    if (m_history.IsOpen())
     {
-        const Row& row = RowAt(nRow);
-        if (!row.Marked() && !row.Trimmed())
-            return row;
-        size_t nStart = LineStart(nRow, row);
-        size_t nLength = row.End() - nStart;
-        Row saved;
-        saved.Set(nStart, nLength, false, false, ::IsCommented(At(nStart), nLength));
-        return saved;
+        pTaken = m_history.RecordRemoval(rows.data(), rows.size());
+        if (!pTaken)
+            return false;
     }
-    const std::unique_ptr<Row[]>& pPage = m_savedPages[static_cast<size_t>(nRow) >> kPageShift];
-    return pPage ? pPage[nRow & (kPageRows - 1)] : RowAt(nRow);
+    RemoveAt(m_rows, rows.data(), rows.size(), pTaken);
+    return true;
 }
 
-CEntryList::Text CEntryList::GetSavedText(int nRow) const
+bool CEntryList::PlaceLastRows(const std::vector<uint32_t>& at)
 {
-    Row saved = SavedRow(nRow);
-    return Text{kCommentMark, saved.Marked() ? kCommentMarkLength : 0, TextOf(saved), saved.Length()};
+    // Taken off the end, then put in where they go: the room is there.
+    const size_t nCount = at.size();
+    if (nCount == 0)
+        return true;
+    try
+    {
+        std::vector<CStoredRow> last(m_rows.end() - static_cast<std::ptrdiff_t>(nCount), m_rows.end());
+        m_rows.resize(m_rows.size() - nCount);
+        InsertAt(m_rows, at.data(), last.data(), nCount);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    return true;
+}
+
+bool CEntryList::IsLineText(const CStoredRow& row) const
+{
+    if (row.nLine == CStoredRow::kNoLine)
+        return false;
+    const Line& line = m_lines[row.nLine];
+    return !row.Marked() && row.nPosition == line.nPosition && row.Length() == line.nLength;
+}
+
+CEntryList::Text CEntryList::GetSavedText(int nLine) const
+{
+    const Line& line = m_lines[static_cast<size_t>(nLine)];
+    return Text{kCommentMark, 0, At(line.nPosition), line.nLength};
 }
 
 bool CEntryList::IsChanged(int nRow) const
 {
-    if (nRow >= m_nSavedRows)
+    const CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
+    if (row.nLine == CStoredRow::kNoLine)
         return true;
-    const Row& row = RowAt(nRow);
-    if (m_bSavedAsRead && !row.Marked() && !row.Trimmed())
+    if (IsLineText(row))
         return false;
-    Row saved = SavedRow(nRow);
-    if (saved.nPosition == row.nPosition && saved.nBits == row.nBits)
-        return false;
-    // Commented and uncommented again, a row may hold its old text anew:
-    // "# a" uncommented and commented is "# a" once more.
-    size_t nSavedMark = saved.Marked() ? kCommentMarkLength : 0;
-    size_t nMark = row.Marked() ? kCommentMarkLength : 0;
-    if (saved.Length() + nSavedMark != row.Length() + nMark)
+    // Commented and uncommented again, or edited back, a row may hold its
+    // line's text anew: "# a" uncommented and commented is "# a" once more.
+    const Line& line = m_lines[row.nLine];
+    const size_t nMark = row.Marked() ? kCommentMarkLength : 0;
+    if (line.nLength != row.Length() + nMark)
         return true;
-    // Both end where the line's text ended; only their starts can differ.
-    const char* pSaved = TextOf(saved);
-    size_t nSavedBytes = saved.Length();
-    if (nMark > nSavedMark)
-    {
-        // The mark now stands where the saved text had bytes of its own.
-        return std::memcmp(pSaved, kCommentMark, kCommentMarkLength) != 0 ||
-               std::memcmp(pSaved + kCommentMarkLength, TextOf(row), row.Length()) != 0;
-    }
-    if (nSavedMark > nMark)
-        return std::memcmp(TextOf(row), kCommentMark, kCommentMarkLength) != 0 ||
-               std::memcmp(TextOf(row) + kCommentMarkLength, pSaved, nSavedBytes) != 0;
-    return std::memcmp(pSaved, TextOf(row), nSavedBytes) != 0;
+    const char* pLine = At(line.nPosition);
+    return std::memcmp(pLine, kCommentMark, nMark) != 0 || std::memcmp(pLine + nMark, TextOf(row), row.Length()) != 0;
 }
 
 bool CEntryList::HasChanges() const
 {
-    if (m_nRows > m_nSavedRows)
+    if (m_rows.size() != m_lines.size())
         return true;
-    for (int nRow = 0; nRow < m_nRows; ++nRow)
-        if (IsChanged(nRow))
+    for (size_t n = 0; n < m_rows.size(); ++n)
+        if (m_rows[n].nLine != n || IsChanged(static_cast<int>(n)))
             return true;
     return false;
 }
 
-CEntryList::Change CEntryList::GetChange(int nRow) const
+bool CEntryList::GetChange(int nRow, Change& change) const
 {
-    // What is left of the saved text ends where it ended.
-    Row saved = SavedRow(nRow);
-    const Row& row = RowAt(nRow);
-    size_t nSaved = saved.Length() + (saved.Marked() ? kCommentMarkLength : 0);
-    return Change{nSaved - row.Length(), row.Marked()};
+    // What is left of the line's text ends where it ended.
+    const CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
+    if (row.nLine == CStoredRow::kNoLine)
+        return false;
+    const Line& line = m_lines[row.nLine];
+    if (row.nPosition < line.nPosition || row.End() != line.nPosition + line.nLength)
+        return false;
+    change = Change{row.nPosition - line.nPosition, row.Marked()};
+    return true;
 }
 
 void CEntryList::ApplyChange(int nRow, const Change& change)
 {
     // A row as loaded is its line's text, unmarked.
-    Row& row = RowAt(nRow);
+    CStoredRow& row = m_rows[static_cast<size_t>(nRow)];
     size_t nDrop = change.nDrop < row.Length() ? change.nDrop : row.Length();
     size_t nLength = row.Length() - nDrop;
     const char* pText = TextOf(row) + nDrop;
-    row.Set(row.nPosition + nDrop, nLength, row.Trimmed() || nDrop > 0, change.bMarked,
-            change.bMarked || ::IsCommented(pText, nLength));
+    row.Set(row.nPosition + nDrop, nLength, change.bMarked, change.bMarked || ::IsCommented(pText, nLength));
 }
 
 bool CEntryList::AppendCopy(const CEntryList& other, int nRow, const char* pch, size_t nLength)
@@ -294,8 +294,8 @@ bool CEntryList::AppendCopy(const CEntryList& other, int nRow, const char* pch, 
         return false;
     if (text.nMark)
     {
-        Row& row = RowAt(m_nRows - 1);
-        row.Set(row.nPosition, row.Length(), false, true, true);
+        CStoredRow& row = m_rows.back();
+        row.Set(row.nPosition, row.Length(), true, true);
     }
     return true;
 }
@@ -381,132 +381,79 @@ CEntryList::LoadResult CEntryList::LoadWhole(std::FILE* pFile, CContentDigest* p
     return loaded;
 }
 
-bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
+bool CEntryList::TakeFile(std::unique_ptr<char[]> pData, size_t nSize)
 {
-    // The bytes are kept even when no line is in them (blank lines, a
-    // Ctrl-Z tail): a save writes them back.
     const char* pBase = pData.get();
     if (nSize > 0)
     {
         if (!AddBlock(std::move(pData), nSize, nSize))
             return false;
-        m_nFileSize = nSize;
+        m_nFileBlock = m_blocks.size() - 1;
+        m_nFilePosition = m_blocks.back().nPosition;
+        m_pFile = pBase;
     }
+    else
+    {
+        m_nFileBlock = static_cast<size_t>(-1);
+        m_nFilePosition = 0;
+        m_pFile = "";
+    }
+    m_nFileSize = nSize;
+    return true;
+}
+
+bool CEntryList::BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize)
+{
+    // The bytes are kept even when no line is in them (blank lines, a
+    // Ctrl-Z tail): a save writes them back.
+    const char* pBase = pData.get();
+    if (!TakeFile(std::move(pData), nSize))
+        return false;
     const TextEncoding encoding = ClassifyText(pBase, nSize);
     m_bUtf8 = encoding == TextEncoding::utf8;
     m_bAscii = encoding == TextEncoding::ascii;
     m_nTextStart = HostsTextStart(pBase, nSize);
     m_nTextEnd = HostsTextEnd(pBase, nSize);
     bool bStored = true;
-    ScanHostsLineRanges(pBase, nSize, [&](size_t nStart, size_t nLength) {
-        if (!bStored)
-            return;
-        Row row;
-        row.Set(nStart, nLength, false, false, ::IsCommented(pBase + nStart, nLength));
-        bStored = nLength <= kMaxLength && AddRow(row);
-    });
-    m_nFileRows = m_nRows;
-    m_nSavedRows = m_nRows;
-    return bStored;
-}
-
-size_t CEntryList::LineStart(int nRow, const Row& row) const
-{
-    // A row's text is what is left of its line's text, which still ends
-    // where it ended; so the reading rules find where it started, from the
-    // end of the row before.
-    if (!row.Trimmed())
-        return row.nPosition;
-    const char* pFile = At(0);
-    return nRow == 0 ? FirstHostsLineStart(pFile, m_nTextStart, m_nTextEnd)
-                     : NextHostsLineStart(pFile, m_nTextEnd, RowAt(nRow - 1).End());
-}
-
-bool CEntryList::FollowsBlankLine(int nRow) const
-{
-    if (nRow <= 0 || nRow > m_nFileRows || nRow >= m_nRows)
-        return false;
-    // Between the line feed that ends the row before and where this row's
-    // line starts lies only white space: a line feed there ends a line that
-    // held nothing else. The first added row follows whatever comes after
-    // the file's last line (blank lines, or white space that a save ends
-    // with a line end before the row).
-    const char* pFile = At(0);
-    const size_t nPrevious = RowAt(nRow - 1).End();
-    const size_t nStart = nRow < m_nFileRows ? LineStart(nRow, RowAt(nRow)) : m_nTextEnd;
-    const void* pLf = std::memchr(pFile + nPrevious, '\n', nStart - nPrevious);
-    if (!pLf)
-        return false;
-    const char* pAfter = static_cast<const char*>(pLf) + 1;
-    const size_t nRest = static_cast<size_t>(pFile + nStart - pAfter);
-    return nRow < m_nFileRows ? std::memchr(pAfter, '\n', nRest) != nullptr : nRest > 0;
-}
-
-void CEntryList::ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const
-{
-    Pieces(false, sink);
-}
-
-void CEntryList::ForEachSavedPiece(const std::function<bool(const char*, size_t)>& sink) const
-{
-    Pieces(true, sink);
-}
-
-void CEntryList::Pieces(bool bSaved, const std::function<bool(const char*, size_t)>& sink) const
-{
-    // The rows as they are, or as the file held them: the first
-    // m_nSavedRows rows as they were at the last load or save.
-    const int nRows = bSaved ? m_nSavedRows : m_nRows;
-    auto rowAt = [&](int nRow) { return bSaved ? SavedRow(nRow) : RowAt(nRow); };
-    const char* pFile = m_nFileSize ? At(0) : "";
-    size_t nDone = 0;  // the file's bytes before this are given out or replaced
-    auto put = [&sink](const char* pch, size_t nLength) { return nLength == 0 || sink(pch, nLength); };
-    for (int nRow = 0; nRow < m_nFileRows; ++nRow)
+    try
     {
-        // A row as read is part of a run of the file's bytes. A changed one
-        // ends the run where its line's text started; its new text is the
-        // mark, if any, and the rest of the old text, which is where the
-        // next run starts.
-        const Row row = rowAt(nRow);
-        if (!row.Marked() && !row.Trimmed())
-            continue;
-        if (!put(pFile + nDone, LineStart(nRow, row) - nDone) ||
-            (row.Marked() && !put(kCommentMark, kCommentMarkLength)))
-            return;
-        nDone = row.nPosition;
+        ScanHostsLineRanges(pBase, nSize, [&](size_t nStart, size_t nLength) {
+            if (nLength > CStoredRow::kMaxLength || m_lines.size() >= s_nRowLimitForTesting)
+                bStored = false;
+            if (bStored)
+                m_lines.push_back(Line{static_cast<uint32_t>(m_nFilePosition + nStart), static_cast<uint32_t>(nLength)});
+        });
+        if (!bStored || m_lines.size() > 0x7FFFFFFF)
+            return false;
+        m_rows.resize(m_lines.size());
     }
-    if (m_nFileRows < nRows)
+    catch (const std::bad_alloc&)
     {
-        if (!put(pFile + nDone, m_nTextEnd - nDone))
-            return;
-        nDone = m_nTextEnd;
-        if (m_nTextEnd > m_nTextStart && pFile[m_nTextEnd - 1] != '\n' && !put(kHostsLineEnd, kHostsLineEndLength))
-            return;
-        for (int nRow = m_nFileRows; nRow < nRows; ++nRow)
-        {
-            const Row row = rowAt(nRow);
-            if ((row.Marked() && !put(kCommentMark, kCommentMarkLength)) || !put(TextOf(row), row.Length()) ||
-                !put(kHostsLineEnd, kHostsLineEndLength))
-                return;
-        }
+        return false;
     }
-    put(pFile + nDone, m_nFileSize - nDone);
+    for (size_t n = 0; n < m_lines.size(); ++n)
+    {
+        const char* pText = At(m_lines[n].nPosition);
+        m_rows[n].Set(m_lines[n].nPosition, m_lines[n].nLength, false, ::IsCommented(pText, m_lines[n].nLength));
+        m_rows[n].nLine = static_cast<uint32_t>(n);
+    }
+    return true;
 }
 
 int CEntryList::FindRowByText(const char* pszText, bool bMatchCase, bool bDown, int nFrom) const
 {
     const CTextMatch match(pszText, bMatchCase, m_bUtf8);
-    if (match.IsEmpty() || m_nRows == 0)
+    if (match.IsEmpty() || GetCount() == 0)
         return -1;
-    if (nFrom < -1 || nFrom >= m_nRows)
+    if (nFrom < -1 || nFrom >= GetCount())
         nFrom = -1;
     int nRow = nFrom;
-    for (int nTried = 0; nTried < m_nRows; ++nTried)
+    for (int nTried = 0; nTried < GetCount(); ++nTried)
     {
         if (bDown)
-            nRow = nRow + 1 == m_nRows ? 0 : nRow + 1;
+            nRow = nRow + 1 == GetCount() ? 0 : nRow + 1;
         else
-            nRow = nRow <= 0 ? m_nRows - 1 : nRow - 1;
+            nRow = nRow <= 0 ? GetCount() - 1 : nRow - 1;
         Text text = GetText(nRow);
         if (match.FoundIn(text.pchMark, text.nMark, text.pch, text.nLength))
             return nRow;

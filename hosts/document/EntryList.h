@@ -1,21 +1,27 @@
 // The entry list: the rows of the main window, which are the program's
-// document. Each row is one line text in file order and whether it is
-// commented out; its number is its position plus one.
+// document. Each row is one line text and whether it is commented out; its
+// number is its position plus one.
 //
-// The list also keeps every byte of the loaded file that no row shows (line
-// ends, blank lines, indentation, what follows a NUL or a Ctrl-Z, a
-// byte-order mark), so that a save writes the file back as it was read,
-// changed only where the user changed a row (see ForEachPiece).
+// The list also keeps every byte of the file as last loaded or saved that
+// no row shows (line ends, blank lines, indentation, what follows a NUL or a
+// Ctrl-Z, a byte-order mark), so that a save writes the file back as it was,
+// changed only where the user changed a row (see ForEachPiece). Each row
+// knows which of that file's lines it is, if any: rows are edited, removed
+// and put in anywhere, and a save still finds what was around each line.
 //
-// Made for a million rows: the loaded file's bytes stay as read in one block
-// and each row is a small fixed record pointing into them, so nothing is
-// allocated per row. A row's text is always a run of those bytes, with the
-// comment mark "# " in front when the row was commented here: commenting
-// sets a flag, uncommenting moves the start of the run, so neither moves or
-// copies any text. Added rows keep their texts in blocks of their own.
+// Made for a million rows: the file's bytes stay as read in one block and
+// each row is a small fixed record pointing into them, so nothing is
+// allocated per row. A row's text is always one run of stored bytes, with
+// the comment mark "# " in front when the row was commented here:
+// commenting sets a flag, uncommenting moves the start of the run, so
+// neither moves or copies any text. New texts are kept in blocks of their
+// own, and no block moves or goes while the list holds its file.
+//
+// Every change made between BeginStep and EndStep is one step of the
+// history (hosts/document/RowHistory.h), which Undo takes back.
 //
 // Texts are in the loaded file's encoding (IsUtf8): UTF-8 when the file's
-// bytes are UTF-8 (hosts/lines/Utf8Text.h), the ANSI code page otherwise. Added
+// bytes are UTF-8 (hosts/lines/Utf8Text.h), the ANSI code page otherwise. New
 // texts must be in that encoding too, so that the file stays in one.
 //
 // No windows.h: this builds natively too. Failures to get memory come back as
@@ -24,6 +30,8 @@
 
 #include "framework/CString.h"
 #include "hosts/document/ContentDigest.h"
+#include "hosts/document/RowHistory.h"
+#include "hosts/document/StoredRow.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -54,7 +62,7 @@ public:
         size_t nLength;
     };
 
-    int GetCount() const { return m_nRows; }
+    int GetCount() const { return static_cast<int>(m_rows.size()); }
     // Whether the loaded file is UTF-8 text (and so every row's text), as
     // decided when it was loaded; false for an empty list.
     bool IsUtf8() const { return m_bUtf8; }
@@ -68,27 +76,48 @@ public:
     }
     Text GetText(int nRow) const;
     CString GetTextString(int nRow) const;
-    bool IsCommented(int nRow) const { return RowAt(nRow).Commented(); }
+    bool IsCommented(int nRow) const { return m_rows[static_cast<size_t>(nRow)].Commented(); }
 
     // Appends a row; false when there is no memory for it.
-    bool Append(const char* pch, size_t nLength);
+    bool Append(const char* pch, size_t nLength) { return InsertRow(GetCount(), pch, nLength); }
     bool Append(const CString& text) { return Append(text.c_str(), static_cast<size_t>(text.GetLength())); }
+    // Puts in a row before row nAt (GetCount(): after the last).
+    bool InsertRow(int nAt, const char* pch, size_t nLength);
     // "# " in front of a row that is not commented. *pbChanged tells whether
     // the row was changed. Neither moves any text; false, with the row
-    // unchanged, only when there is no memory to remember what a row saved
-    // a moment ago held.
+    // unchanged, only when there is no memory for the step's record.
     bool Comment(int nRow, bool* pbChanged);
     // A commented row without its first character and the white space after
     // it.
     bool Uncomment(int nRow, bool* pbChanged);
+    // Gives a row another text; its status is that of the text, as at a load.
+    bool SetText(int nRow, const char* pch, size_t nLength);
+    // Takes out the rows at the ascending indices.
+    bool RemoveRows(const std::vector<uint32_t>& rows);
+
+    // The history. A step is open from BeginStep to EndStep, which keeps it
+    // when it changed any row. CancelStep puts back what the open step did,
+    // for a command that could not be done whole.
+    void BeginStep() { m_history.Begin(); }
+    void EndStep() { m_history.End(); }
+    void CancelStep() { m_history.Cancel(m_rows); }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    // False when there is nothing to undo (redo), or no memory to put rows
+    // back; pick gets the rows to select.
+    bool Undo(CRowHistory::Pick& pick) { return m_history.Undo(m_rows, pick); }
+    bool Redo(CRowHistory::Pick& pick) { return m_history.Redo(m_rows, pick); }
+    size_t GetHistorySize() const { return m_history.GetMemorySize(); }
+
     void Empty();
     void Swap(CEntryList& other) { std::swap(*this, other); }
-    // Bytes held for texts: the loaded file's and the added rows'.
+    // Bytes held for texts: the file's and the new texts'.
     size_t GetStoreSize() const { return m_nStored; }
     // Whether a blank or all-white line lies between the row before nRow and
-    // nRow in the file as a save writes it. Such lines are no rows; added
-    // rows follow the file's last line and the blank lines after it, and
-    // nothing before the first row counts.
+    // nRow in the file as a save writes it. Such lines are no rows; rows the
+    // file does not hold go right after the line before them, or, after the
+    // file's last line, after the blank lines that follow it; nothing before
+    // the first row counts.
     bool FollowsBlankLine(int nRow) const;
 
     enum LoadResult
@@ -104,7 +133,8 @@ public:
     // memory leaves the list marked as not holding the file's lines
     // (LoadFailed). pDigest gets the digest of the
     // bytes read (left alone when the file could not be opened). With
-    // pUnless, a file whose bytes have that digest is only read.
+    // pUnless, a file whose bytes have that digest is only read. The
+    // history is cleared: the rows are another file's.
     LoadResult Load(const char* pszPath, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
     LoadResult Load(std::FILE* pFile, CContentDigest* pDigest = nullptr, const CContentDigest* pUnless = nullptr);
     // Whether the last load into this list failed part-way or for want of
@@ -114,39 +144,50 @@ public:
     bool LoadFailed() const { return m_bLoadFailed; }
 
     // The bytes of the file as a save writes it, in order and in pieces,
-    // until the sink returns false. Each row the user did not change comes
-    // out as it was read, with everything between it and the next row; a
-    // changed row's new text takes the place of its old text, and what was
-    // around it stays. Added rows, each ended with CR LF, go after the file's
-    // last line and the blank lines after it (with a CR LF first when that
-    // line had none), before a Ctrl-Z and whatever follows it.
+    // until the sink returns false. Each line of the file as last loaded or
+    // saved that a row still is and the user did not change comes out as it
+    // was, with everything between it and the next; a changed row's new text
+    // takes the place of its old text, and what was around it stays; the
+    // line of a row removed goes whole, its indentation, text and line end,
+    // and the blank lines around it stay. A row the file does not hold goes
+    // where it stands, right after the line before it, ended with that
+    // line's line end (CR LF where it has none); after the file's last line
+    // such rows follow the blank lines after it (with a CR LF first when
+    // that line had none), before a Ctrl-Z and whatever follows it.
     void ForEachPiece(const std::function<bool(const char*, size_t)>& sink) const;
     // The same for the file as it was when last loaded or saved: the bytes
     // it held then, which the list still holds.
     void ForEachSavedPiece(const std::function<bool(const char*, size_t)>& sink) const;
 
-    // What the file held when the rows were last loaded or saved, and what
-    // the user has changed since: rows commented or uncommented, and rows
-    // added after the first GetSavedCount().
+    // The file as last loaded or saved, and what the user has changed since.
     //
-    // The rows are what the file now holds (after a save).
-    void MarkSaved();
-    int GetSavedCount() const { return m_nSavedRows; }
-    // A row's text as the file held it (nRow < GetSavedCount()).
-    Text GetSavedText(int nRow) const;
-    // Whether a row's text differs from that, or the row was added.
+    // The rows are what the file now holds (after a save): the list keeps
+    // those bytes, and numbers the lines anew, in the history too. False,
+    // with the list as it was, without memory for them.
+    bool MarkSaved();
+    // The file's lines then.
+    int GetSavedCount() const { return static_cast<int>(m_lines.size()); }
+    Text GetSavedText(int nLine) const;
+    // Which of those lines a row is, or -1 when the file did not hold it.
+    int GetLine(int nRow) const
+    {
+        const uint32_t nLine = m_rows[static_cast<size_t>(nRow)].nLine;
+        return nLine == CStoredRow::kNoLine ? -1 : static_cast<int>(nLine);
+    }
+    // Whether a row's text differs from its line's, or it has none.
     bool IsChanged(int nRow) const;
-    // Whether any row is changed or added: false when the rows are exactly
-    // what the file holds.
+    // Whether the rows differ from the file's lines in any way: false when
+    // they are exactly what the file holds.
     bool HasChanges() const;
-    // A change is always the saved text without its first nDrop bytes, with
-    // or without the comment mark in front.
+    // A change made by commenting and uncommenting only: the line's text
+    // without its first nDrop bytes, with or without the comment mark in
+    // front. False for any other change (an edit).
     struct Change
     {
         size_t nDrop;
         bool bMarked;
     };
-    Change GetChange(int nRow) const;
+    bool GetChange(int nRow, Change& change) const;
     // Makes the same change to a row as loaded, whose text is what the
     // change was made on.
     void ApplyChange(int nRow, const Change& change);
@@ -154,6 +195,9 @@ public:
     // of the text after its mark (the same text in another encoding);
     // false without memory.
     bool AppendCopy(const CEntryList& other, int nRow, const char* pch = nullptr, size_t nLength = 0);
+    // Moves the last at.size() rows to the ascending indices at of the
+    // result, the others keeping their order; false without memory.
+    bool PlaceLastRows(const std::vector<uint32_t>& at);
 
     // The first row from nStart whose number ("Sr No") is the wanted digits
     // (bPartial: begins with them), then with bWrap the rows before nStart;
@@ -176,33 +220,43 @@ public:
     static size_t s_nReadLimitForTesting;
 
 private:
-    // A row in 8 bytes: where its text starts in the store and, in one word,
-    // its length and three flags: the comment mark goes in front of it
-    // (marked), it no longer starts where its line's text started in the
-    // file (trimmed: uncommenting dropped the start), and its status.
-    struct Row
+    // A line of the file as last loaded or saved: where its text is in the
+    // file's block.
+    struct Line
     {
         uint32_t nPosition;
-        uint32_t nBits;
-
-        size_t Length() const { return nBits & kMaxLength; }
-        bool Trimmed() const { return (nBits >> 29) & 1; }
-        bool Marked() const { return (nBits >> 30) & 1; }
-        bool Commented() const { return (nBits >> 31) != 0; }
-        size_t End() const { return nPosition + Length(); }
-        void Set(size_t nNewPosition, size_t nLength, bool bTrimmed, bool bMarked, bool bCommented)
-        {
-            nPosition = static_cast<uint32_t>(nNewPosition);
-            nBits = static_cast<uint32_t>(nLength) | static_cast<uint32_t>(bTrimmed) << 29 |
-                    static_cast<uint32_t>(bMarked) << 30 | static_cast<uint32_t>(bCommented) << 31;
-        }
+        uint32_t nLength;
     };
-    static const uint32_t kMaxLength = (1u << 29) - 1;
+    // What a save writes for the rows, and where each row's text goes in it
+    // (onRow, with the row and the offset of its text).
+    void Pieces(const std::function<bool(const char*, size_t)>& sink,
+                const std::function<void(size_t, size_t)>& onRow) const;
+    // Where line nLine's line starts in the file (its indentation, after the
+    // blank lines before it), and where it ends (after its line feed).
+    size_t LineStart(size_t nLine) const;
+    size_t LineEnd(size_t nLine) const;
+    // Whether blank lines lie before one of the lines after nAfter (-1: from
+    // the first) up to nLast, or after the last line when nLast is the count.
+    bool BlankBefore(long long nAfter, size_t nLast) const;
+    bool IsLineText(const CStoredRow& row) const;
+    // The stored bytes at a position of the store's space.
+    char* At(size_t nPosition) const
+    {
+        return reinterpret_cast<char*>(m_slots[nPosition >> kSlotShift] + nPosition);
+    }
+    char* TextOf(const CStoredRow& row) const { return At(row.nPosition); }
+    // The file's bytes from an offset.
+    const char* FileAt(size_t nOffset) const { return m_pFile + nOffset; }
+    size_t LineOffset(size_t nLine) const { return m_lines[nLine].nPosition - m_nFilePosition; }
+    // Room in the rows for nCount more; false without memory or past the
+    // limit.
+    bool RoomForRows(size_t nCount);
+    // Records a row's text before it changes, in the open step.
+    bool RecordChange(int nRow) { return m_history.RecordChange(static_cast<uint32_t>(nRow), m_rows[static_cast<size_t>(nRow)]); }
 
     // The store's blocks lie side by side in one space of 32-bit positions,
     // each from the start of a slot of 64 KiB, so that a position finds its
-    // bytes through the slot table without a search. The loaded file's
-    // bytes are the first block, from position 0.
+    // bytes through the slot table without a search.
     struct Block
     {
         std::unique_ptr<char[]> pData;
@@ -211,30 +265,6 @@ private:
         size_t nPosition;  // of its first byte
     };
     static const int kSlotShift = 16;
-    static const int kPageShift = 14;  // rows are kept in pages of 16,384 records
-    static const int kPageRows = 1 << kPageShift;
-
-    Row& RowAt(int nRow) { return m_pages[static_cast<size_t>(nRow) >> kPageShift][nRow & (kPageRows - 1)]; }
-    const Row& RowAt(int nRow) const
-    {
-        return m_pages[static_cast<size_t>(nRow) >> kPageShift][nRow & (kPageRows - 1)];
-    }
-    char* At(size_t nPosition) const
-    {
-        return reinterpret_cast<char*>(m_slots[nPosition >> kSlotShift] + nPosition);
-    }
-    char* TextOf(const Row& row) const { return At(row.nPosition); }
-    // Where the text of file row nRow started in the file, before any
-    // uncommenting dropped part of it.
-    size_t LineStart(int nRow, const Row& row) const;
-    // The row as the file held it when last loaded or saved.
-    Row SavedRow(int nRow) const;
-    // The file's bytes with the rows as they are, or as they were saved.
-    void Pieces(bool bSaved, const std::function<bool(const char*, size_t)>& sink) const;
-    // Keeps what the row's page held at the last save before it changes;
-    // false without memory.
-    bool KeepSaved(int nRow);
-    bool AddRow(const Row& row);
     // Adds a block of nSize bytes after the others; false without memory or
     // positions.
     bool AddBlock(std::unique_ptr<char[]> pData, size_t nSize, size_t nUsed);
@@ -242,23 +272,25 @@ private:
     bool Reserve(size_t nLength);
     // Stores bytes at the end of the store (Reserve first); their position.
     size_t Store(const char* pch, size_t nLength);
+    // Takes a file's bytes as the file the rows are lines of.
+    bool TakeFile(std::unique_ptr<char[]> pData, size_t nSize);
     bool BuildFromBuffer(std::unique_ptr<char[]> pData, size_t nSize);
     LoadResult LoadWhole(std::FILE* pFile, CContentDigest* pDigest, const CContentDigest* pUnless);
 
-    std::vector<std::unique_ptr<Row[]>> m_pages;
+    std::vector<CStoredRow> m_rows;
+    std::vector<Line> m_lines;  // of the file as last loaded or saved
     std::vector<Block> m_blocks;
     std::vector<uintptr_t> m_slots;  // per slot: its block's address less the block's position
-    int m_nRows = 0;
-    int m_nFileRows = 0;       // the rows read from the file come first
-    int m_nSavedRows = 0;      // rows the file held when last loaded or saved
-    // Until the first save the file holds the rows as read; after it, the
-    // rows as saved: those of a page changed since are kept here.
-    bool m_bSavedAsRead = true;
-    std::vector<std::unique_ptr<Row[]>> m_savedPages;
-    size_t m_nFileSize = 0;    // the loaded file's bytes, the first block
+    CRowHistory m_history;
+    // The file as last loaded or saved: its bytes, from this position of
+    // the store.
+    const char* m_pFile = "";
+    size_t m_nFilePosition = 0;
+    size_t m_nFileSize = 0;
     size_t m_nTextStart = 0;   // where its lines start (after a byte-order mark)
     size_t m_nTextEnd = 0;     // and end (at a Ctrl-Z, or its end)
     size_t m_nStored = 0;      // bytes of every block
+    size_t m_nFileBlock = static_cast<size_t>(-1);  // the file's block, when it has bytes
     bool m_bUtf8 = false;      // the loaded file is UTF-8 text (or ASCII taking UTF-8)
     bool m_bAscii = true;      // the loaded file has no byte above 0x7F
     bool m_bLoadFailed = false;
@@ -291,9 +323,9 @@ int CEntryList::FindRowByNumber(const Char* pszWanted, bool bPartial, bool bWrap
                 return false;
         return true;
     };
-    if (nStart < 0 || nStart > m_nRows)
+    if (nStart < 0 || nStart > GetCount())
         nStart = 0;
-    for (int nRow = nStart; nRow < m_nRows; ++nRow)
+    for (int nRow = nStart; nRow < GetCount(); ++nRow)
         if (matches(nRow))
             return nRow;
     if (bWrap)

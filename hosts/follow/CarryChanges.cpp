@@ -2,7 +2,9 @@
 
 #include "hosts/follow/LineDiff.h"
 
+#include <algorithm>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace
@@ -153,42 +155,84 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
     {
         CSavedLines base(ours);
         CRowLines now(theirs);
-        // Only the changed rows' matches are needed, in theirs as it came,
+        const size_t nLines = base.Count();
+        const size_t nTheirs = now.Count();
+        // Each line of the base: the row of ours it is now, if any. A line
+        // no row is was removed.
+        std::vector<uint32_t> rowOf(nLines, kNoLine);
+        for (int nRow = 0; nRow < ours.GetCount(); ++nRow)
+            if (ours.GetLine(nRow) >= 0)
+                rowOf[static_cast<size_t>(ours.GetLine(nRow))] = static_cast<uint32_t>(nRow);
+        // Only the changed lines' matches are needed, in theirs as it came,
         // before any change is made to it.
-        const int nSaved = ours.GetSavedCount();
-        std::vector<uint32_t> changedRows;
-        for (int nRow = 0; nRow < nSaved; ++nRow)
-            if (ours.IsChanged(nRow))
-                changedRows.push_back(static_cast<uint32_t>(nRow));
+        std::vector<uint32_t> changedLines;
+        for (size_t nLine = 0; nLine < nLines; ++nLine)
+            if (rowOf[nLine] == kNoLine || ours.IsChanged(static_cast<int>(rowOf[nLine])))
+                changedLines.push_back(static_cast<uint32_t>(nLine));
         CMatchRequest request;
-        request.pWanted = &changedRows;
+        request.pWanted = &changedLines;
         CMatchResult match;
         if (!MatchLines(base, now, request, match))
             return -1;
         if (pNames && !CountRemovedNames(base, now, match.matchOfA, match.nUnmatched, *pNames))
             return -1;
+
+        int nLastLineRow = -1;
+        for (int nRow = 0; nRow < ours.GetCount(); ++nRow)
+            if (ours.GetLine(nRow) >= 0)
+                nLastLineRow = nRow;
+        bool bInside = false;  // a row the base does not hold before ours' last row with a line
+        for (int nRow = 0; nRow < nLastLineRow && !bInside; ++nRow)
+            bInside = ours.GetLine(nRow) < 0;
+        // Of the lines the user left alone the matching may only have
+        // counted how many go without a match: where a row is put in after
+        // such lines, the whole matching tells where they are (in theirs as
+        // it came, before any change is made to it).
+        if (bInside && static_cast<size_t>(std::count(match.matchOfA.begin(), match.matchOfA.end(), kNoLine)) >
+                           match.nUnmatched)
+        {
+            CMatchResult all;
+            if (!MatchLines(base, now, CMatchRequest(), all))
+                return -1;
+            for (size_t nLine = 0; nLine < nLines; ++nLine)
+                if (match.matchOfA[nLine] == kNoLine && rowOf[nLine] != kNoLine &&
+                    !ours.IsChanged(static_cast<int>(rowOf[nLine])))
+                    match.matchOfA[nLine] = all.matchOfA[nLine];
+        }
         if (pOutcomes)
             pOutcomes->clear();
-        auto tell = [&](int nRow, CCarriedChange::Outcome outcome, int nTheirRow) {
+        auto tell = [&](uint32_t nLine, CCarriedChange::Outcome outcome, int nTheirRow) {
             if (pOutcomes)
-                pOutcomes->push_back(CCarriedChange{nRow, outcome, nTheirRow});
+                pOutcomes->push_back(CCarriedChange{static_cast<int>(nLine),
+                                                    rowOf[nLine] == kNoLine ? -1 : static_cast<int>(rowOf[nLine]),
+                                                    outcome, nTheirRow});
         };
 
         // A change whose line theirs still holds is carried, the two lines'
-        // bytes compared first, as a match is found by hash. The others are
-        // told as lost until their results are counted, in theirs as it
-        // came: the carried ones are made after that.
+        // bytes compared first, as a match is found by hash. A removal whose
+        // line is gone was made there too. The others are told as lost
+        // until their results are counted, in theirs as it came: the carried
+        // ones are made after that.
         std::vector<uint32_t> left;
-        for (uint32_t nRow : changedRows)
+        std::vector<uint32_t> carried;
+        for (uint32_t nLine : changedLines)
         {
-            uint32_t& nTheirRow = match.matchOfA[nRow];
-            if (nTheirRow != kNoLine && !SameLine(base.Line(nRow), now.Line(nTheirRow)))
+            uint32_t nTheirRow = match.matchOfA[nLine];
+            if (nTheirRow != kNoLine && !SameLine(base.Line(nLine), now.Line(nTheirRow)))
                 nTheirRow = kNoLine;
-            if (nTheirRow == kNoLine)
-                left.push_back(nRow);
-            tell(static_cast<int>(nRow), nTheirRow == kNoLine ? CCarriedChange::lost : CCarriedChange::carried,
-                 nTheirRow == kNoLine ? -1 : static_cast<int>(nTheirRow));
+            CCarriedChange::Outcome outcome = CCarriedChange::carried;
+            if (nTheirRow != kNoLine)
+                carried.push_back(nLine);
+            else if (rowOf[nLine] == kNoLine)
+                outcome = CCarriedChange::madeThere;
+            else
+            {
+                outcome = CCarriedChange::lost;
+                left.push_back(nLine);
+            }
+            tell(nLine, outcome, nTheirRow == kNoLine ? -1 : static_cast<int>(nTheirRow));
         }
+        std::vector<uint32_t>().swap(changedLines);
 
         // One whose line is gone was made there too when theirs holds its
         // result more often than the base did: each extra copy answers one
@@ -196,7 +240,7 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
         int nLost = 0;
         if (!left.empty())
         {
-            auto result = [&](size_t k) { return LineOf(ours.GetText(static_cast<int>(left[k]))); };
+            auto result = [&](size_t k) { return LineOf(ours.GetText(static_cast<int>(rowOf[left[k]]))); };
             CResultCopies copies(base, now, left.size(), result);
             size_t nOutcome = 0;
             for (size_t k = 0; k < left.size(); ++k)
@@ -205,46 +249,130 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
                 nLost += bThere ? 0 : 1;
                 if (!pOutcomes)
                     continue;
-                while ((*pOutcomes)[nOutcome].nOurRow != static_cast<int>(left[k]))
+                while ((*pOutcomes)[nOutcome].nLine != static_cast<int>(left[k]))
                     ++nOutcome;
                 if (bThere)
                     (*pOutcomes)[nOutcome].outcome = CCarriedChange::madeThere;
             }
         }
         std::vector<uint32_t>().swap(left);
-        for (uint32_t nRow : changedRows)
-            if (match.matchOfA[nRow] != kNoLine)
-                theirs.ApplyChange(static_cast<int>(match.matchOfA[nRow]), ours.GetChange(static_cast<int>(nRow)));
-        std::vector<uint32_t>().swap(match.matchOfA);
 
-        // Added rows in theirs' encoding: the file stays in one. A version
-        // in plain ASCII reads the same in either, and takes ours'.
+        // Texts in theirs' encoding: the file stays in one. A version in
+        // plain ASCII reads the same in either, and takes ours'.
         if (ours.IsUtf8() && theirs.IsAscii())
             theirs.TakeUtf8();
         const bool bRecode = recode && ours.IsUtf8() != theirs.IsUtf8();
         std::string recoded;
-        for (int nRow = nSaved; nRow < ours.GetCount(); ++nRow)
+        // A text of ours as theirs spells it: the same bytes, or recoded;
+        // false when theirs' encoding cannot spell it.
+        auto spell = [&](const CEntryList::Text& text) {
+            if (!bRecode || !HasHighBytes(text.pch, text.nLength))
+            {
+                recoded.assign(text.pchMark, text.nMark);
+                recoded.append(text.pch, text.nLength);
+                return true;
+            }
+            std::string body;
+            if (!recode(text.pch, text.nLength, theirs.IsUtf8(), body))
+                return false;
+            recoded.assign(text.pchMark, text.nMark);
+            recoded += body;
+            return true;
+        };
+
+        // Carried: commenting and uncommenting are made again on theirs'
+        // own bytes, an edit takes ours' text, a removal takes the row out.
+        std::vector<bool> gone(nTheirs, false);
+        size_t nOutcome = 0;
+        for (uint32_t nLine : carried)
         {
-            CEntryList::Text text = ours.GetText(nRow);
-            bool bStored;
-            if (bRecode && HasHighBytes(text.pch, text.nLength))
+            const int nTheirRow = static_cast<int>(match.matchOfA[nLine]);
+            const int nOurRow = rowOf[nLine] == kNoLine ? -1 : static_cast<int>(rowOf[nLine]);
+            CEntryList::Change change;
+            if (nOurRow < 0)
+                gone[static_cast<size_t>(nTheirRow)] = true;
+            else if (ours.GetChange(nOurRow, change))
+                theirs.ApplyChange(nTheirRow, change);
+            else if (!spell(ours.GetText(nOurRow)))
             {
-                if (!recode(text.pch, text.nLength, theirs.IsUtf8(), recoded))
+                ++nLost;
+                if (pOutcomes)
                 {
-                    ++nLost;
-                    tell(nRow, CCarriedChange::lost, -1);
-                    continue;
+                    while ((*pOutcomes)[nOutcome].nLine != static_cast<int>(nLine))
+                        ++nOutcome;
+                    (*pOutcomes)[nOutcome].outcome = CCarriedChange::lost;
                 }
-                bStored = theirs.AppendCopy(ours, nRow, recoded.data(), recoded.size());
             }
-            else
-            {
-                bStored = theirs.AppendCopy(ours, nRow);
-            }
-            if (!bStored)
+            else if (!theirs.SetText(nTheirRow, recoded.data(), recoded.size()))
                 return -1;
-            tell(nRow, CCarriedChange::added, theirs.GetCount() - 1);
         }
+
+        // Added rows go after the row of theirs that the last row of ours
+        // before them that has a line matched (or after a later one, so
+        // that they keep their order); those after ours' last such row
+        // follow theirs' last row.
+        std::vector<uint32_t> at;
+        uint32_t nAfter = 0;  // the rows of theirs as it came that go before the next added row
+        for (int nRow = 0; nRow < ours.GetCount(); ++nRow)
+        {
+            const int nLine = ours.GetLine(nRow);
+            if (nLine >= 0)
+            {
+                const uint32_t nMatch = match.matchOfA[static_cast<size_t>(nLine)];
+                if (nMatch != kNoLine && nMatch + 1 > nAfter)
+                    nAfter = nMatch + 1;
+                continue;
+            }
+            if (nRow > nLastLineRow)
+                nAfter = static_cast<uint32_t>(nTheirs);
+            if (!spell(ours.GetText(nRow)))
+            {
+                ++nLost;
+                if (pOutcomes)
+                    pOutcomes->push_back(CCarriedChange{-1, nRow, CCarriedChange::lost, -1});
+                continue;
+            }
+            const size_t nMark = ours.GetText(nRow).nMark;
+            if (!theirs.AppendCopy(ours, nRow, recoded.data() + nMark, recoded.size() - nMark))
+                return -1;
+            at.push_back(static_cast<uint32_t>(nAfter + at.size()));
+            if (pOutcomes)
+                pOutcomes->push_back(CCarriedChange{-1, nRow, CCarriedChange::added, -1});
+        }
+        std::vector<uint32_t>().swap(match.matchOfA);
+        if (!theirs.PlaceLastRows(at))
+            return -1;
+        std::vector<uint32_t> removed;
+
+        // The rows removed, in order, where they are now that the added ones
+        // are in; an added row's place, now that they are out.
+        removed.clear();
+        size_t k = 0;
+        for (uint32_t nRow = 0; nRow < nTheirs; ++nRow)
+        {
+            if (!gone[nRow])
+                continue;
+            while (k < at.size() && at[k] - k <= nRow)
+                ++k;
+            removed.push_back(nRow + static_cast<uint32_t>(k));
+        }
+        if (pOutcomes)
+        {
+            size_t nTaken = 0;
+            size_t nAdded = 0;
+            for (CCarriedChange& outcome : *pOutcomes)
+            {
+                if (outcome.outcome != CCarriedChange::added)
+                    continue;
+                const uint32_t nAt = at[nAdded++];
+                while (nTaken < removed.size() && removed[nTaken] < nAt)
+                    ++nTaken;
+                outcome.nTheirRow = static_cast<int>(nAt - nTaken);
+            }
+        }
+        std::vector<bool>().swap(gone);
+        if (!theirs.RemoveRows(removed))
+            return -1;
         return nLost;
     }
     catch (const std::bad_alloc&)

@@ -62,6 +62,13 @@ const char* FindByte(const char* p, const char* pEnd, char ch)
 }
 }
 
+void MakeOneHostsLine(char* pch, size_t nLength)
+{
+    for (size_t n = 0; n < nLength; ++n)
+        if (pch[n] > 0 && pch[n] < 0x20 && pch[n] != '\t')
+            pch[n] = ' ';
+}
+
 size_t HostsTextStart(const char* pData, size_t nSize)
 {
     return nSize >= 3 && std::memcmp(pData, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;

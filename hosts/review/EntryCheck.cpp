@@ -425,6 +425,20 @@ bool CEntryCheck::Run(const CEntryList& list)
     return bStored;
 }
 
+CString CEntryCheck::CheckLine(const char* pch, size_t nLength, bool bUtf8)
+{
+    CEntryList line;
+    if (bUtf8)
+        line.TakeUtf8();
+    CEntryCheck check;
+    if (!line.Append(pch, nLength) || !check.Run(line))
+        return CString();
+    for (size_t n = 0; n < check.GetCount(); ++n)
+        if (check.GetKind(n) < sameAddress)
+            return check.GetText(line, n);
+    return CString();
+}
+
 CString CEntryCheck::GetText(const CEntryList& list, size_t nProblem) const
 {
     const Problem& problem = m_problems[nProblem];

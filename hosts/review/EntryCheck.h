@@ -49,6 +49,12 @@ public:
     // problems kept) when there is no memory for what the check remembers.
     bool Run(const CEntryList& list);
 
+    // The first problem the check finds on one line taken alone (the rules
+    // about one line, not those about a name mapped before), with the words
+    // it quotes in the line's encoding; empty when there is none, the line
+    // is commented, or there is no memory to check it.
+    static CString CheckLine(const char* pch, size_t nLength, bool bUtf8);
+
     size_t GetCount() const { return m_problems.size(); }
     // The row a problem is on.
     int GetRow(size_t nProblem) const { return static_cast<int>(m_problems[nProblem].nRowKind >> 4); }

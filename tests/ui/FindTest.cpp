@@ -87,7 +87,13 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
         EXPECT_EQ("&File", MenuText(hMenu, 0));
         EXPECT_EQ("&Edit", MenuText(hMenu, 1));
         EXPECT_EQ("&View", MenuText(hMenu, 2));
-        EXPECT_EQ((std::vector<MenuItem>{{32781, "&Find...\tCtrl+F"},
+        EXPECT_EQ((std::vector<MenuItem>{{32789, "&Undo\tCtrl+Z"},
+                                         {32790, "&Redo\tCtrl+Y"},
+                                         {0, ""},
+                                         {32787, "&Edit Line...\tF2"},
+                                         {32788, "&Delete Lines\tCtrl+D"},
+                                         {0, ""},
+                                         {32781, "&Find...\tCtrl+F"},
                                          {32782, "Find &Next\tF3"},
                                          {32783, "Find &Previous\tShift+F3"},
                                          {0, ""},

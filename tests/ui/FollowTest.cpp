@@ -134,7 +134,7 @@ TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         EXPECT_EQ("10.0.0.1 vpn.example\n# 127.0.0.1 a\n127.0.0.1 b2\n# 127.0.0.1 d\n127.0.0.1 e\n"
-                  "0.0.0.0 added.example\r\n",
+                  "0.0.0.0 added.example\n",
                   ReadBytes(SystemHostsPath()));
 
         // When the other program made every change of the user's, nothing
