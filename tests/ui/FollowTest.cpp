@@ -153,6 +153,41 @@ TEST_F(FollowTest, UnsavedChangesAreCarriedOntoTheNewLinesAndTheLostOnesCounted)
     });
 }
 
+TEST_F(FollowTest, ALineAddedAtTheTopElsewhereKeepsAnEditADeletionAndAnAddedRowWithNoMessage)
+{
+    SetHosts("127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n127.0.0.1 d\r\n");
+    RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
+        // b edited, c deleted, a row added.
+        UiDriver::Select(hList, {1});
+        driver.Key(hMain, VK_F2);
+        HWND hDlg = driver.WaitForDialog("Edit Line");
+        ASSERT_NE(nullptr, hDlg);
+        ::SetWindowTextW(::GetDlgItem(hDlg, IDC_LINE_TEXT), L"10.0.0.2 b");
+        driver.Command(hDlg, IDOK);
+        Select(driver, hMain, hList, {2}, ID_EDIT_DELETE_LINES);
+        ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
+        EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a", "10.0.0.2 b", "127.0.0.1 d", "0.0.0.0 added.example"}),
+                  Texts(hList));
+        WriteFromOutside("# theirs\r\n127.0.0.1 a\r\n127.0.0.1 b\r\n127.0.0.1 c\r\n127.0.0.1 d\r\n");
+        EXPECT_TRUE(ShowsWithinTwoSeconds(driver, hList,
+                                          {"# theirs", "127.0.0.1 a", "10.0.0.2 b", "127.0.0.1 d",
+                                           "0.0.0.0 added.example"}));
+        driver.Sync(hMain);
+        EXPECT_TRUE(driver.NoMessageBox());
+        EXPECT_EQ(1, m_pDlg->m_bModified);
+        // A follow starts a new history: there is nothing to undo.
+        driver.KeyWith(hMain, VK_CONTROL, 'Z');
+        driver.Sync(hMain);
+        EXPECT_EQ(5, UiDriver::RowCount(hList));
+        SaveAndConfirm(driver, hMain, IDYES);
+        ExpectBox(driver, kSaved, "information");
+        EXPECT_EQ("# theirs\r\n127.0.0.1 a\r\n10.0.0.2 b\r\n127.0.0.1 d\r\n0.0.0.0 added.example\r\n",
+                  ReadBytes(SystemHostsPath()));
+        driver.Key(hMain, VK_ESCAPE);
+        EXPECT_TRUE(ClosesWithoutQuestion(driver, hMain));
+    });
+}
+
 TEST_F(FollowTest, ARestoredListStaysAsItIsAndTheSaveAsksBeforeReplacingTheFile)
 {
     SetHosts("127.0.0.1 current\r\n");
