@@ -132,7 +132,9 @@ void CEntryList::Pieces(const std::function<bool(const char*, size_t)>& sink,
     for (size_t n = 0; n < m_rows.size(); ++n)
     {
         const CStoredRow& row = m_rows[n];
-        if (row.nLine != CStoredRow::kNoLine)
+        // Rows keep their lines' order; one that did not would be written as
+        // a row the file does not hold, rather than over bytes gone by.
+        if (row.nLine != CStoredRow::kNoLine && row.nLine >= nNext)
         {
             if (!passRemoved(row.nLine))
                 return;
