@@ -14,9 +14,12 @@
 // session times only start-up, Refresh and following another program's
 // changes, then closes the window. Everything it changes is put back at the
 // end. Exit status 1 when any step did not do what it must.
+#include "BenchFiles.h"
 #include "BenchFollow.h"
 #include "BenchResults.h"
+#include "BenchSave.h"
 #include "CheckEntriesBench.h"
+#include "EditsBench.h"
 #include "HostsGenerator.h"
 #include "SectionsBench.h"
 #include "TestFiles.h"
@@ -48,7 +51,6 @@ const int kEntryHost = IDC_ENTRY;
 const int kCommentSelected = IDC_COMMENT_SELECTED;
 const int kUncommentSelected = IDC_UNCOMMENT_SELECTED;
 const int kAddNewEntry = IDC_ADD_NEW_ENTRY;
-const int kSaveChanges = IDC_SAVE_CHANGES;
 const int kRefresh = ID_VIEW_REFRESH;
 const int kRestore = ID_FILE_RESTORE;
 const int kFind = ID_EDIT_FIND;
@@ -56,11 +58,8 @@ const int kSelectAll = ID_EDIT_SELECT_ALL;
 const int kFindWhat = 0x480;  // the Find dialog's text (edt1)
 
 const char kAskSave[] = "Would you like to save the changes?";
-const char kBackedUpPrefix[] = "Current Hosts File Backed Up Successfully as [";
-const char kSaved[] = "Changes have been saved successfully.";
 const char kAddedHost[] = "bench-added.example";
 const char kRestoreCaption[] = "Restore From Saved / Backed Up Hosts File";
-const char kBackupPrefix[] = "Hosts file backup on ";
 const char kNowhere[] = "bench-no-row-holds-this.example";
 
 // Longest wait for any one step; far beyond the slowest step ever seen, so
@@ -108,19 +107,6 @@ HWND FindDialog(UiDriver& driver, const char* pszCaption, bool bWithMenu)
         if (WindowText(hWnd) == pszCaption && (::GetMenu(hWnd) != nullptr) == bWithMenu)
             return hWnd;
     return nullptr;
-}
-
-// The newest message box other than hNot, once it is on the screen.
-MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot = nullptr)
-{
-    MessageBoxSeen box;
-    WaitUntil([&] {
-        if (driver.NoMessageBox())
-            return false;
-        box = driver.WaitForMessageBox(0);
-        return box.hWnd != nullptr && box.hWnd != hNot;
-    });
-    return box;
 }
 
 // Paints whatever a command left to paint, so that a clock stopped after it
@@ -190,49 +176,6 @@ std::vector<int> SampleRows(int nRows)
     return rows;
 }
 
-// Read in pieces: a copy of a large file would count in the peak memory.
-int CountFileLines(const std::string& path)
-{
-    std::FILE* pFile = std::fopen(path.c_str(), "rb");
-    if (!pFile)
-        return 0;
-    int nLines = 0;
-    std::vector<char> buffer(1 << 16);
-    size_t nRead;
-    while ((nRead = std::fread(buffer.data(), 1, buffer.size(), pFile)) > 0)
-    {
-        auto pEnd = buffer.begin() + static_cast<std::ptrdiff_t>(nRead);
-        nLines += static_cast<int>(std::count(buffer.begin(), pEnd, '\n'));
-    }
-    std::fclose(pFile);
-    return nLines;
-}
-
-std::string ReadStart(const std::string& path, size_t nBytes)
-{
-    std::string bytes(nBytes, '\0');
-    std::FILE* pFile = std::fopen(path.c_str(), "rb");
-    if (!pFile)
-        return std::string();
-    bytes.resize(std::fread(&bytes[0], 1, nBytes, pFile));
-    std::fclose(pFile);
-    return bytes;
-}
-
-// Writes one byte over the file, as another program's small edit would.
-bool WriteByteAt(const std::string& path, LONG nOffset, char ch)
-{
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD dwWritten = 0;
-    bool bWritten = ::SetFilePointer(hFile, nOffset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-                    ::WriteFile(hFile, &ch, 1, &dwWritten, nullptr) && dwWritten == 1;
-    ::CloseHandle(hFile);
-    return bWritten;
-}
-
 struct CSession
 {
     int nRows;       // rows the file gives
@@ -263,8 +206,8 @@ bool CloseWindow(UiDriver& driver, HWND hMain, const std::atomic<double>& endTim
 
 // One session of the main window: every step timed once. False when a step
 // failed; the window is then closed by RunModal.
-bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomic<double>& startTime,
-                     const std::atomic<double>& endTime)
+bool DriveMainWindow(UiDriver& driver, const CSession& session, CMainDlg& dlg, const CWindowThreadCalls& calls,
+                     const std::atomic<double>& startTime, const std::atomic<double>& endTime)
 {
     const int nRows = session.nRows;
 
@@ -419,32 +362,26 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
               "row after Un Comment Selected: " + Row(hList, nRow));
 
     // Save: the backup copy, the question, the write, the success note.
-    dStart = Seconds();
-    driver.Command(hMain, kSaveChanges);
-    MessageBoxSeen question = WaitForBox(driver);
-    double dAsked = Seconds();
-    if (!Check(question.text.compare(0, sizeof(kBackedUpPrefix) - 1, kBackedUpPrefix) == 0,
-               "save asked: " + question.text))
+    CSaveTimes save;
+    if (!TimeSave(driver, hMain, Check, save))
         return false;
-    size_t nOpen = question.text.find('[');
-    size_t nClose = question.text.find(']');
-    std::string backupPath = question.text.substr(nOpen + 1, nClose - nOpen - 1);
-    double dYes = Seconds();
-    driver.Command(question.hWnd, IDYES);
-    MessageBoxSeen note = WaitForBox(driver, question.hWnd);
-    double dSaved = Seconds();
-    g_results.Add("save", "Save Changes (command to success box)", dSaved - dStart);
+    g_results.Add("save", "Save Changes (command to success box)", save.dTotal);
     SampleMemory();
-    g_results.Add("save_backup", "- of which backup copy (command to question)", dAsked - dStart);
-    g_results.Add("save_write", "- of which write (Yes to success box)", dSaved - dYes);
-    Check(note.text == kSaved, "save said: " + note.text);
-    driver.Answer(note, IDOK);
-    ::DeleteFileA(backupPath.c_str());  // the next run's backup may fall in the same second
+    g_results.Add("save_backup", "- of which backup copy (command to question)", save.dBackup);
+    g_results.Add("save_write", "- of which write (Yes to success box)", save.dWrite);
     std::string firstLine = UiDriver::Cell(hList, 0, 1) + "\r\n";
     Check(ReadStart(SystemHostsPath(), firstLine.size()) == firstLine,
           "the saved file does not start with the first row");
 
-    // Add New Entry: the button, the dialog, OK, the new row in view.
+    // Delete Lines, Undo, Redo and Edit Line, a save after Delete Lines, and
+    // Comment Selected's history, on the saved file loaded again.
+    auto record = [](const std::string& k, const std::string& l, double d) { g_results.Add(k, l, d), SampleMemory(); };
+    if (!BenchEdits(driver, dlg, calls, record, Check))
+        return false;
+
+    // Add New Entry: the button, the dialog, OK, the new row in view. The
+    // rows are those of the file loaded again, without the empty ones.
+    const int nLoaded = UiDriver::RowCount(hList);
     dStart = Seconds();
     driver.Command(hMain, kAddNewEntry);
     HWND hEntry = nullptr;
@@ -453,71 +390,20 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, const std::atomi
         return false;
     ::SendMessageA(::GetDlgItem(hEntry, kEntryHost), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kAddedHost));
     driver.Command(hEntry, IDOK);
-    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hList) == nRows + 1; }), "no row was added"))
+    if (!Check(WaitUntil([&] { return UiDriver::RowCount(hList) == nLoaded + 1; }), "no row was added"))
         return false;
     Paint(hMain);
     g_results.Add("add", "Add New Entry (button to row shown)", Seconds() - dStart);
     SampleMemory();
-    Check(UiDriver::Cell(hList, nRows, 0) == std::to_string(nRows + 1) &&
-              UiDriver::Cell(hList, nRows, 1) == std::string("127.0.0.1 ") + kAddedHost &&
-              UiDriver::Cell(hList, nRows, 2) == "Active",
-          "added row: " + Row(hList, nRows));
+    Check(UiDriver::Cell(hList, nLoaded, 0) == std::to_string(nLoaded + 1) &&
+              UiDriver::Cell(hList, nLoaded, 1) == std::string("127.0.0.1 ") + kAddedHost &&
+              UiDriver::Cell(hList, nLoaded, 2) == "Active",
+          "added row: " + Row(hList, nLoaded));
     int nTop = static_cast<int>(::SendMessageA(hList, LVM_GETTOPINDEX, 0, 0));
     int nPerPage = static_cast<int>(::SendMessageA(hList, LVM_GETCOUNTPERPAGE, 0, 0));
-    Check(nTop <= nRows && nRows < nTop + nPerPage, "the added row is not in view");
+    Check(nTop <= nLoaded && nLoaded < nTop + nPerPage, "the added row is not in view");
 
     return CloseWindow(driver, hMain, endTime, true);
-}
-
-// Extra files in the backup folder, named as the program names its copies.
-std::vector<std::string> MakeBackups(int nCount)
-{
-    std::string folder = BackupFolderPath();
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    std::vector<std::string> made;
-    const char kContent[] = "# an old hosts file\r\n127.0.0.1 localhost\r\n0.0.0.0 ads.example\r\n";
-    for (int n = 0; n < nCount; ++n)
-    {
-        char szName[128];
-        std::snprintf(szName, sizeof(szName), "%s%d %d %d %d %02d %02d %s", kBackupPrefix, 1 + n % 12,
-                      1 + (n / 12) % 28, 2001 + n / 336, 1 + n % 12, n % 60, (n * 7) % 60, n % 2 ? "PM" : "AM");
-        std::string path = folder + "\\" + szName;
-        if (FileExists(path))
-            continue;
-        WriteBytes(path, kContent);
-        made.push_back(path);
-    }
-    return made;
-}
-
-int CountFiles(const std::string& folder)
-{
-    int nCount = 0;
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    do
-    {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        {
-            if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0)
-                nCount += CountFiles(folder + "\\" + data.cFileName);
-        }
-        else
-        {
-            ++nCount;
-        }
-    } while (::FindNextFileA(hFind, &data));
-    ::FindClose(hFind);
-    return nCount;
-}
-
-std::string TempPath(const char* pszName)
-{
-    char szTemp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, szTemp);
-    return std::string(szTemp) + pszName;
 }
 
 int Usage()
@@ -621,6 +507,7 @@ int main(int argc, char** argv)
         std::atomic<double> startTime(0);
         std::atomic<double> endTime(0);
         CMainDlg dlg;
+        CWindowThreadCalls calls;  // this thread runs the window
         RunModal(
             [&] {
                 theApp.m_pMainWnd = &dlg;
@@ -631,7 +518,7 @@ int main(int argc, char** argv)
                 Check(nResult == IDCANCEL, "DoModal gave " + std::to_string(nResult));
             },
             [&](UiDriver& driver) {
-                if (!DriveMainWindow(driver, session, startTime, endTime))
+                if (!DriveMainWindow(driver, session, dlg, calls, startTime, endTime))
                     g_results.Fail("run " + std::to_string(nRun + 1) + " stopped");
             });
         session.bFirstRun = false;

@@ -52,6 +52,7 @@ public:
     CSaveCommand::Result SaveChanges();
 
     int GetRowCount() const { return m_entries.GetCount(); }
+    size_t GetHistorySize() const { return m_entries.GetHistorySize(); }
 
     int m_bModified;
     CListCtrl m_list;
