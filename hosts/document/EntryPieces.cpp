@@ -129,6 +129,7 @@ void CEntryList::Pieces(const std::function<bool(const char*, size_t)>& sink,
     size_t nEnd = kHostsLineEndLength;
     size_t nEndOf = static_cast<size_t>(-1);  // the line pEnd is of, until it is found
     bool bAtEnd = false;
+    bool bLastWritten = false;  // the file's last line is a row's
     for (size_t n = 0; n < m_rows.size(); ++n)
     {
         const CStoredRow& row = m_rows[n];
@@ -156,6 +157,7 @@ void CEntryList::Pieces(const std::function<bool(const char*, size_t)>& sink,
             }
             nNext = row.nLine + 1;
             nEndOf = row.nLine;
+            bLastWritten = nNext == nLines;
             continue;
         }
         if (n >= nAfterLines)
@@ -166,7 +168,12 @@ void CEntryList::Pieces(const std::function<bool(const char*, size_t)>& sink,
                 if (!passRemoved(nLines) || !put(FileAt(nDone), m_nTextEnd - nDone))
                     return;
                 nDone = m_nTextEnd;
-                if (nOut > m_nTextStart && chLast != '\n' && !put(kHostsLineEnd, kHostsLineEndLength))
+                // The last line, even emptied, or white space after it, ends
+                // before the rows.
+                const bool bLastOpen = bLastWritten && LineEnd(nLines - 1) == m_nTextEnd &&
+                                       (m_nTextEnd == 0 || m_pFile[m_nTextEnd - 1] != '\n');
+                if ((bLastOpen || (nOut > m_nTextStart && chLast != '\n')) &&
+                    !put(kHostsLineEnd, kHostsLineEndLength))
                     return;
             }
         }
