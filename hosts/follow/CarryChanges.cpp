@@ -301,6 +301,7 @@ int CarryChanges(const CEntryList& ours, CEntryList& theirs, const CRecodeText& 
                     while ((*pOutcomes)[nOutcome].nLine != static_cast<int>(nLine))
                         ++nOutcome;
                     (*pOutcomes)[nOutcome].outcome = CCarriedChange::lost;
+                    (*pOutcomes)[nOutcome].nTheirRow = -1;
                 }
             }
             else if (!theirs.SetText(nTheirRow, recoded.data(), recoded.size()))

@@ -18,11 +18,11 @@
 // Changed lines are matched before the lines the user left alone of their
 // text (hosts/follow/LineDiff.h), so at most as many changes on lines of
 // text t go uncarried as the user changed more lines of text t than theirs
-// holds. A row the base does not hold goes after the row of theirs that the
-// nearest row of ours before it with a line matched; those after the last
-// such row follow theirs' last row, in ours' order. New texts go in theirs'
-// encoding: where theirs is plain ASCII, in ours', so that they keep their
-// bytes. Every other line of theirs stays.
+// holds. A row the base does not hold goes after the last row of theirs that
+// the rows of ours before it with a line matched, so that such rows keep
+// ours' order; those after ours' last row with a line follow theirs' last
+// row. New texts go in theirs' encoding: where theirs is plain ASCII, in
+// ours', so that they keep their bytes. Every other line of theirs stays.
 //
 // No windows.h: this builds natively too.
 #pragma once

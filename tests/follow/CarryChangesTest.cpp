@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -61,6 +63,80 @@ TEST(CarryChanges, KeepsTheUsersChangesWhereTheOtherProgramLeftTheLinesAlone)
     Load(again, "127.0.0.1 a\r\n# 127.0.0.1 e\r\n");
     EXPECT_EQ(0, CarryChanges(clean, again));
     EXPECT_FALSE(again.HasChanges());
+}
+
+TEST(CarryChanges, CarriesEditsRemovalsAndRowsPutInWhereTheirLinesStillAre)
+{
+    // The user's steps on the file "a b c" (or longer), in order, then
+    // another program's version: what the list holds after carrying, how
+    // many changes were lost, and what became of each.
+    struct CStep
+    {
+        char chWhat;  // 'e' edit to pszText, 'r' remove, 'i' put pszText in before the row
+        int nRow;
+        const char* pszText;
+    };
+    using Told = std::tuple<int, int, CCarriedChange::Outcome, int>;  // nLine, nOurRow, outcome, nTheirRow
+    const CCarriedChange::Outcome carried = CCarriedChange::carried, there = CCarriedChange::madeThere,
+                                  lost = CCarriedChange::lost, added = CCarriedChange::added;
+    const struct
+    {
+        const char* pszName;
+        Lines base;
+        std::vector<CStep> steps;
+        Lines theirs;
+        int nLost;
+        Lines after;
+        std::vector<Told> told;
+    } kCases[] = {
+        {"a line of theirs at the top: an edit and a removal are carried",
+         {"a", "b", "c"}, {{'e', 0, "a2"}, {'r', 2, ""}}, {"top", "a", "b", "c"},
+         0, {"top", "a2", "b"}, {Told{0, 0, carried, 1}, Told{2, -1, carried, 3}}},
+        {"a removal theirs made too",
+         {"a", "b", "c"}, {{'r', 1, ""}}, {"a", "c", "d"},
+         0, {"a", "c", "d"}, {Told{1, -1, there, -1}}},
+        {"an edit of a line theirs changed",
+         {"a", "b", "c"}, {{'e', 1, "b2"}}, {"a", "bX", "c"},
+         1, {"a", "bX", "c"}, {Told{1, 1, lost, -1}}},
+        {"an edit of a line theirs changed into its result",
+         {"a", "b", "c"}, {{'e', 1, "b2"}}, {"a", "b2", "c"},
+         0, {"a", "b2", "c"}, {Told{1, 1, there, -1}}},
+        {"rows put in at the top, after a removed row's neighbour and at the end",
+         {"a", "b", "c"}, {{'r', 1, ""}, {'i', 1, "n"}, {'i', 0, "first"}, {'i', 4, "z"}},
+         {"top", "a", "b", "c", "end"},
+         0, {"first", "top", "a", "n", "c", "end", "z"},
+         {Told{1, -1, carried, 2}, Told{-1, 0, added, 0}, Told{-1, 2, added, 3}, Told{-1, 4, added, 6}}},
+        {"a row put in after a line that another program moved",
+         {"a", "b", "c", "d"}, {{'i', 1, "n"}}, {"b", "c", "a", "d"},
+         0, {"b", "c", "a", "n", "d"}, {Told{-1, 1, added, 3}}},
+    };
+    auto file = [](const Lines& lines) {
+        std::string bytes;
+        for (const std::string& line : lines)
+            bytes += line + "\r\n";
+        return bytes;
+    };
+    for (const auto& test : kCases)
+    {
+        SCOPED_TRACE(test.pszName);
+        CEntryList ours, theirs;
+        Load(ours, file(test.base));
+        for (const CStep& step : test.steps)
+            if (step.chWhat == 'e')
+                ASSERT_TRUE(ours.SetText(step.nRow, step.pszText, std::strlen(step.pszText)));
+            else if (step.chWhat == 'r')
+                ASSERT_TRUE(ours.RemoveRows({static_cast<uint32_t>(step.nRow)}));
+            else
+                ASSERT_TRUE(ours.InsertRow(step.nRow, step.pszText, std::strlen(step.pszText)));
+        Load(theirs, file(test.theirs));
+        std::vector<CCarriedChange> outcomes;
+        EXPECT_EQ(test.nLost, CarryChanges(ours, theirs, nullptr, &outcomes));
+        EXPECT_EQ(test.after, Texts(theirs));
+        std::vector<Told> told;
+        for (const CCarriedChange& outcome : outcomes)
+            told.emplace_back(outcome.nLine, outcome.nOurRow, outcome.outcome, outcome.nTheirRow);
+        EXPECT_EQ(test.told, told);
+    }
 }
 
 TEST(CarryChanges, AfterASaveTheBaseIsWhatWasSaved)
@@ -220,6 +296,23 @@ TEST(CarryChanges, AddedRowsTakeTheEncodingOfTheNewContent)
     Load(theirs, "# caf\xE9\r\n");
     EXPECT_EQ(1, CarryChanges(mine, theirs, recode));
     EXPECT_EQ((Lines{"# caf\xE9"}), Texts(theirs));
+
+    // So it is with edits carried: converted, or lost with their line left
+    // as theirs holds it.
+    CEntryList edited;
+    Load(edited, "# \xC3\xA9t\xC3\xA9\r\n127.0.0.1 a\r\n127.0.0.1 b\r\n");
+    ASSERT_TRUE(edited.SetText(1, "127.0.0.1 caf\xC3\xA9", 15));
+    ASSERT_TRUE(edited.SetText(2, "127.0.0.1 \xE6\x97\xA5", 13));
+    CEntryList edits;
+    Load(edits, "# caf\xE9\r\n127.0.0.1 a\r\n127.0.0.1 b\r\n");
+    std::vector<CCarriedChange> outcomes;
+    EXPECT_EQ(1, CarryChanges(edited, edits, recode, &outcomes));
+    EXPECT_EQ((Lines{"# caf\xE9", "127.0.0.1 caf\xE9", "127.0.0.1 b"}), Texts(edits));
+    ASSERT_EQ(2u, outcomes.size());
+    EXPECT_EQ(CCarriedChange::carried, outcomes[0].outcome);
+    EXPECT_EQ(1, outcomes[0].nTheirRow);
+    EXPECT_EQ(CCarriedChange::lost, outcomes[1].outcome);
+    EXPECT_EQ(-1, outcomes[1].nTheirRow);
 }
 
 TEST(CarryChanges, FindsTheChangedLinesOfAReorderedFileAndCountsWhatWentWithOrWithoutRepeats)
