@@ -71,6 +71,17 @@ CListCtrl::CBulkStates::~CBulkStates()
     m_list.Invalidate(FALSE);
 }
 
+void CListCtrl::ResetItems(int nItems)
+{
+    const int nTop = static_cast<int>(SendMessage(LVM_GETTOPINDEX));
+    const int nPerPage = static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE));
+    DeleteAllItems();
+    SetItemCountEx(nItems, LVSICF_NOSCROLL);
+    // Scrolled down from the top until the row that was last in view is.
+    if (nTop > 0 && nItems > 0)
+        EnsureVisible(nTop + nPerPage - 1 < nItems ? nTop + nPerPage - 1 : nItems - 1, FALSE);
+}
+
 void CListCtrl::SelectOnly(int nItem)
 {
     SelectOnlyRows(nItem, nItem + 1, [](int) { return true; }, nItem);
@@ -129,7 +140,10 @@ void CListCtrl::SelectOnlyRows(int nFirst, int nEnd, const std::function<bool(in
                            static_cast<double>(nRows - nWanted) + dSplits * (dSplits + 1) / 2 / kRangesMovedPerRow;
     {
         CBulkStates bulk(*this);
-        SetItemState(-1, bOneByOne ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+        // Every row selected already (an Undo after Select All, say): only
+        // the others are taken out.
+        if (bOneByOne || GetSelectedCount() != nRows)
+            SetItemState(-1, bOneByOne ? 0 : LVIS_SELECTED, LVIS_SELECTED);
         if (bOneByOne)
         {
             for (int nRow = nFirst; nRow < nEnd; ++nRow)

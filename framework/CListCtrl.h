@@ -44,6 +44,11 @@ public:
         return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), nMask));
     }
 
+    // Gives the list nItems rows and no selection, the first visible row
+    // staying where it was. Wine deselects an owner-data list's rows one by
+    // one, each searching its selection's ranges, which takes seconds for a
+    // selection of many runs; emptying the list drops them at once.
+    void ResetItems(int nItems);
     // Selects (or deselects) every row at once; the focused row stays. The
     // list's redraw is off meanwhile: Wine's list repaints row by row
     // otherwise, which takes minutes for a million rows.

@@ -9,13 +9,22 @@
 namespace
 {
 const char kOutOfMemory[] = "Not enough memory to complete the operation.";
+// A selection of this many rows or fewer is taken out row by row.
+const int kFewRows = 1000;
+}
+
+void CEditCommands::ShowRows()
+{
+    // Rows in and out leave no old selection worth keeping, and a large one
+    // costs more to take out than the list does to start anew.
+    if (m_list.GetItemCount() != m_rows.GetCount() || m_list.GetSelectedCount() > kFewRows)
+        m_list.ResetItems(m_rows.GetCount());
+    m_list.Invalidate(FALSE);
 }
 
 void CEditCommands::ShowOnly(int nRow)
 {
-    // A new count repaints the whole list and keeps no selection.
-    m_list.SetItemCountEx(m_rows.GetCount(), LVSICF_NOSCROLL);
-    m_list.Invalidate(FALSE);
+    ShowRows();
     if (nRow < 0)
         return;
     m_list.SelectOnly(nRow);
@@ -24,7 +33,11 @@ void CEditCommands::ShowOnly(int nRow)
 
 void CEditCommands::Show(const std::vector<uint8_t>& picked, int nFocus)
 {
-    m_list.SetItemCountEx(m_rows.GetCount(), LVSICF_NOSCROLL);
+    // With every row selected (an Undo after Select All) the others are
+    // only taken out.
+    const int nSelected = m_list.GetSelectedCount();
+    if (m_list.GetItemCount() != m_rows.GetCount() || (nSelected > kFewRows && nSelected != m_rows.GetCount()))
+        m_list.ResetItems(m_rows.GetCount());
     m_list.Invalidate(FALSE);
     if (nFocus < 0)
         return;

@@ -31,6 +31,8 @@ public:
 
 private:
     void TakeBack(bool bUndo);
+    // The list shows the rows anew, with no row selected.
+    void ShowRows();
     // The list shows the rows anew, with only the picked rows selected.
     void Show(const std::vector<uint8_t>& picked, int nFocus);
     void ShowOnly(int nRow);

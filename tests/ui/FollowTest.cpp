@@ -164,6 +164,7 @@ TEST_F(FollowTest, ALineAddedAtTheTopElsewhereKeepsAnEditADeletionAndAnAddedRowW
         ASSERT_NE(nullptr, hDlg);
         ::SetWindowTextW(::GetDlgItem(hDlg, IDC_LINE_TEXT), L"10.0.0.2 b");
         driver.Command(hDlg, IDOK);
+        driver.Sync(hMain);
         Select(driver, hMain, hList, {2}, ID_EDIT_DELETE_LINES);
         ASSERT_TRUE(m_pDlg->AddEntry("added.example", "0.0.0.0"));
         EXPECT_EQ((std::vector<std::string>{"127.0.0.1 a", "10.0.0.2 b", "127.0.0.1 d", "0.0.0.0 added.example"}),
