@@ -169,9 +169,12 @@ void CEntryList::Pieces(const std::function<bool(const char*, size_t)>& sink,
                     return;
                 nDone = m_nTextEnd;
                 // The last line, even emptied, or white space after it, ends
-                // before the rows.
-                const bool bLastOpen = bLastWritten && LineEnd(nLines - 1) == m_nTextEnd &&
-                                       (m_nTextEnd == 0 || m_pFile[m_nTextEnd - 1] != '\n');
+                // before the rows. Its own line end is a line feed after its
+                // text: an empty last line may follow the line feed of the
+                // line before.
+                const size_t nLastText = bLastWritten ? LineOffset(nLines - 1) + m_lines[nLines - 1].nLength : 0;
+                const bool bLastOpen =
+                    bLastWritten && !std::memchr(FileAt(nLastText), '\n', m_nTextEnd - nLastText);
                 if ((bLastOpen || (nOut > m_nTextStart && chLast != '\n')) &&
                     !put(kHostsLineEnd, kHostsLineEndLength))
                     return;

@@ -151,15 +151,21 @@ void CRowHistory::Apply(Step& step, bool bUndo, std::vector<CStoredRow>& rows, P
     // Rows put back need room, and so does the pick: both are made before
     // any row moves, so that the step is done whole or not at all.
     size_t nMost = rows.size();
+    size_t nMostPut = 0;  // by one part
     for (const Part& part : step.parts)
         if ((part.kind == Part::removed) == bUndo && part.kind != Part::changed)
+        {
             nMost += part.at.size();
+            nMostPut = std::max(nMostPut, part.at.size());
+        }
     rows.reserve(nMost);
     std::vector<uint8_t> marks;
+    std::vector<uint8_t> ones;  // the marks of rows put back
     if (pPick)
     {
         marks.reserve(nMost);
         marks.assign(rows.size(), 0);
+        ones.assign(nMostPut, 1);
     }
 
     long long nHint = 0;  // the row to focus when no row is marked
@@ -186,10 +192,7 @@ void CRowHistory::Apply(Step& step, bool bUndo, std::vector<CStoredRow>& rows, P
         {
             InsertAt(rows, part.at.data(), part.rows.data(), nCount);
             if (pPick)
-            {
-                const std::vector<uint8_t> ones(nCount, 1);
                 InsertAt(marks, part.at.data(), ones.data(), nCount);
-            }
         }
         else
         {

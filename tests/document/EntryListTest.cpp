@@ -1,5 +1,6 @@
 #include "hosts/document/EntryList.h"
 
+#include "tests/document/EntryListHelpers.h"
 #include "tests/support/CodePage.h"
 #include "tests/support/TempFile.h"
 
@@ -12,66 +13,6 @@ using namespace std::string_literals;
 
 namespace
 {
-using Lines = std::vector<std::string>;
-
-Lines Texts(const CEntryList& list)
-{
-    Lines texts;
-    for (int nRow = 0; nRow < list.GetCount(); ++nRow)
-    {
-        CString text = list.GetTextString(nRow);
-        texts.emplace_back(text.c_str(), static_cast<size_t>(text.GetLength()));
-    }
-    return texts;
-}
-
-std::vector<bool> Flags(const CEntryList& list)
-{
-    std::vector<bool> flags;
-    for (int nRow = 0; nRow < list.GetCount(); ++nRow)
-        flags.push_back(list.IsCommented(nRow));
-    return flags;
-}
-
-void SetAll(CEntryList& list, bool bComment)
-{
-    for (int nRow = 0; nRow < list.GetCount(); ++nRow)
-    {
-        bool bChanged;
-        if (bComment)
-            list.Comment(nRow, &bChanged);
-        else
-            list.Uncomment(nRow, &bChanged);
-    }
-}
-
-// What a save would write.
-std::string Saved(const CEntryList& list)
-{
-    std::string bytes;
-    list.ForEachPiece([&](const char* pch, size_t nLength) {
-        bytes.append(pch, nLength);
-        return true;
-    });
-    return bytes;
-}
-
-CEntryList::LoadResult LoadBytes(CEntryList& list, const std::string& bytes)
-{
-    CTempFile file(bytes);
-    return list.Load(file.Path());
-}
-
-void SetRow(CEntryList& list, int nRow, bool bComment)
-{
-    bool bChanged;
-    if (bComment)
-        list.Comment(nRow, &bChanged);
-    else
-        list.Uncomment(nRow, &bChanged);
-    EXPECT_TRUE(bChanged) << "row " << nRow;
-}
-
 // A file of the tests' own data folder, by its path as this program sees it.
 std::string DataPath(const char* pszName)
 {
@@ -306,7 +247,8 @@ TEST(EntryList, SavesAddedRowsAfterTheLastLineAndBeforeACtrlZ)
     ASSERT_TRUE(list.Append(CString("127.0.0.1 new")));
     ASSERT_TRUE(list.Append(CString("0.0.0.0 newer")));
     SetRow(list, 2, true);
-    EXPECT_EQ("a\n\n\r\n127.0.0.1 new\r\n# 0.0.0.0 newer\r\n", Saved(list));
+    // Each ended as the line before it is.
+    EXPECT_EQ("a\n\n\r\n127.0.0.1 new\n# 0.0.0.0 newer\n", Saved(list));
 
     // No final line end: one comes first.
     ASSERT_EQ(CEntryList::loaded, LoadBytes(list, "a\r\nb"));
