@@ -66,18 +66,6 @@ const char kNowhere[] = "bench-no-row-holds-this.example";
 // that a broken step ends the run instead of hanging it.
 const double kStepTimeout = 600.0;
 
-double Seconds()
-{
-    static const double s_dFrequency = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / s_dFrequency;
-}
-
 template <typename Pred>
 bool WaitUntil(Pred pred, double dTimeout = kStepTimeout)
 {

@@ -7,6 +7,7 @@ namespace
 const char kBackedUpPrefix[] = "Current Hosts File Backed Up Successfully as [";
 const char kSaved[] = "Changes have been saved successfully.";
 const double kStepTimeout = 600.0;
+}
 
 double Seconds()
 {
@@ -18,7 +19,6 @@ double Seconds()
     LARGE_INTEGER counter;
     ::QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / s_dFrequency;
-}
 }
 
 MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot)

@@ -9,6 +9,9 @@
 #include <functional>
 #include <string>
 
+// The performance counter in seconds.
+double Seconds();
+
 // The newest message box other than hNot, once it is on the screen; an
 // empty one when none came within the longest wait for a step.
 MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot = nullptr);

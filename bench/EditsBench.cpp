@@ -30,18 +30,6 @@ LRESULT CALLBACK CallsWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam
     return 0;
 }
 
-double Seconds()
-{
-    static const double s_dFrequency = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart);
-    }();
-    LARGE_INTEGER counter;
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / s_dFrequency;
-}
-
 bool WaitUntil(const std::function<bool()>& pred)
 {
     for (double dEnd = Seconds() + kStepTimeout; !pred(); ::Sleep(1))

@@ -223,13 +223,14 @@ void CRowHistory::Apply(Step& step, bool bUndo, std::vector<CStoredRow>& rows, P
     pPick->rows.swap(marks);
 }
 
-bool CRowHistory::Undo(std::vector<CStoredRow>& rows, Pick& pick)
+bool CRowHistory::Move(std::vector<Step>& from, std::vector<Step>& to, bool bUndo, std::vector<CStoredRow>& rows,
+                       Pick& pick)
 {
-    if (m_undo.empty())
+    if (from.empty())
         return false;
     try
     {
-        Apply(m_undo.back(), true, rows, &pick);
+        Apply(from.back(), bUndo, rows, &pick);
     }
     catch (const std::bad_alloc&)
     {
@@ -237,38 +238,14 @@ bool CRowHistory::Undo(std::vector<CStoredRow>& rows, Pick& pick)
     }
     try
     {
-        m_redo.push_back(std::move(m_undo.back()));
+        to.push_back(std::move(from.back()));
     }
     catch (const std::bad_alloc&)
     {
-        // Undone all the same: it only cannot be redone.
-        m_nBytes -= m_undo.back().nBytes;
+        // Done all the same: it only cannot be taken back.
+        m_nBytes -= from.back().nBytes;
     }
-    m_undo.pop_back();
-    return true;
-}
-
-bool CRowHistory::Redo(std::vector<CStoredRow>& rows, Pick& pick)
-{
-    if (m_redo.empty())
-        return false;
-    try
-    {
-        Apply(m_redo.back(), false, rows, &pick);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return false;
-    }
-    try
-    {
-        m_undo.push_back(std::move(m_redo.back()));
-    }
-    catch (const std::bad_alloc&)
-    {
-        m_nBytes -= m_redo.back().nBytes;
-    }
-    m_redo.pop_back();
+    from.pop_back();
     return true;
 }
 

@@ -56,8 +56,8 @@ public:
     // Undoes the last step (Redo: does the undone one again) on the rows;
     // false, with the rows as they were, when there is nothing to undo or no
     // memory to put rows back.
-    bool Undo(std::vector<CStoredRow>& rows, Pick& pick);
-    bool Redo(std::vector<CStoredRow>& rows, Pick& pick);
+    bool Undo(std::vector<CStoredRow>& rows, Pick& pick) { return Move(m_undo, m_redo, true, rows, pick); }
+    bool Redo(std::vector<CStoredRow>& rows, Pick& pick) { return Move(m_redo, m_undo, false, rows, pick); }
 
     // After a save the file's lines are numbered anew: line n of the file
     // before is line lineNow[n] now, or none (kNoLine).
@@ -95,6 +95,8 @@ private:
     bool Grow(size_t nBytes, Grow grow);
     Part& OpenPart(Part::Kind kind);
     static void Apply(Step& step, bool bUndo, std::vector<CStoredRow>& rows, Pick* pPick);
+    // Undoes (or does again) the last step of from, which then goes to to.
+    bool Move(std::vector<Step>& from, std::vector<Step>& to, bool bUndo, std::vector<CStoredRow>& rows, Pick& pick);
 
     std::vector<Step> m_undo;  // the oldest first
     std::vector<Step> m_redo;
