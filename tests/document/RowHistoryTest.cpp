@@ -370,21 +370,6 @@ TEST(RowHistory, AStepCostsTwelveBytesARowChangedAndMemoryShortDropsTheOldestSte
     EXPECT_FALSE(step(false));
     EXPECT_EQ(commented, Texts(list));
     EXPECT_EQ(0u, list.GetHistorySize());
-    CRowHistory::s_nByteLimitForTesting = 8;
-    list.BeginStep();
-    EXPECT_FALSE(list.RemoveRows({0, 5}));
-    EXPECT_FALSE(list.InsertRow(1, "x", 1));
-    EXPECT_FALSE(list.SetText(2, "x", 1));
-    list.CancelStep();
-    EXPECT_EQ(commented, Texts(list));
-    // A step that fits still is one.
-    CRowHistory::s_nByteLimitForTesting = 64;
-    list.BeginStep();
-    EXPECT_TRUE(list.RemoveRows({0, 5}));
-    list.EndStep();
-    ASSERT_TRUE(list.Undo(pick));
-    EXPECT_EQ(commented, Texts(list));
-
     // Another file's rows start a history of their own.
     ASSERT_EQ(CEntryList::loaded, LoadBytes(list, file));
     EXPECT_FALSE(list.CanUndo() || list.CanRedo());
