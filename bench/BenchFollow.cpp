@@ -1,4 +1,5 @@
 #include "BenchFollow.h"
+#include "BenchSave.h"
 
 #include "res/resource.h"
 #include "TestFiles.h"
@@ -19,15 +20,6 @@ const int kStepTimeoutMs = 600000;
 
 const char kWipeKeptAs[] = "The file as it was has been kept as [";
 const char kLostPrefix[] = "The hosts file has been changed by another program; the list now shows its lines.\n";
-
-double Seconds()
-{
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // One change by the other program: a shell command that makes the new file
 // from the base (the hosts file as it was), the text of its first row, by

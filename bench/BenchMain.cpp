@@ -62,23 +62,6 @@ const char kAddedHost[] = "bench-added.example";
 const char kRestoreCaption[] = "Restore From Saved / Backed Up Hosts File";
 const char kNowhere[] = "bench-no-row-holds-this.example";
 
-// Longest wait for any one step; far beyond the slowest step ever seen, so
-// that a broken step ends the run instead of hanging it.
-const double kStepTimeout = 600.0;
-
-template <typename Pred>
-bool WaitUntil(Pred pred, double dTimeout = kStepTimeout)
-{
-    double dEnd = Seconds() + dTimeout;
-    while (!pred())
-    {
-        if (Seconds() > dEnd)
-            return false;
-        ::Sleep(1);
-    }
-    return true;
-}
-
 std::string WindowText(HWND hWnd)
 {
     char szText[512] = "";

@@ -21,6 +21,14 @@ double Seconds()
     return static_cast<double>(counter.QuadPart) / s_dFrequency;
 }
 
+bool WaitUntil(const std::function<bool()>& pred, double dTimeout)
+{
+    for (double dEnd = Seconds() + dTimeout; !pred(); ::Sleep(1))
+        if (Seconds() > dEnd)
+            return false;
+    return true;
+}
+
 MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot)
 {
     MessageBoxSeen box;

@@ -11,6 +11,10 @@
 
 // The performance counter in seconds.
 double Seconds();
+// Waits (polling every millisecond) until pred holds; false after dTimeout
+// seconds, far beyond the slowest step ever seen, so that a broken step ends
+// the run instead of hanging it.
+bool WaitUntil(const std::function<bool()>& pred, double dTimeout = 600.0);
 
 // The newest message box other than hNot, once it is on the screen; an
 // empty one when none came within the longest wait for a step.

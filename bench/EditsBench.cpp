@@ -18,7 +18,6 @@
 
 namespace
 {
-const double kStepTimeout = 600.0;
 const char kCallsClass[] = "TarnwickBenchCalls";
 const char kEditedLine[] = "0.0.0.0 bench-edited-line.example";
 
@@ -28,14 +27,6 @@ LRESULT CALLBACK CallsWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam
         return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return 0;
-}
-
-bool WaitUntil(const std::function<bool()>& pred)
-{
-    for (double dEnd = Seconds() + kStepTimeout; !pred(); ::Sleep(1))
-        if (Seconds() > dEnd)
-            return false;
-    return true;
 }
 
 HWND FindEditLineDialog(UiDriver& driver)

@@ -1,5 +1,6 @@
 #include "res/resource.h"
 #include "SectionsBench.h"
+#include "BenchSave.h"
 
 #include <commctrl.h>
 
@@ -13,27 +14,7 @@ const int kSwitchOn = IDC_SWITCH_ON;
 const int kSwitchOff = IDC_SWITCH_OFF;
 const int kGoTo = IDC_GO_TO;
 const int kMainList = IDC_HOSTS_LIST;
-const double kStepTimeout = 600.0;
 
-double Seconds()
-{
-    LARGE_INTEGER frequency, counter;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-bool WaitUntil(const std::function<bool()>& pred)
-{
-    double dEnd = Seconds() + kStepTimeout;
-    while (!pred())
-    {
-        if (Seconds() > dEnd)
-            return false;
-        ::Sleep(1);
-    }
-    return true;
-}
 
 HWND FindSectionsDialog(UiDriver& driver)
 {

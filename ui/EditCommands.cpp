@@ -13,18 +13,22 @@ const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const int kFewRows = 1000;
 }
 
-void CEditCommands::ShowRows()
+void CEditCommands::ShowRows(bool bKeepEveryRowSelected)
 {
     // Rows in and out leave no old selection worth keeping, and a large one
-    // costs more to take out than the list does to start anew.
-    if (m_list.GetItemCount() != m_rows.GetCount() || m_list.GetSelectedCount() > kFewRows)
+    // costs more to take out than the list does to start anew; with every
+    // row selected (an Undo after Select All), the others may only be taken
+    // out.
+    const int nSelected = m_list.GetSelectedCount();
+    if (m_list.GetItemCount() != m_rows.GetCount() ||
+        (nSelected > kFewRows && !(bKeepEveryRowSelected && nSelected == m_rows.GetCount())))
         m_list.ResetItems(m_rows.GetCount());
     m_list.Invalidate(FALSE);
 }
 
 void CEditCommands::ShowOnly(int nRow)
 {
-    ShowRows();
+    ShowRows(false);
     if (nRow < 0)
         return;
     m_list.SelectOnly(nRow);
@@ -33,12 +37,7 @@ void CEditCommands::ShowOnly(int nRow)
 
 void CEditCommands::Show(const std::vector<uint8_t>& picked, int nFocus)
 {
-    // With every row selected (an Undo after Select All) the others are
-    // only taken out.
-    const int nSelected = m_list.GetSelectedCount();
-    if (m_list.GetItemCount() != m_rows.GetCount() || (nSelected > kFewRows && nSelected != m_rows.GetCount()))
-        m_list.ResetItems(m_rows.GetCount());
-    m_list.Invalidate(FALSE);
+    ShowRows(true);
     if (nFocus < 0)
         return;
     int nEnd = static_cast<int>(picked.size());

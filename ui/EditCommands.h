@@ -31,8 +31,9 @@ public:
 
 private:
     void TakeBack(bool bUndo);
-    // The list shows the rows anew, with no row selected.
-    void ShowRows();
+    // The list shows the rows anew, with no row selected, or (with
+    // bKeepEveryRowSelected) every row still selected when it was.
+    void ShowRows(bool bKeepEveryRowSelected);
     // The list shows the rows anew, with only the picked rows selected.
     void Show(const std::vector<uint8_t>& picked, int nFocus);
     void ShowOnly(int nRow);

@@ -36,11 +36,7 @@ BOOL CEditLineDlg::OnInitDialog()
 
 CString CEditLineDlg::TypedLine(bool* pbLost) const
 {
-    CString line = GetWindowTextIn(GetDlgItem(IDC_LINE_TEXT), m_nCodePage, pbLost);
-    const int nLength = line.GetLength();
-    MakeOneHostsLine(line.GetBuffer(nLength), static_cast<size_t>(nLength));
-    line.ReleaseBuffer(nLength);
-    return line;
+    return OneHostsLine(GetWindowTextIn(GetDlgItem(IDC_LINE_TEXT), m_nCodePage, pbLost));
 }
 
 void CEditLineDlg::OnLineChanged()

@@ -31,15 +31,6 @@ const char kRestoreLoading[] =
 const UINT MB_NOTE = MB_ICONINFORMATION;
 const UINT MB_ERROR = MB_ICONERROR;
 
-// A new entry is one line of the file (hosts/lines/LineScan.h).
-CString OneLine(CString text)
-{
-    const int nLength = text.GetLength();
-    MakeOneHostsLine(text.GetBuffer(nLength), static_cast<size_t>(nLength));
-    text.ReleaseBuffer(nLength);
-    return text;
-}
-
 // LVFI_SUBSTRING, the same as LVFI_PARTIAL since Windows Vista; not in every
 // SDK's headers.
 const UINT kFindSubstring = 0x0004;
@@ -264,7 +255,8 @@ bool CMainDlg::AddEntry(CString entry, CString target)
     {
         CWaitCursor wait;
         CString line;
-        line.Format("%s %s", OneLine(target).c_str(), OneLine(entry).c_str());
+        // A new entry is one line of the file.
+        line.Format("%s %s", OneHostsLine(target).c_str(), OneHostsLine(entry).c_str());
         m_entries.BeginStep();
         nRow = AddLine(line);
         m_entries.EndStep();

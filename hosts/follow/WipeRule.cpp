@@ -12,18 +12,9 @@ namespace
 // The words of a line after its comment mark, when it is commented.
 CLineWord Uncommented(const CLineText& line, bool& bCommented)
 {
-    if (line.nHead > 0)
-    {
-        // The mark put in front here, then the text as it was.
-        bCommented = true;
-        size_t nStart = 0;
-        while (nStart < line.nLength && (line.pch[nStart] == ' ' || line.pch[nStart] == '\t'))
-            ++nStart;
-        return CLineWord{line.pch + nStart, line.nLength - nStart};
-    }
-    bCommented = IsCommented(line.pch, line.nLength);
-    const size_t nStart = bCommented ? UncommentedStart(line.pch, line.nLength) : 0;
-    return CLineWord{line.pch + nStart, line.nLength - nStart};
+    // The mark put in front here, or the text's own.
+    bCommented = line.nHead > 0 || IsCommented(line.pch, line.nLength);
+    return UncommentedPiece(line.pch, line.nLength, line.nHead > 0, bCommented);
 }
 
 // Gives each name of an entry line to name, where the line is commented

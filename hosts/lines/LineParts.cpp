@@ -153,21 +153,26 @@ bool IsEntryText(const char* pch, size_t nLength, bool* pbIpv6)
 CLineWord UncommentedText(const CEntryList& list, int nRow)
 {
     CEntryList::Text text = list.GetText(nRow);
-    if (!list.IsCommented(nRow))
-        return CLineWord{text.pch, text.nLength};
+    return UncommentedPiece(text.pch, text.nLength, text.nMark > 0, list.IsCommented(nRow));
+}
+
+CLineWord UncommentedPiece(const char* pch, size_t nLength, bool bMarked, bool bCommented)
+{
+    if (!bCommented)
+        return CLineWord{pch, nLength};
     size_t nStart = 0;
-    if (text.nMark > 0)
+    if (bMarked)
     {
         // The mark "# " goes first with the white space after it, which
         // runs on into the text.
-        while (nStart < text.nLength && IsCWhiteSpace(text.pch[nStart]))
+        while (nStart < nLength && IsCWhiteSpace(pch[nStart]))
             ++nStart;
     }
     else
     {
-        nStart = UncommentedStart(text.pch, text.nLength);
+        nStart = UncommentedStart(pch, nLength);
     }
-    return CLineWord{text.pch + nStart, text.nLength - nStart};
+    return CLineWord{pch + nStart, nLength - nStart};
 }
 
 CRowKind ReadRowKind(const CEntryList& list, int nRow)

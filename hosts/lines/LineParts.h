@@ -52,6 +52,10 @@ bool IsEntryText(const char* pch, size_t nLength, bool* pbIpv6 = nullptr);
 // without its first character and the white space after it); an active row's
 // text as it is. The bytes are the row's, valid until the list next changes.
 CLineWord UncommentedText(const CEntryList& list, int nRow);
+// The same for a text with the comment mark put in front of it here
+// (bMarked: the mark and the white space after it go), or commented as
+// bCommented says.
+CLineWord UncommentedPiece(const char* pch, size_t nLength, bool bMarked, bool bCommented);
 
 enum class CRowKind
 {

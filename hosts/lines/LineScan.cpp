@@ -62,11 +62,15 @@ const char* FindByte(const char* p, const char* pEnd, char ch)
 }
 }
 
-void MakeOneHostsLine(char* pch, size_t nLength)
+CString OneHostsLine(CString text)
 {
-    for (size_t n = 0; n < nLength; ++n)
+    const int nLength = text.GetLength();
+    char* pch = text.GetBuffer(nLength);
+    for (int n = 0; n < nLength; ++n)
         if (pch[n] > 0 && pch[n] < 0x20 && pch[n] != '\t')
             pch[n] = ' ';
+    text.ReleaseBuffer(nLength);
+    return text;
 }
 
 size_t HostsTextStart(const char* pData, size_t nSize)

@@ -38,12 +38,12 @@ void ScanHostsText(const char* pData, size_t nSize, const std::function<void(con
 // how long it is.
 void ScanHostsLineRanges(const char* pData, size_t nSize, const std::function<void(size_t, size_t)>& sink);
 
-// Makes a text one line of the file, byte by byte: a line feed or carriage
+// The text as one line of the file, byte by byte: a line feed or carriage
 // return would split it, a Ctrl-Z would end the file for the next load, so
 // every control character but tab becomes a space. No byte below 0x20 is
 // ever part of a longer character, in UTF-8 or in an ANSI code page (the
 // second bytes of double-byte characters are 0x40 and above).
-void MakeOneHostsLine(char* pch, size_t nLength);
+CString OneHostsLine(CString text);
 
 // The steps of that scan, for code that must find again where a line lay in
 // the bytes it was read from. Positions count from the start of pData.
