@@ -138,6 +138,35 @@ bool CEntryList::InsertRow(int nAt, const char* pch, size_t nLength)
     return true;
 }
 
+bool CEntryList::InsertRows(const std::vector<uint32_t>& at, const char* pchTexts, const std::vector<uint32_t>& lengths)
+{
+    const size_t nCount = at.size();
+    if (nCount == 0)
+        return true;
+    std::vector<CStoredRow> rows;
+    try
+    {
+        rows.resize(nCount);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    for (size_t k = 0; k < nCount; ++k)
+    {
+        const size_t nLength = lengths[k];
+        if (nLength > CStoredRow::kMaxLength || !Reserve(nLength))
+            return false;
+        rows[k].Set(Store(pchTexts, nLength), nLength, false, ::IsCommented(pchTexts, nLength));
+        rows[k].nLine = CStoredRow::kNoLine;
+        pchTexts += nLength;
+    }
+    if (!RoomForRows(nCount) || !m_history.RecordInsertion(at.data(), rows.data(), nCount))
+        return false;
+    InsertAt(m_rows, at.data(), rows.data(), nCount);  // within the room made
+    return true;
+}
+
 bool CEntryList::Comment(int nRow, bool* pbChanged)
 {
     CStoredRow& row = m_rows[static_cast<size_t>(nRow)];

@@ -92,6 +92,9 @@ public:
     bool Uncomment(int nRow, bool* pbChanged);
     // Gives a row another text; its status is that of the text, as at a load.
     bool SetText(int nRow, const char* pch, size_t nLength);
+    // Puts in rows at the ascending indices at of the result: row k's text
+    // is lengths[k] bytes of pchTexts, right after row k - 1's.
+    bool InsertRows(const std::vector<uint32_t>& at, const char* pchTexts, const std::vector<uint32_t>& lengths);
     // Takes out the rows at the ascending indices.
     bool RemoveRows(const std::vector<uint32_t>& rows);
 

@@ -2,82 +2,16 @@
 
 #include "hosts/document/EntryList.h"
 #include "hosts/lines/LineParts.h"
+#include "hosts/review/NameText.h"
 
 #include <cstdio>
 #include <cstring>
 #include <new>
 
+using namespace HostNames;
+
 namespace
 {
-// Where "://" starts in the word; nLength when nowhere.
-size_t FindScheme(const CLineWord& word)
-{
-    for (size_t n = 0; n + 3 <= word.nLength; ++n)
-        if (word.pch[n] == ':' && word.pch[n + 1] == '/' && word.pch[n + 2] == '/')
-            return n;
-    return word.nLength;
-}
-
-char Lower(char ch)
-{
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-// Four bytes as one number, read without a call into the C library.
-uint32_t Load4(const char* pch)
-{
-    uint32_t nBytes;
-    std::memcpy(&nBytes, pch, 4);
-    return nBytes;
-}
-
-bool SameBytesAnyCase(const char* pchA, const char* pchB, size_t nLength)
-{
-    for (size_t n = 0; n < nLength; ++n)
-        if (Lower(pchA[n]) != Lower(pchB[n]))
-            return false;
-    return true;
-}
-
-// Whether two texts of nLength bytes are the same but for the case of
-// ASCII letters: four bytes at a time where they are the same bytes.
-bool SameText(const char* pchA, const char* pchB, size_t nLength)
-{
-    size_t n = 0;
-    for (; n + 4 <= nLength; n += 4)
-        if (Load4(pchA + n) != Load4(pchB + n) && !SameBytesAnyCase(pchA + n, pchB + n, 4))
-            return false;
-    return SameBytesAnyCase(pchA + n, pchB + n, nLength - n);
-}
-
-// A name's hash, four bytes at a time. Setting bit 5 of every byte makes
-// ASCII letters one case (and some other bytes alike, which only costs a
-// comparison), so names that SameText takes for one have one hash.
-uint32_t HashName(const CLineWord& name)
-{
-    uint32_t nHash = static_cast<uint32_t>(name.nLength) * 0x9E3779B1u;
-    size_t n = 0;
-    for (; n + 4 <= name.nLength; n += 4)
-    {
-        nHash ^= (Load4(name.pch + n) | 0x20202020u) * 0xCC9E2D51u;
-        nHash = (nHash << 13 | nHash >> 19) * 5 + 0xE6546B64u;
-    }
-    uint32_t nLast = 0;
-    for (; n < name.nLength; ++n)
-        nLast = nLast << 8 | (static_cast<unsigned char>(name.pch[n]) | 0x20u);
-    nHash ^= nLast * 0xCC9E2D51u;
-    nHash ^= nHash >> 16;
-    nHash *= 0x85EBCA6Bu;
-    nHash ^= nHash >> 13;
-    nHash *= 0xC2B2AE35u;
-    return nHash ^ (nHash >> 16);
-}
-
-bool SameText(const CLineWord& a, const CLineWord& b)
-{
-    return a.nLength == b.nLength && SameText(a.pch, b.pch, a.nLength);
-}
-
 // What a byte of a name is, as one bit: none for one a host name may hold;
 // a label's end; one that makes the name a web address, a wildcard or a
 // name with a port; another that no host name holds.
@@ -141,25 +75,6 @@ int NameProblem(const CLineWord& name)
     return -1;
 }
 
-// The value of a dotted decimal IPv4 address (leading zeros or not); the
-// word must be one.
-uint32_t Ipv4Value(const CLineWord& word)
-{
-    uint32_t nValue = 0, nPart = 0;
-    for (size_t n = 0; n < word.nLength; ++n)
-    {
-        if (word.pch[n] == '.')
-        {
-            nValue = nValue << 8 | nPart;
-            nPart = 0;
-        }
-        else
-        {
-            nPart = nPart * 10 + static_cast<uint32_t>(word.pch[n] - '0');
-        }
-    }
-    return nValue << 8 | nPart;
-}
 
 
 // An IPv4 address, a ':' and a port number.
@@ -325,18 +240,6 @@ constexpr bool EachKindAtItsIndex()
 }
 static_assert(EachKindAtItsIndex(), "the texts are in the order of CEntryCheck::Kind");
 static_assert(kTextCount == CEntryCheck::otherAddress + 1, "one text for each kind, otherAddress the last");
-
-// The host part of a web address: after "://" where there is one, up to
-// the first '/', ':' or '?'.
-CLineWord HostPart(const CLineWord& word)
-{
-    size_t nStart = FindScheme(word);
-    nStart = nStart < word.nLength ? nStart + 3 : 0;
-    size_t nEnd = nStart;
-    while (nEnd < word.nLength && word.pch[nEnd] != '/' && word.pch[nEnd] != ':' && word.pch[nEnd] != '?')
-        ++nEnd;
-    return CLineWord{word.pch + nStart, nEnd - nStart};
-}
 }
 
 bool CEntryCheck::Add(int nRow, Kind kind, uint32_t nInfo)
@@ -355,6 +258,7 @@ bool CEntryCheck::Add(int nRow, Kind kind, uint32_t nInfo)
 bool CEntryCheck::Run(const CEntryList& list)
 {
     m_problems.clear();
+    m_nActiveEntries = 0;
     CNameTable names4, names6;
     bool bStored = true;
     for (int nRow = 0; nRow < list.GetCount() && bStored; ++nRow)
@@ -377,6 +281,7 @@ bool CEntryCheck::Run(const CEntryList& list)
                 bStored = Add(nRow, notAddress, 0);
             continue;
         }
+        ++m_nActiveEntries;
         // The names' problems first, then the count, then the names mapped
         // before, from the valid names among the first 9 kept on the way.
         CLineWord valid[kNamesRead];
@@ -439,20 +344,35 @@ CString CEntryCheck::CheckLine(const char* pch, size_t nLength, bool bUtf8)
     return CString();
 }
 
+bool CEntryCheck::IsMatchableName(const char* pch, size_t nLength)
+{
+    return nLength > 0 && NameProblem(CLineWord{pch, nLength}) < 0;
+}
+
+uint32_t CEntryCheck::GetWord(size_t nProblem) const
+{
+    const uint32_t nInfo = m_problems[nProblem].nInfo;
+    switch (GetKind(nProblem))
+    {
+    case swapped:
+        return 1;
+    case tooManyNames:
+        return kNamesRead + 1;
+    case sameAddress:
+    case otherAddress:
+        return nInfo & 15;
+    default:
+        return nInfo;
+    }
+}
+
 CString CEntryCheck::GetText(const CEntryList& list, size_t nProblem) const
 {
     const Problem& problem = m_problems[nProblem];
     const int nRow = GetRow(nProblem);
     const Kind kind = GetKind(nProblem);
     // The word the problem is about and, for some, a second one.
-    uint32_t nWord = problem.nInfo;
-    if (kind == swapped)
-        nWord = 1;
-    else if (kind == tooManyNames)
-        nWord = kNamesRead + 1;
-    else if (kind == sameAddress || kind == otherAddress)
-        nWord = problem.nInfo & 15;
-    CLineWord word = WordOf(list, nRow, nWord);
+    CLineWord word = WordOf(list, nRow, GetWord(nProblem));
     CLineWord second = word;
     if (kind == swapped)
         second = WordOf(list, nRow, 0);

@@ -62,6 +62,13 @@ public:
     // Its text, with the words it quotes in the rows' encoding. The list must
     // hold the rows the check was run on.
     CString GetText(const CEntryList& list, size_t nProblem) const;
+    // The word a problem is about: 0 for the address (or the first word),
+    // n for name n; for too many names, the first name Windows ignores.
+    uint32_t GetWord(size_t nProblem) const;
+    // Active lines whose first word is an address, as of the last Run.
+    int GetActiveEntryLines() const { return m_nActiveEntries; }
+    // Whether a name is one Windows can match: none of the name problems.
+    static bool IsMatchableName(const char* pch, size_t nLength);
     // Bytes held for the problems.
     size_t GetMemorySize() const { return m_problems.capacity() * sizeof(Problem); }
 
@@ -71,6 +78,9 @@ public:
     static const int kQuoteCut = 77;
     // Windows reads a line's first 9 names (the name and 8 aliases).
     static const int kNamesRead = 9;
+    // Windows' DNS Client is reported to stall name resolution for minutes
+    // on hosts files with this many active entry lines or more.
+    static const int kStallingEntries = 50000;
 
 private:
     struct Problem
@@ -82,4 +92,5 @@ private:
     bool Add(int nRow, Kind kind, uint32_t nInfo);
 
     std::vector<Problem> m_problems;
+    int m_nActiveEntries = 0;
 };
