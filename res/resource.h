@@ -50,6 +50,7 @@
 // The Edit Line dialog.
 #define IDC_LINE_TEXT 1021
 #define IDC_LINE_PROBLEM 1022
+#define IDC_FIX_PROBLEMS 1023
 
 // Menu commands
 #define ID_FILE_EXIT 32771
@@ -72,6 +73,7 @@
 #define ID_EDIT_DELETE_LINES 32788
 #define ID_EDIT_UNDO 32789
 #define ID_EDIT_REDO 32790
+#define ID_EDIT_COMPACT_ENTRIES 32791
 
 // The framework's help command
 #define ID_HELP 57670

@@ -2,6 +2,7 @@
 
 #include "framework/CWaitCursor.h"
 #include "res/resource.h"
+#include "ui/CompactEntries.h"
 #include "ui/EditLineDlg.h"
 
 #include <vector>
@@ -120,6 +121,23 @@ void CEditCommands::DeleteLines()
     // The row after the last one removed, or else the new last row.
     const int nAfter = static_cast<int>(rows.back()) + 1 - static_cast<int>(rows.size());
     ShowOnly(m_rows.GetCount() == 0 ? -1 : std::min(nAfter, m_rows.GetCount() - 1));
+}
+
+void CEditCommands::CompactEntries()
+{
+    m_rows.BeginStep();
+    const CCompactResult result = AskAndCompact(m_window, m_rows);
+    if (result == CCompactResult::noMemory)
+    {
+        m_rows.CancelStep();
+        return;
+    }
+    m_rows.EndStep();
+    if (result == CCompactResult::compacted)
+    {
+        m_bModified = 1;
+        ShowRows(false);
+    }
 }
 
 void CEditCommands::TakeBack(bool bUndo)

@@ -1,5 +1,5 @@
 // The Edit menu's commands that change rows one by one or take them back:
-// Edit Line, Delete Lines, Undo and Redo. The entry list does the work
+// Edit Line, Delete Lines, Compact Entries, Undo and Redo. The entry list does the work
 // (hosts/document/EntryList.h, its history in hosts/document/RowHistory.h);
 // this shows it in the main window's list.
 #pragma once
@@ -24,6 +24,8 @@ public:
     // Removes every selected row; the row after the last one removed is
     // then the only one selected.
     void DeleteLines();
+    // Compacts runs of one address, after asking (ui/CompactEntries.h).
+    void CompactEntries();
     void Undo() { TakeBack(true); }
     void Redo() { TakeBack(false); }
     // Greys Undo and Redo in the menu when there is nothing to take back.

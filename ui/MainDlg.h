@@ -93,6 +93,7 @@ protected:
     void OnRedo() { m_edits.Redo(); }
     void OnEditLine() { m_edits.EditLine(RowsCodePage()); }
     void OnDeleteLines() { m_edits.DeleteLines(); }
+    void OnCompactEntries() { m_edits.CompactEntries(); }
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM)
     {
         m_edits.UpdateMenu(reinterpret_cast<HMENU>(wParam));
@@ -103,7 +104,7 @@ protected:
     void OnFindPrevious() { m_find.Search(false); }
     void OnSelectAll() { m_list.SetAllSelected(true); }
     void OnSections() { CSectionsDlg(this, m_list, m_entries, m_bModified).Open(); }
-    void OnCheckEntries() { CCheckEntriesDlg::Run(*this, m_list, m_entries); }
+    void OnCheckEntries() { CCheckEntriesDlg::Run(*this, m_list, m_entries, m_bModified); }
     LRESULT OnFindMessage(WPARAM wParam, LPARAM lParam) { return m_find.OnFindMessage(wParam, lParam); }
     // The list's questions, in their A and W forms: a cell's text, and
     // (type-ahead, LVM_FINDITEM) which row's number matches a text. The list
