@@ -230,23 +230,36 @@ bool CCompaction::Apply(CEntryList& list) const
     std::vector<uint32_t> removed;
     std::string line;
     size_t nDropped = 0;
+    // Rows the file does not hold stand after the line before them, and
+    // after the file's last line only when no row after them has one.
+    int nLastLine = list.GetCount() - 1;
+    while (nLastLine >= 0 && list.GetLine(nLastLine) < 0)
+        --nLastLine;
     try
     {
         for (const Run& run : m_runs)
         {
             // A line written goes over the run's next row, which has been read
             // by then (no line holds more than 9 names); the bytes of a row's
-            // old text stay where they are while it is read on.
+            // old text stay where they are while it is read on. The last one
+            // goes over the last row of the file's lines when rows after it
+            // would otherwise move to after the file's last line.
             const CLineWord first = NameOf(list, run.nFirst, 0);
             const std::string address(first.pch, first.nLength);
-            int nTo = run.nFirst;
+            int nLastTo = run.nFirst + run.nLines - 1;
+            if (nLastLine >= run.nFirst && nLastLine < run.nEnd && nLastLine > nLastTo)
+                for (int nRow = run.nFirst; nRow <= run.nFirst + run.nLines - 1; ++nRow)
+                    if (list.GetLine(nRow) < 0)
+                        nLastTo = nLastLine;
+            int nWritten = 0;
             int nInLine = 0;
             auto write = [&]() {
+                const int nTo = nWritten + 1 == run.nLines ? nLastTo : run.nFirst + nWritten;
                 const CEntryList::Text now = list.GetText(nTo);
                 if (now.nLength != line.size() || std::memcmp(now.pch, line.data(), line.size()) != 0)
                     if (!list.SetText(nTo, line.data(), line.size()))
                         return false;
-                ++nTo;
+                ++nWritten;
                 nInLine = 0;
                 return true;
             };
@@ -267,14 +280,17 @@ bool CCompaction::Apply(CEntryList& list) const
                         line = address;
                     line += ' ';
                     line.append(name.pch, name.nLength);
-                    if (++nInLine == kNamesRead && !write())
+                    // The last line is written when the run is read: it
+                    // may go over a row that is still to be read.
+                    if (++nInLine == kNamesRead && nWritten + 1 < run.nLines && !write())
                         return false;
                 }
             }
             if (nInLine > 0 && !write())
                 return false;
-            for (int nRow = nTo; nRow < run.nEnd; ++nRow)
-                removed.push_back(static_cast<uint32_t>(nRow));
+            for (int nRow = run.nFirst + run.nLines - 1; nRow < run.nEnd; ++nRow)
+                if (nRow != nLastTo)
+                    removed.push_back(static_cast<uint32_t>(nRow));
         }
     }
     catch (const std::bad_alloc&)
