@@ -18,8 +18,7 @@
 #include "hosts/review/Compaction.h"
 #include "hosts/review/EntryCheck.h"
 #include "hosts/review/EntryFix.h"
-
-#include <arpa/inet.h>
+#include "tests/support/Resolved.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,60 +34,6 @@ const char* const kAddresses[] = {"0.0.0.0", "000.0.0.0", "127.0.0.1", "10.0.0.1
 const char* const kNames[] = {"a", "A", "b.example", "c", "https://a/", "a:80", "*.x", "bad..n",
                               "x/y", "d", "e", "http://b.example:8/", "f", "g", "h", ":1"};
 const char* const kSeparators[] = {" ", "\t", "  "};
-
-// The address's value as Windows compares it: the family, the bytes and
-// for IPv6 the zone, in lower case.
-std::string AddressValue(const CLineWord& word)
-{
-    std::string text(word.pch, word.nLength);
-    bool bIpv6 = false;
-    IsHostsAddress(word.pch, word.nLength, &bIpv6);
-    if (!bIpv6)
-    {
-        unsigned parts[4] = {};
-        std::sscanf(text.c_str(), "%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]);
-        return "4:" + std::to_string(parts[0] << 24 | parts[1] << 16 | parts[2] << 8 | parts[3]);
-    }
-    std::string zone;
-    const size_t nZone = text.find('%');
-    if (nZone != std::string::npos)
-    {
-        for (char ch : text.substr(nZone + 1))
-            zone += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-        text.erase(nZone);
-    }
-    unsigned char bytes[16] = {};
-    FUZZ_CHECK(inet_pton(AF_INET6, text.c_str(), bytes) == 1, "inet_pton reads every IPv6 address here", text);
-    return "6:" + std::string(reinterpret_cast<char*>(bytes), 16) + "%" + zone;
-}
-
-// What Windows resolves: for each family and name (ASCII letters in one
-// case), the address of its first mapping.
-std::map<std::string, std::string> Resolved(const CEntryList& list)
-{
-    std::map<std::string, std::string> resolved;
-    for (int nRow = 0; nRow < list.GetCount(); ++nRow)
-    {
-        if (list.IsCommented(nRow))
-            continue;
-        const CEntryList::Text text = list.GetText(nRow);
-        CLineWords words(text.pch, text.nLength);
-        CLineWord address, name;
-        if (!words.Next(&address) || !IsHostsAddress(address.pch, address.nLength))
-            continue;
-        const std::string value = AddressValue(address);
-        for (int n = 0; n < CEntryCheck::kNamesRead && words.Next(&name); ++n)
-        {
-            if (!CEntryCheck::IsMatchableName(name.pch, name.nLength))
-                continue;
-            std::string key = value.substr(0, 1) + ":";
-            for (size_t k = 0; k < name.nLength; ++k)
-                key += static_cast<char>(name.pch[k] >= 'A' && name.pch[k] <= 'Z' ? name.pch[k] - 'A' + 'a' : name.pch[k]);
-            resolved.emplace(key, value);
-        }
-    }
-    return resolved;
-}
 
 std::vector<std::string> Rows(const CEntryList& list)
 {
