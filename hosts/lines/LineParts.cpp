@@ -1,7 +1,11 @@
 #include "hosts/lines/LineParts.h"
 
+#include "framework/CString.h"
+#include "framework/LetterOrDigit.h"
 #include "hosts/document/EntryList.h"
 #include "hosts/lines/CommentRules.h"
+
+#include <cstring>
 
 namespace
 {
@@ -24,6 +28,73 @@ int HexValue(char ch)
 bool IsAsciiLetterOrDigit(char ch)
 {
     return IsDigit(ch) || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+}
+
+// Whether the character that starts at p with a byte above 0x7F is a letter
+// or a digit, its bytes in *pnSize (1 when called): in UTF-8 (bUtf8) a
+// well-formed sequence, any other byte being one that is no letter (a stray
+// or missing continuation byte, an overlong form, a surrogate, beyond
+// U+10FFFF); in the ANSI code page a lead byte and its trail byte, or one
+// byte.
+bool IsHighLetterOrDigit(const unsigned char* p, const unsigned char* pEnd, bool bUtf8, size_t* pnSize)
+{
+    const size_t nLeft = static_cast<size_t>(pEnd - p);
+    if (!bUtf8)
+    {
+        if (IsAnsiLeadByte(static_cast<char>(*p)) && nLeft > 1)
+            *pnSize = 2;
+        return IsAnsiLetterOrDigit(reinterpret_cast<const char*>(p), static_cast<int>(*pnSize));
+    }
+    const size_t nSize = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : 2;
+    if (*p < 0xC2 || *p > 0xF4 || nLeft < nSize)
+        return false;
+    unsigned long nCode = *p & (0x7Fu >> nSize);
+    for (size_t n = 1; n < nSize; ++n)
+    {
+        if ((p[n] & 0xC0) != 0x80)
+            return false;
+        nCode = nCode << 6 | (p[n] & 0x3Fu);
+    }
+    static const unsigned long s_anLeast[] = {0x80, 0x800, 0x10000};  // below: an overlong form
+    if (nCode < s_anLeast[nSize - 2] || (nCode >= 0xD800 && nCode <= 0xDFFF) || nCode > 0x10FFFF)
+        return false;
+    *pnSize = nSize;
+    return IsLetterOrDigit(nCode);
+}
+
+// Whether a text holds a letter or a digit of any script, read as UTF-8
+// (bUtf8) or in the ANSI code page. ASCII is judged here, byte by byte; the
+// system judges the rest (framework/LetterOrDigit.h).
+bool HoldsLetterOrDigit(const char* pch, size_t nLength, bool bUtf8)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(pch);
+    const unsigned char* const pEnd = p + nLength;
+    for (size_t nSize = 1; p < pEnd; p += nSize)
+    {
+        nSize = 1;
+        if (*p < 0x80 ? IsAsciiLetterOrDigit(static_cast<char>(*p)) : IsHighLetterOrDigit(p, pEnd, bUtf8, &nSize))
+            return true;
+    }
+    return false;
+}
+
+// The notes of Windows' own hosts file that introduce its sample lines.
+bool IsWindowsNote(CLineWord text)
+{
+    for (const char* psz : {"For example:", "localhost name resolution is handled within DNS itself."})
+        if (text.nLength == std::strlen(psz) && std::memcmp(text.pch, psz, text.nLength) == 0)
+            return true;
+    return false;
+}
+
+// What a commented row that is no entry is. Such rows are few beside the
+// entries of a hosts file: built for size.
+[[gnu::cold, gnu::noinline]] CRowKind CommentKind(const CEntryList& list, int nRow)
+{
+    CEntryList::Text text = list.GetText(nRow);
+    if (!HoldsLetterOrDigit(text.pch, text.nLength, list.IsUtf8()))
+        return CRowKind::other;
+    return IsWindowsNote(CommentText(list, nRow)) ? CRowKind::windowsNote : CRowKind::heading;
 }
 
 // Four decimal numbers 0 to 255 separated by dots, filling [pch, pchEnd).
@@ -182,9 +253,24 @@ CRowKind ReadRowKind(const CEntryList& list, int nRow)
         return CRowKind::entry;
     if (!list.IsCommented(nRow))
         return CRowKind::other;
+    return CommentKind(list, nRow);
+}
+
+CLineWord CommentText(const CEntryList& list, int nRow)
+{
+    // A row commented here shows the mark in front of text that had none;
+    // a row read commented has its own. Either way the text proper starts
+    // after white space, the "#"s and white space again.
     CEntryList::Text text = list.GetText(nRow);
-    for (size_t n = 0; n < text.nLength; ++n)
-        if (IsAsciiLetterOrDigit(text.pch[n]))
-            return CRowKind::heading;
-    return CRowKind::other;
+    const char* pch = text.pch;
+    const char* pEnd = text.pch + text.nLength;
+    while (pch < pEnd && IsCWhiteSpace(*pch))
+        ++pch;
+    while (pch < pEnd && *pch == '#')
+        ++pch;
+    while (pch < pEnd && IsCWhiteSpace(*pch))
+        ++pch;
+    while (pEnd > pch && IsCWhiteSpace(pEnd[-1]))
+        --pEnd;
+    return CLineWord{pch, static_cast<size_t>(pEnd - pch)};
 }

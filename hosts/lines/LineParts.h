@@ -61,12 +61,23 @@ enum class CRowKind
 {
     other,
     entry,
-    heading
+    heading,
+    windowsNote  // a note of Windows' own file that introduces its samples
 };
 
 // What a row of the entry list is: an active row is an entry when its first
 // word is an address; a commented row is an entry (switched off) when the
 // text that uncommenting it would give is an entry; a heading is a
-// commented row that is not an entry and holds at least one ASCII letter or
-// digit; other rows are neither.
+// commented row that is not an entry and holds at least one letter or digit
+// of any script, as the list's encoding reads it (UTF-8 when IsUtf8, else
+// the ANSI code page; bytes that are no character there are no letters).
+// Of those, the two notes that Windows' own hosts file writes above its
+// sample lines, "For example:" and "localhost name resolution is handled
+// within DNS itself." (as CommentText gives them, byte for byte), are no
+// heading but a windowsNote. Other rows are neither.
 CRowKind ReadRowKind(const CEntryList& list, int nRow);
+
+// A commented row's text without its comment mark (the leading "#"s, after
+// any white space) and the white space around it. The bytes are the row's,
+// valid until the list next changes.
+CLineWord CommentText(const CEntryList& list, int nRow);

@@ -1,7 +1,6 @@
 #include "hosts/review/Sections.h"
 
 #include "hosts/lines/CommentRules.h"
-#include "hosts/lines/LineParts.h"
 
 #include <new>
 
@@ -24,11 +23,14 @@ bool CSections::Find(const CEntryList& list)
         {
             if (list.FollowsBlankLine(nRow))
                 close();
-            switch (ReadRowKind(list, nRow))
+            const CRowKind kind = ReadRowKind(list, nRow);
+            switch (kind)
             {
             case CRowKind::heading:
+            case CRowKind::windowsNote:  // Windows' own samples follow: in no section
                 close();
-                current.nHeading = nRow;
+                if (kind == CRowKind::heading)
+                    current.nHeading = nRow;
                 break;
             case CRowKind::entry:
                 if (current.nHeading >= 0)
@@ -74,25 +76,6 @@ const char* CSections::StatusText(Status status)
     default:
         return "Mixed";
     }
-}
-
-CSections::Heading CSections::HeadingText(const CEntryList& list, int nRow)
-{
-    // A row commented here shows the mark in front of text that had none;
-    // a row read commented has its own. Either way the text proper starts
-    // after white space, the "#"s and white space again.
-    CEntryList::Text text = list.GetText(nRow);
-    const char* pch = text.pch;
-    const char* pEnd = text.pch + text.nLength;
-    while (pch < pEnd && IsCWhiteSpace(*pch))
-        ++pch;
-    while (pch < pEnd && *pch == '#')
-        ++pch;
-    while (pch < pEnd && IsCWhiteSpace(*pch))
-        ++pch;
-    while (pEnd > pch && IsCWhiteSpace(pEnd[-1]))
-        --pEnd;
-    return Heading{pch, static_cast<size_t>(pEnd - pch)};
 }
 
 bool CSections::Switch(CEntryList& list, int nSection, bool bOn, bool* pbChanged)

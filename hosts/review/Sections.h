@@ -1,11 +1,16 @@
 // The file's own groups of entries: a section is a heading (a comment that
-// names something) and the entries after it, up to the next heading, a blank
-// or all-white line in the file, or the end of the rows. Other rows between
-// them (punctuation comments, active lines that are no entries) do not end
-// it. A heading with no entry after it is no section; entries before the
-// first heading, or after a blank line that no heading follows, are in none.
-// What a heading and an entry are, the line reader says
-// (hosts/lines/LineParts.h).
+// names something, in any script) and the entries after it, up to the next
+// heading, a blank or all-white line in the file, or the end of the rows.
+// Other rows between them (punctuation comments, active lines that are no
+// entries) do not end it. A heading with no entry after it is no section;
+// entries before the first heading, or after a blank line that no heading
+// follows, are in none.
+//
+// The notes above the sample lines of Windows' own hosts file ("For
+// example:", "localhost name resolution is handled within DNS itself.") end
+// a section and start none: the samples, and entries a user appends after
+// them, are in no section until the user writes a heading. What a heading, a
+// note and an entry are, the line reader says (hosts/lines/LineParts.h).
 //
 // Switching a section on or off uncomments or comments its entries with the
 // entry list's own comment rules; its heading and other rows stay as they
@@ -20,6 +25,7 @@
 #pragma once
 
 #include "hosts/document/EntryList.h"
+#include "hosts/lines/LineParts.h"
 
 #include <cstddef>
 #include <vector>
@@ -59,12 +65,8 @@ public:
     // The heading's text without its comment mark (the leading "#"s) and
     // the white space around it: nLength bytes at pch, valid until the list
     // next changes.
-    struct Heading
-    {
-        const char* pch;
-        size_t nLength;
-    };
-    static Heading HeadingText(const CEntryList& list, int nRow);
+    using Heading = CLineWord;
+    static Heading HeadingText(const CEntryList& list, int nRow) { return CommentText(list, nRow); }
 
     // Comments (bOn false) or uncomments (bOn true) every entry of the
     // section that needs it. *pbChanged tells whether a row changed. False

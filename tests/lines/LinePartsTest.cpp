@@ -45,6 +45,7 @@ TEST(LineParts, AddressesOfBothFamilies)
 TEST(LineParts, WordsStopAtTheCommentAndRowsAreEntriesHeadingsOrNeither)
 {
     CEntryList list;
+    list.TakeUtf8();  // the texts below are UTF-8 here, whatever the ANSI code page
     struct Case
     {
         const char* pszLine;
@@ -62,8 +63,16 @@ TEST(LineParts, WordsStopAtTheCommentAndRowsAreEntriesHeadingsOrNeither)
         {"# Dev servers", false, CRowKind::heading},
         {"#=====", false, CRowKind::other},
         {"#", false, CRowKind::other},
-        {"# \xC3\xA9t\xC3\xA9", false, CRowKind::heading},  // "été": an ASCII letter
-        {"# \xC3\xA9", false, CRowKind::other},
+        {"# \xC3\xA9", false, CRowKind::heading},  // é
+        {"# \xD0\xA0\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0", false, CRowKind::heading},  // Реклама
+        {"#\xE5\xB9\xBF\xE5\x91\x8A", false, CRowKind::heading},  // 广告
+        {"# \xE2\x80\x94 \xC2\xAB \xC2\xBB \xEF\xBC\x81\xE3\x80\x82", false, CRowKind::other},  // — « » ！。
+        // Overlong A (C1 81, E0 81 81), a surrogate, beyond U+10FFFF, a cut 广.
+        {"# \xC1\x81 \xE0\x81\x81 \xED\xA0\x80 \xF4\x90\x80\x80 \xE5\xB9", false, CRowKind::other},
+        {"# For example:", false, CRowKind::windowsNote},
+        {"#  localhost name resolution is handled within DNS itself.\t", false, CRowKind::windowsNote},
+        {"# For example", false, CRowKind::heading},
+        {"# for example:", false, CRowKind::heading},
         {"www.example 1.2.3.4", true, CRowKind::heading},
         {"", false, CRowKind::other},
     };

@@ -9,9 +9,16 @@
 
 namespace
 {
-const std::string kWindowsHeader =
+// Windows' own hosts file, as it comes.
+const std::string kWindowsDefault =
     "# Copyright (c) 1993-2009 Microsoft Corp.\r\n#\r\n"
     "# This is a sample HOSTS file used by Microsoft TCP/IP for Windows.\r\n#\r\n"
+    "# This file contains the mappings of IP addresses to host names. Each\r\n"
+    "# entry should be kept on an individual line. The IP address should\r\n"
+    "# be placed in the first column followed by the corresponding host name.\r\n"
+    "# The IP address and the host name should be separated by at least one\r\n# space.\r\n#\r\n"
+    "# Additionally, comments (such as these) may be inserted on individual\r\n"
+    "# lines or following the machine name denoted by a '#' symbol.\r\n#\r\n"
     "# For example:\r\n#\r\n"
     "#      102.54.94.97     rhino.acme.com          # source server\r\n"
     "#       38.25.63.10     x.acme.com              # x client host\r\n\r\n"
@@ -28,14 +35,21 @@ struct Case
 };
 
 const Case kCases[] = {
-    {"entries before the first heading, the Windows header, a punctuation comment and a commented entry, "
+    {"entries before the first heading, Windows' own file, a punctuation comment and a commented entry, "
      "an added row after the last section",
-     "10.9.9.9 first.example\r\n" + kWindowsHeader +
+     "10.9.9.9 first.example\r\n" + kWindowsDefault +
          "\r\n# Dev servers\r\n#=====\r\n10.0.0.5 api.dev.example\r\n# 10.0.0.7 old.dev.example\r\n"
          "10.0.0.6 web.dev.example\r\n\r\n# Social media\r\n0.0.0.0 facebook.com\r\n0.0.0.0 www.facebook.com\r\n",
      {"0.0.0.0 added.example"},
-     {"For example::7,8 Commented", "localhost name resolution is handled within DNS itself.:10,11 Commented",
-      "Dev servers:14,15,16 Mixed", "Social media:18,19,20 Active"}},
+     {"Dev servers:23,24,25 Mixed", "Social media:27,28,29 Active"}},
+    {"Windows' own file with a user's entry appended: its samples join no heading", kWindowsDefault +
+     "0.0.0.0 ads.example\r\n", {}, {}},
+    {"a heading written after them makes a section", kWindowsDefault + "0.0.0.0 ads.example\r\n",
+     {"# Ads", "0.0.0.0 more.example"}, {"Ads:22 Active"}},
+    {"headings in any script; punctuation of another is none",
+     "# \xD0\xA0\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0\r\n1.1.1.1 a\r\n# \xE2\x80\x94\r\n1.1.1.2 b\r\n"
+     "# \xE5\xB9\xBF\xE5\x91\x8A\r\n1.1.1.3 c\r\n",
+     {}, {"\xD0\xA0\xD0\xB5\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xBC\xD0\xB0:1,3 Active", "\xE5\xB9\xBF\xE5\x91\x8A:5 Active"}},
     {"an added row after a blank line", "# A\r\n1.1.1.1 a\r\n\r\n", {"1.1.1.2 b"}, {"A:1 Active"}},
     {"an added row after an all-white last line without a line end", "# A\r\n1.1.1.1 a\r\n \t", {"1.1.1.2 b"},
      {"A:1 Active"}},

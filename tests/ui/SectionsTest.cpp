@@ -50,9 +50,10 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         ExpectBox(driver, kNoSections, "information");
         EXPECT_EQ(nullptr, driver.WaitForDialog("Sections", 300));
 
-        // Entries before the first heading, a Windows header, a punctuation
-        // comment between a heading and its entries, a commented entry, and
-        // a row added after the file's last line.
+        // Entries before the first heading, a Windows header (its sample
+        // after "For example:" is in no section), a punctuation comment
+        // between a heading and its entries, a commented entry, and a row
+        // added after the file's last line.
         const std::string head = "10.9.9.9 first.example\r\n# Copyright (c) 1993-2009 Microsoft Corp.\r\n#\r\n"
                                  "# For example:\r\n#\r\n#      102.54.94.97     rhino.acme.com  # source server\r\n"
                                  "\r\n# Dev servers\r\n#=====\r\n";
@@ -72,8 +73,7 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         HWND hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
         HWND hSections = ::GetDlgItem(hDlg, IDC_SECTION_LIST);
-        const std::vector<std::string> listed = {"For example:|1|Commented", "Dev servers|2|Active",
-                                                 "Social media|3|Mixed"};
+        const std::vector<std::string> listed = {"Dev servers|2|Active", "Social media|3|Mixed"};
         EXPECT_EQ(listed, Sections(hSections));
         // Nothing selected: the buttons do nothing.
         for (int nButton : {IDC_SWITCH_ON, IDC_SWITCH_OFF, IDC_GO_TO})
@@ -84,10 +84,10 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         EXPECT_EQ(0, m_pDlg->m_bModified);
 
         // Switch Off: the main list shows it at once, the dialog stays open.
-        UiDriver::Select(hSections, {1});
+        UiDriver::Select(hSections, {0});
         driver.Command(hDlg, IDC_SWITCH_OFF);
         driver.Sync(hDlg);
-        EXPECT_EQ("Dev servers|2|Commented", Sections(hSections)[1]);
+        EXPECT_EQ("Dev servers|2|Commented", Sections(hSections)[0]);
         EXPECT_EQ("# 10.0.0.5 api.dev.example", UiDriver::Cell(hList, 8, 1));
         EXPECT_EQ("Commented", UiDriver::Cell(hList, 9, 2));
         EXPECT_EQ(1, m_pDlg->m_bModified);
@@ -100,7 +100,7 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         // Go To: the section's entries selected, its heading focused.
         hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
-        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {2});
+        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {1});
         driver.Command(hDlg, IDC_GO_TO);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         driver.Sync(hMain);
@@ -110,10 +110,10 @@ TEST_F(SectionsTest, SwitchesASectionOffAndOnChangingOnlyItsEntryLinesAndGoesToO
         // Switch On gives the original bytes back.
         hDlg = OpenSections(driver, hMain);
         ASSERT_NE(nullptr, hDlg);
-        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {1});
+        UiDriver::Select(::GetDlgItem(hDlg, IDC_SECTION_LIST), {0});
         driver.Command(hDlg, IDC_SWITCH_ON);
         driver.Sync(hDlg);
-        EXPECT_EQ("Dev servers|2|Active", Sections(::GetDlgItem(hDlg, IDC_SECTION_LIST))[1]);
+        EXPECT_EQ("Dev servers|2|Active", Sections(::GetDlgItem(hDlg, IDC_SECTION_LIST))[0]);
         driver.Key(hDlg, VK_ESCAPE);
         ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
         SaveExpecting(driver, hMain, original);

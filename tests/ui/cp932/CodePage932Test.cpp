@@ -97,14 +97,29 @@ TEST_F(CodePage932Test, FindMatchesWholeCharactersAndNeverASecondByte)
     });
 }
 
-TEST_F(CodePage932Test, AnEntryTypedInJapaneseIsSavedInTheCodePage)
+TEST_F(CodePage932Test, AnEntryTypedInJapaneseIsSavedInTheCodePageAndJapaneseHeadingsMakeSections)
 {
-    const std::string hosts = "# \x93\xFA\x96\x7B\r\n";  // 日本
+    // 日本 (no byte of it a letter on its own), 、 (81 41: punctuation whose
+    // second byte is "A") and 広告.
+    const std::string hosts = "# \x93\xFA\x96\x7B\r\n# \x81\x41\r\n0.0.0.0 a.example\r\n# \x8D\x4C\x8D\x90\r\n";
     SetHosts(hosts);
     RunMain([&](UiDriver& driver, HWND hMain, HWND hList) {
         AddEntryTyped(driver, hMain, L"\u5E83\u544A.example");  // 広告
-        ASSERT_EQ(2, UiDriver::RowCount(hList));
-        EXPECT_EQ(L"127.0.0.1 \u5E83\u544A.example", UiDriver::CellW(hList, 1, 1));
+        ASSERT_EQ(5, UiDriver::RowCount(hList));
+        EXPECT_EQ(L"127.0.0.1 \u5E83\u544A.example", UiDriver::CellW(hList, 4, 1));
+
+        driver.Command(hMain, ID_EDIT_SECTIONS);
+        HWND hDlg = driver.WaitForDialog("Sections");
+        ASSERT_NE(nullptr, hDlg);
+        HWND hSections = ::GetDlgItem(hDlg, IDC_SECTION_LIST);
+        std::vector<std::wstring> listed;
+        for (int n = 0; n < UiDriver::RowCount(hSections); ++n)
+            listed.push_back(UiDriver::CellW(hSections, n, 0) + L"|" + UiDriver::CellW(hSections, n, 1));
+        // 日本 and 広告, not 、.
+        EXPECT_EQ((std::vector<std::wstring>{L"\u65E5\u672C|1", L"\u5E83\u544A|1"}), listed);
+        driver.Key(hDlg, VK_ESCAPE);
+        ASSERT_TRUE(UiDriver::WaitUntil([&] { return !::IsWindow(hDlg); }));
+
         SaveAndConfirm(driver, hMain, IDYES);
         ExpectBox(driver, kSaved, "information");
         driver.Key(hMain, VK_ESCAPE);
