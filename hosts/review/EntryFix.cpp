@@ -5,7 +5,7 @@
 #include "hosts/review/EntryCheck.h"
 #include "hosts/review/NameText.h"
 
-#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -16,114 +16,46 @@ namespace
 {
 const uint32_t kNamesRead = CEntryCheck::kNamesRead;
 
-// What the chosen problems of one row ask for.
-struct CRowMends
+// The chosen problems with a mend on one row, [nFirst, nEnd) of them.
+struct CPlan
 {
-    int nRow;
-    bool bDropPort = false;  // the address loses its port
-    bool bSwap = false;      // the first two words trade places
-    bool bSplit = false;     // names after the 9th go to lines of their own
-    std::vector<uint32_t> hostWords;  // words that become their host part
-    std::vector<uint32_t> dropWords;  // names that go
+    int nRow;  // -1 once left as it is
+    uint32_t nFirst;
+    uint32_t nEnd;
 };
 
-// A name made live by a mend, and the first row that maps it today.
+// A name made live by a mend: its hash, its plan, and where its bytes and
+// its line's address are in the pool.
 struct CCandidate
 {
     uint32_t nHash;
-    uint32_t nPlan;  // the row's mends
-    size_t nName;    // where the name's bytes are in the pool
-    size_t nNameLength;
-    size_t nAddress;  // and the address's
-    size_t nAddressLength;
-    bool bIpv6;
+    uint32_t nPlan;
+    uint32_t nName;
+    uint32_t nNameLength;
+    uint32_t nAddress;
+    uint32_t nAddressLength;
+    bool bFound;  // its first mapping today has been seen
 };
 
-struct CWordsOf
+int ByHash(const void* pA, const void* pB)
 {
-    std::vector<CLineWord> words;
-
-    void Read(const char* pch, size_t nLength)
-    {
-        words.clear();
-        CLineWords reader(pch, nLength);
-        CLineWord word;
-        while (reader.Next(&word))
-            words.push_back(word);
-    }
-};
-
-bool Contains(const std::vector<uint32_t>& words, uint32_t nWord)
-{
-    return std::find(words.begin(), words.end(), nWord) != words.end();
+    const uint32_t nA = static_cast<const CCandidate*>(pA)->nHash, nB = static_cast<const CCandidate*>(pB)->nHash;
+    return nA < nB ? -1 : nA > nB;
 }
 
-void Append(std::string& text, const char* pch, size_t nLength)
+void ReadWords(const char* pch, size_t nLength, std::vector<CLineWord>& words)
 {
-    text.append(pch, nLength);
+    words.clear();
+    CLineWords reader(pch, nLength);
+    CLineWord word;
+    while (reader.Next(&word))
+        words.push_back(word);
 }
 
-// A row's text after its mends, and the lines a split adds (each line's
-// length in lengths). *pbEmptied: a line that had names has none left.
-void BuildRow(const CEntryList::Text& text, const CRowMends& mends, CWordsOf& parts, std::string& row,
-              std::string& added, std::vector<uint32_t>& lengths, bool* pbEmptied)
+// The names Windows reads on a line: those of its first 9 (bAll: of all)
+// that it can match, when the line's first word is an address.
+void AddLiveNames(const std::vector<CLineWord>& words, std::vector<CLineWord>& live, bool bAll)
 {
-    parts.Read(text.pch, text.nLength);
-    const std::vector<CLineWord>& words = parts.words;
-    row.clear();
-    size_t nAt = 0;  // the first byte of the text not written yet
-    uint32_t nNamesLeft = 0;
-    for (uint32_t n = 0; n < words.size(); ++n)
-    {
-        const CLineWord& word = words[n];
-        const size_t nStart = static_cast<size_t>(word.pch - text.pch);
-        if (Contains(mends.dropWords, n))
-        {
-            nAt = nStart + word.nLength;  // with the white space before it
-            continue;
-        }
-        Append(row, text.pch + nAt, nStart - nAt);
-        nAt = nStart + word.nLength;
-        CLineWord written = word;
-        if (mends.bSwap && n < 2 && words.size() > 1)
-            written = words[1 - n];
-        else if (n == 0 && mends.bDropPort)
-            written.nLength = static_cast<size_t>(static_cast<const char*>(std::memchr(word.pch, ':', word.nLength)) - word.pch);
-        else if (Contains(mends.hostWords, n))
-            written = HostPart(word);
-        Append(row, written.pch, written.nLength);
-        nNamesLeft += n > 0;
-    }
-    Append(row, text.pch + nAt, text.nLength - nAt);
-    *pbEmptied = !mends.dropWords.empty() && nNamesLeft == 0;
-    if (!mends.bSplit)
-        return;
-    parts.Read(row.data(), row.size());
-    if (words.size() <= kNamesRead + 1)
-        return;
-    // The first 9 names and the comment stay; the rest, 9 a line.
-    const CLineWord& address = words[0];
-    for (size_t n = kNamesRead + 1; n < words.size(); n += kNamesRead)
-    {
-        const size_t nBefore = added.size();
-        Append(added, address.pch, address.nLength);
-        for (size_t k = n; k < n + kNamesRead && k < words.size(); ++k)
-        {
-            added += ' ';
-            Append(added, words[k].pch, words[k].nLength);
-        }
-        lengths.push_back(static_cast<uint32_t>(added.size() - nBefore));
-    }
-    const size_t nCut = static_cast<size_t>(words[kNamesRead].pch - row.data()) + words[kNamesRead].nLength;
-    const size_t nComment = row.find('#', nCut);
-    row.erase(nCut, nComment == std::string::npos ? std::string::npos : nComment - nCut);
-}
-
-// The names Windows reads on a line: its first 9 that it can match, when
-// the line's first word is an address.
-void LiveNames(const std::vector<CLineWord>& words, std::vector<CLineWord>& live, bool bAll)
-{
-    live.clear();
     if (words.empty() || !IsHostsAddress(words[0].pch, words[0].nLength))
         return;
     for (size_t n = 1; n < words.size() && (bAll || n <= kNamesRead); ++n)
@@ -140,9 +72,19 @@ public:
     {
         try
         {
-            Plan(chosen);
-            if (m_plans.empty())
-                return CEntryFix::nothingMended;
+            for (uint32_t nProblem : chosen)
+            {
+                if (!CEntryFix::HasMend(m_list, m_check, nProblem))
+                    continue;
+                const int nRow = m_check.GetRow(nProblem);
+                const uint32_t n = static_cast<uint32_t>(m_mended.size());
+                m_mended.push_back(nProblem);
+                if (m_plans.empty() || m_plans.back().nRow != nRow)
+                    m_plans.push_back(CPlan{nRow, n, n});
+                m_plans.back().nEnd = n + 1;
+            }
+            for (uint32_t nPlan = 0; nPlan < m_plans.size(); ++nPlan)
+                FindCandidates(nPlan);
             if (!m_candidates.empty())
                 Refuse();
             return Apply();
@@ -154,70 +96,111 @@ public:
     }
 
 private:
-    void Plan(const std::vector<uint32_t>& chosen)
+    // What the plan's problems ask of word n: 'd' it goes, 's' it trades
+    // places with the other of the first two, 'p' it loses its port, 'h'
+    // it becomes its host part; 0 for nothing. *pbSplit: the line is split.
+    char MendOf(const CPlan& plan, uint32_t nWord, bool* pbSplit) const
     {
-        for (uint32_t nProblem : chosen)
+        char chMend = 0;
+        for (uint32_t n = plan.nFirst; n < plan.nEnd; ++n)
         {
-            if (!CEntryFix::HasMend(m_list, m_check, nProblem))
-                continue;
-            const int nRow = m_check.GetRow(nProblem);
-            if (m_plans.empty() || m_plans.back().nRow != nRow)
-            {
-                m_plans.emplace_back();
-                m_plans.back().nRow = nRow;
-            }
-            CRowMends& mends = m_plans.back();
-            const uint32_t nWord = m_check.GetWord(nProblem);
-            switch (m_check.GetKind(nProblem))
-            {
-            case CEntryCheck::addressWithPort:
-                mends.bDropPort = true;
-                break;
-            case CEntryCheck::swapped:
-                mends.bSwap = true;
-                break;
-            case CEntryCheck::tooManyNames:
-                mends.bSplit = true;
-                break;
-            case CEntryCheck::sameAddress:
-                mends.dropWords.push_back(nWord);
-                break;
-            default:
-                mends.hostWords.push_back(nWord);
-                break;
-            }
+            const uint32_t nProblem = m_mended[n];
+            const CEntryCheck::Kind kind = m_check.GetKind(nProblem);
+            const bool bThisWord = m_check.GetWord(nProblem) == nWord;
+            if (kind == CEntryCheck::tooManyNames)
+                *pbSplit = true;
+            else if (kind == CEntryCheck::swapped && nWord < 2)
+                chMend = 's';
+            else if (kind == CEntryCheck::addressWithPort && nWord == 0)
+                chMend = 'p';
+            else if (kind == CEntryCheck::sameAddress && bThisWord)
+                chMend = 'd';
+            else if ((kind == CEntryCheck::webAddress || kind == CEntryCheck::nameWithPort) && bThisWord)
+                chMend = 'h';
         }
-        for (uint32_t nPlan = 0; nPlan < m_plans.size(); ++nPlan)
-            FindCandidates(nPlan);
+        return chMend;
+    }
+
+    // The plan's row after its mends in m_row, and the lines a split adds
+    // at the end of m_added (each one's length in m_lengths). Whether a
+    // line that had names has none left.
+    bool Build(const CPlan& plan)
+    {
+        const CEntryList::Text text = m_list.GetText(plan.nRow);
+        ReadWords(text.pch, text.nLength, m_words);
+        m_row.clear();
+        size_t nAt = 0;  // the first byte of the text not written yet
+        bool bSplit = false, bDropped = false;
+        uint32_t nNames = 0;
+        for (uint32_t n = 0; n < m_words.size(); ++n)
+        {
+            const CLineWord& word = m_words[n];
+            const size_t nStart = static_cast<size_t>(word.pch - text.pch);
+            const char chMend = MendOf(plan, n, &bSplit);
+            if (chMend != 'd')
+                m_row.append(text.pch + nAt, nStart - nAt);
+            nAt = nStart + word.nLength;  // a name that goes takes the white space before it
+            CLineWord written = word;
+            if (chMend == 'd')
+            {
+                bDropped = true;
+                continue;
+            }
+            if (chMend == 's' && m_words.size() > 1)
+                written = m_words[1 - n];
+            else if (chMend == 'p')
+                written.nLength = static_cast<size_t>(static_cast<const char*>(std::memchr(word.pch, ':', word.nLength)) - word.pch);
+            else if (chMend == 'h')
+                written = HostPart(word);
+            m_row.append(written.pch, written.nLength);
+            nNames += n > 0;
+        }
+        m_row.append(text.pch + nAt, text.nLength - nAt);
+        ReadWords(m_row.data(), m_row.size(), m_words);
+        if (!bSplit || m_words.size() <= kNamesRead + 1)
+            return bDropped && nNames == 0;
+        // The first 9 names and the comment stay; the rest, 9 a line.
+        for (size_t n = kNamesRead + 1; n < m_words.size(); ++n)
+        {
+            if ((n - 1) % kNamesRead == 0)
+            {
+                m_lengths.push_back(0);
+                m_added.append(m_words[0].pch, m_words[0].nLength);
+                m_lengths.back() = static_cast<uint32_t>(m_words[0].nLength);
+            }
+            m_added += ' ';
+            m_added.append(m_words[n].pch, m_words[n].nLength);
+            m_lengths.back() += static_cast<uint32_t>(m_words[n].nLength + 1);
+        }
+        const size_t nCut = static_cast<size_t>(m_words[kNamesRead].pch - m_row.data()) + m_words[kNamesRead].nLength;
+        const size_t nComment = m_row.find('#', nCut);
+        m_row.erase(nCut, nComment == std::string::npos ? std::string::npos : nComment - nCut);
+        return false;
     }
 
     // The names a row's mends make live: those Windows reads after them
     // and did not read on the row before.
     void FindCandidates(uint32_t nPlan)
     {
-        const CRowMends& mends = m_plans[nPlan];
-        const CEntryList::Text text = m_list.GetText(mends.nRow);
-        std::vector<CLineWord> before, after, added;
-        m_parts.Read(text.pch, text.nLength);
-        LiveNames(m_parts.words, before, false);
-        m_lengths.clear();
-        m_added.clear();
-        bool bEmptied;
-        BuildRow(text, mends, m_parts, m_row, m_added, m_lengths, &bEmptied);
-        m_parts.Read(m_row.data(), m_row.size());
-        if (m_parts.words.empty())
+        const CEntryList::Text text = m_list.GetText(m_plans[nPlan].nRow);
+        std::vector<CLineWord>& before = m_before;
+        std::vector<CLineWord>& after = m_after;
+        before.clear();
+        after.clear();
+        ReadWords(text.pch, text.nLength, m_words);
+        AddLiveNames(m_words, before, false);
+        const size_t nAdded = m_added.size();
+        const size_t nLines = m_lengths.size();
+        Build(m_plans[nPlan]);
+        if (m_words.empty())
             return;
-        LiveNames(m_parts.words, after, false);
-        for (size_t n = 0, nAt = 0; n < m_lengths.size(); nAt += m_lengths[n++])
+        const CLineWord address = m_words[0];
+        AddLiveNames(m_words, after, false);
+        for (size_t n = nLines, nAt = nAdded; n < m_lengths.size(); nAt += m_lengths[n++])
         {
-            CWordsOf line;
-            line.Read(m_added.data() + nAt, m_lengths[n]);
-            LiveNames(line.words, added, true);
-            after.insert(after.end(), added.begin(), added.end());
+            ReadWords(m_added.data() + nAt, m_lengths[n], m_line);
+            AddLiveNames(m_line, after, true);
         }
-        const CLineWord address = m_parts.words[0];
-        bool bIpv6 = false;
-        IsHostsAddress(address.pch, address.nLength, &bIpv6);
         for (const CLineWord& name : after)
         {
             bool bRead = false;
@@ -225,54 +208,62 @@ private:
                 bRead = bRead || SameText(old, name);
             if (bRead)
                 continue;
-            // The bytes go to the pool: the texts built here are gone by the
-            // time the rows are read.
-            CCandidate candidate{HashName(name), nPlan, m_pool.size(), name.nLength, 0, address.nLength, bIpv6};
+            // The texts built here change with the next row: the bytes go
+            // to the pool.
+            const uint32_t nName = static_cast<uint32_t>(m_pool.size());
             m_pool.append(name.pch, name.nLength);
-            candidate.nAddress = m_pool.size();
             m_pool.append(address.pch, address.nLength);
-            m_candidates.push_back(candidate);
+            m_candidates.push_back(CCandidate{HashName(name), nPlan, nName, static_cast<uint32_t>(name.nLength),
+                                              nName + static_cast<uint32_t>(name.nLength),
+                                              static_cast<uint32_t>(address.nLength), false});
         }
+        m_added.resize(nAdded);
+        m_lengths.resize(nLines);
     }
 
-    CLineWord PoolWord(size_t nAt, size_t nLength) const { return CLineWord{m_pool.data() + nAt, nLength}; }
+    CLineWord PoolWord(uint32_t nAt, uint32_t nLength) const { return CLineWord{m_pool.data() + nAt, nLength}; }
 
     // Leaves the rows whose mends would make a name live that a later row
     // maps to another address: Windows resolves it to that row's today.
     void Refuse()
     {
-        std::sort(m_candidates.begin(), m_candidates.end(),
-                  [](const CCandidate& a, const CCandidate& b) { return a.nHash < b.nHash; });
-        std::vector<uint8_t> found(m_candidates.size(), 0);
+        std::qsort(m_candidates.data(), m_candidates.size(), sizeof(CCandidate), ByHash);
+        std::vector<CLineWord>& live = m_line;
         for (int nRow = 0; nRow < m_list.GetCount(); ++nRow)
         {
             if (m_list.IsCommented(nRow))
                 continue;
             const CEntryList::Text text = m_list.GetText(nRow);
-            m_parts.Read(text.pch, text.nLength);
-            std::vector<CLineWord> live;
-            LiveNames(m_parts.words, live, false);
+            ReadWords(text.pch, text.nLength, m_words);
+            live.clear();
+            AddLiveNames(m_words, live, false);
             for (const CLineWord& name : live)
             {
                 const uint32_t nHash = HashName(name);
-                auto it = std::lower_bound(m_candidates.begin(), m_candidates.end(), nHash,
-                                           [](const CCandidate& c, uint32_t h) { return c.nHash < h; });
-                for (; it != m_candidates.end() && it->nHash == nHash; ++it)
+                size_t nLow = 0, nHigh = m_candidates.size();
+                while (nLow < nHigh)
                 {
-                    const size_t n = static_cast<size_t>(it - m_candidates.begin());
-                    if (found[n] || !SameText(PoolWord(it->nName, it->nNameLength), name))
+                    const size_t nMiddle = (nLow + nHigh) / 2;
+                    if (m_candidates[nMiddle].nHash < nHash)
+                        nLow = nMiddle + 1;
+                    else
+                        nHigh = nMiddle;
+                }
+                for (size_t n = nLow; n < m_candidates.size() && m_candidates[n].nHash == nHash; ++n)
+                {
+                    CCandidate& candidate = m_candidates[n];
+                    const CLineWord mine = PoolWord(candidate.nAddress, candidate.nAddressLength);
+                    bool bMineIpv6 = false, bIpv6 = false;
+                    IsHostsAddress(mine.pch, mine.nLength, &bMineIpv6);
+                    IsHostsAddress(m_words[0].pch, m_words[0].nLength, &bIpv6);
+                    if (candidate.bFound || bIpv6 != bMineIpv6 ||
+                        !SameText(PoolWord(candidate.nName, candidate.nNameLength), name))
                         continue;
-                    bool bIpv6 = false;
-                    const CLineWord address = m_parts.words[0];
-                    IsHostsAddress(address.pch, address.nLength, &bIpv6);
-                    if (bIpv6 != it->bIpv6)
-                        continue;
-                    found[n] = 1;
-                    const CLineWord mine = PoolWord(it->nAddress, it->nAddressLength);
-                    const bool bSame = bIpv6 ? SameText(mine, address) : Ipv4Value(mine) == Ipv4Value(address);
-                    CRowMends& mends = m_plans[it->nPlan];
-                    if (nRow > mends.nRow && !bSame)
-                        mends.nRow = -1;  // left as it is
+                    candidate.bFound = true;
+                    const bool bSame = bIpv6 ? SameText(mine, m_words[0]) : Ipv4Value(mine) == Ipv4Value(m_words[0]);
+                    CPlan& plan = m_plans[candidate.nPlan];
+                    if (nRow > plan.nRow && !bSame)
+                        plan.nRow = -1;  // left as it is
                 }
             }
         }
@@ -281,30 +272,24 @@ private:
     CEntryFix::Result Apply()
     {
         std::vector<uint32_t> removed, at;
-        m_added.clear();
-        m_lengths.clear();
         bool bAny = false;
-        for (const CRowMends& mends : m_plans)
+        for (const CPlan& plan : m_plans)
         {
-            if (mends.nRow < 0)
+            if (plan.nRow < 0)
                 continue;
             bAny = true;
             const size_t nLines = m_lengths.size();
-            bool bEmptied;
-            BuildRow(m_list.GetText(mends.nRow), mends, m_parts, m_row, m_added, m_lengths, &bEmptied);
+            const bool bEmptied = Build(plan);
             // The rows after it move up by the rows taken out before them,
             // and down by the lines added before them.
-            const uint32_t nNow = static_cast<uint32_t>(mends.nRow) - static_cast<uint32_t>(removed.size()) +
-                                  static_cast<uint32_t>(nLines);
+            const uint32_t nNow =
+                static_cast<uint32_t>(plan.nRow) - static_cast<uint32_t>(removed.size()) + static_cast<uint32_t>(nLines);
             if (bEmptied)
-            {
-                removed.push_back(static_cast<uint32_t>(mends.nRow));
-                continue;
-            }
+                removed.push_back(static_cast<uint32_t>(plan.nRow));
+            else if (!m_list.SetText(plan.nRow, m_row.data(), m_row.size()))
+                return CEntryFix::noMemory;
             for (size_t n = nLines; n < m_lengths.size(); ++n)
                 at.push_back(nNow + 1 + static_cast<uint32_t>(n - nLines));
-            if (!m_list.SetText(mends.nRow, m_row.data(), m_row.size()))
-                return CEntryFix::noMemory;
         }
         if (!bAny)
             return CEntryFix::nothingMended;
@@ -315,10 +300,11 @@ private:
 
     CEntryList& m_list;
     const CEntryCheck& m_check;
-    std::vector<CRowMends> m_plans;
+    std::vector<uint32_t> m_mended;  // the chosen problems that have a mend
+    std::vector<CPlan> m_plans;
     std::vector<CCandidate> m_candidates;
     std::string m_pool;
-    CWordsOf m_parts;
+    std::vector<CLineWord> m_words, m_line, m_before, m_after;
     std::string m_row;
     std::string m_added;
     std::vector<uint32_t> m_lengths;

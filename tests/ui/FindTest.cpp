@@ -100,7 +100,8 @@ TEST_F(FindTest, FindsThroughTheDialogAndTheKeysAndSelectsAllWithoutChangingARow
                                          {32784, "Select &All\tCtrl+A"},
                                          {0, ""},
                                          {32785, "S&ections...\tCtrl+E"},
-                                         {32786, "&Check Entries...\tCtrl+K"}}),
+                                         {32786, "&Check Entries...\tCtrl+K"},
+                                         {32791, "Com&pact Entries..."}}),
                   MenuItems(::GetSubMenu(hMenu, 1)));
 
         // With nothing searched yet, Shift+F3 opens the Find dialog; Escape
