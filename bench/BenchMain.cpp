@@ -20,6 +20,7 @@
 #include "BenchSave.h"
 #include "CheckEntriesBench.h"
 #include "EditsBench.h"
+#include "FixBench.h"
 #include "HostsGenerator.h"
 #include "SectionsBench.h"
 #include "TestFiles.h"
@@ -285,6 +286,9 @@ bool DriveMainWindow(UiDriver& driver, const CSession& session, CMainDlg& dlg, c
 
     std::string checkFailed = BenchCheckEntries(driver, hMain, hList, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
     if (!Check(checkFailed.empty(), checkFailed))
+        return false;
+    std::string fixFailed = BenchFixAndCompact(driver, dlg, nRows, [](auto& k, auto& l, double d) { g_results.Add(k, l, d); });
+    if (!Check(fixFailed.empty(), fixFailed))
         return false;
     if (!BenchSections(driver, hMain, [](const char* k, const char* l, double d) { g_results.Add(k, l, d), SampleMemory(); },
                        Check))

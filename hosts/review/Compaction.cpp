@@ -185,6 +185,36 @@ void CCompaction::Consider(const CEntryList& list, int nFirst, int nEnd, size_t 
     const size_t nSlots = nNames + nNames / 3 + 16;
     std::vector<Slot> slots(nSlots, Slot{0, 0});
     const size_t nDroppedBefore = m_dropped.size();
+    // A name's slot is asked for a few names ahead of its look-up, in file
+    // order still: a large table is mostly not in the cache.
+    struct Pending
+    {
+        CLineWord name;
+        uint32_t nHash;
+        uint32_t nWhere;
+        uint32_t nRowWord;  // row << 4 | word
+    };
+    const size_t kAhead = 16;
+    Pending pending[kAhead];
+    size_t nPending = 0;
+    auto lookUp = [&](const Pending& name) {
+        for (size_t nSlot = static_cast<size_t>((static_cast<uint64_t>(name.nHash) * nSlots) >> 32);;
+             nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
+        {
+            Slot& slot = slots[nSlot];
+            if (slot.nWhere == 0)
+            {
+                slot = Slot{name.nHash, name.nWhere};
+                return;
+            }
+            if (slot.nHash == name.nHash &&
+                SameText(NameOf(list, nFirst + static_cast<int>(slot.nWhere >> 4) - 1, slot.nWhere & 15), name.name))
+            {
+                m_dropped.push_back(name.nRowWord);
+                return;
+            }
+        }
+    };
     for (int nRow = nFirst; nRow < nEnd; ++nRow)
     {
         const CEntryList::Text text = list.GetText(nRow);
@@ -194,25 +224,16 @@ void CCompaction::Consider(const CEntryList& list, int nFirst, int nEnd, size_t 
         for (uint32_t nWord = 1; words.Next(&name); ++nWord)
         {
             const uint32_t nHash = HashName(name);
-            const uint32_t nWhere = static_cast<uint32_t>(nRow - nFirst + 1) << 4 | nWord;
-            for (size_t nSlot = static_cast<size_t>((static_cast<uint64_t>(nHash) * nSlots) >> 32);;
-                 nSlot = nSlot + 1 == nSlots ? 0 : nSlot + 1)
-            {
-                Slot& slot = slots[nSlot];
-                if (slot.nWhere == 0)
-                {
-                    slot = Slot{nHash, nWhere};
-                    break;
-                }
-                if (slot.nHash == nHash &&
-                    SameText(NameOf(list, nFirst + static_cast<int>(slot.nWhere >> 4) - 1, slot.nWhere & 15), name))
-                {
-                    m_dropped.push_back(static_cast<uint32_t>(nRow) << 4 | nWord);
-                    break;
-                }
-            }
+            __builtin_prefetch(&slots[static_cast<size_t>((static_cast<uint64_t>(nHash) * nSlots) >> 32)]);
+            Pending& next = pending[nPending++ % kAhead];
+            if (nPending > kAhead)
+                lookUp(next);
+            next = Pending{name, nHash, static_cast<uint32_t>(nRow - nFirst + 1) << 4 | nWord,
+                           static_cast<uint32_t>(nRow) << 4 | nWord};
         }
     }
+    for (size_t n = nPending > kAhead ? nPending - kAhead : 0; n < nPending; ++n)
+        lookUp(pending[n % kAhead]);
     const size_t nKept = nNames - (m_dropped.size() - nDroppedBefore);
     const int nLines = static_cast<int>((nKept + kNamesRead - 1) / kNamesRead);
     if (nLines >= nEnd - nFirst)

@@ -156,9 +156,11 @@ private:
             nNames += n > 0;
         }
         m_row.append(text.pch + nAt, text.nLength - nAt);
-        ReadWords(m_row.data(), m_row.size(), m_words);
-        if (!bSplit || m_words.size() <= kNamesRead + 1)
+        if (!bSplit)
             return bDropped && nNames == 0;
+        ReadWords(m_row.data(), m_row.size(), m_words);
+        if (m_words.size() <= kNamesRead + 1)
+            return false;
         // The first 9 names and the comment stay; the rest, 9 a line.
         for (size_t n = kNamesRead + 1; n < m_words.size(); ++n)
         {
@@ -188,10 +190,17 @@ private:
         before.clear();
         after.clear();
         ReadWords(text.pch, text.nLength, m_words);
+        // Names gone from a line of at most 9 bring no other name in.
+        bool bOnlyDropped = m_words.size() <= kNamesRead + 1;
+        for (uint32_t n = m_plans[nPlan].nFirst; n < m_plans[nPlan].nEnd; ++n)
+            bOnlyDropped = bOnlyDropped && m_check.GetKind(m_mended[n]) == CEntryCheck::sameAddress;
+        if (bOnlyDropped)
+            return;
         AddLiveNames(m_words, before, false);
         const size_t nAdded = m_added.size();
         const size_t nLines = m_lengths.size();
         Build(m_plans[nPlan]);
+        ReadWords(m_row.data(), m_row.size(), m_words);
         if (m_words.empty())
             return;
         const CLineWord address = m_words[0];
