@@ -184,7 +184,21 @@ void CCheckEntriesDlg::OnFix()
     bool bMendable = false;
     try
     {
-        for (int nItem = m_list.GetNextItem(-1, LVNI_SELECTED); nItem >= 0;
+        // Every problem selected (with the stalling row or not) needs no
+        // look at each row.
+        const int nSelected = m_list.GetSelectedCount();
+        const bool bFirst = (m_list.GetItemState(0, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+        const bool bEvery = nSelected == m_list.GetItemCount() - (nStall && !bFirst ? 1 : 0);
+        if (bEvery)
+        {
+            bCompact = nStall && bFirst;
+            for (size_t nProblem = 0; nProblem < m_check.GetCount(); ++nProblem)
+            {
+                chosen.push_back(static_cast<uint32_t>(nProblem));
+                bMendable = bMendable || CEntryFix::HasMend(m_entries, m_check, nProblem);
+            }
+        }
+        for (int nItem = bEvery ? -1 : m_list.GetNextItem(-1, LVNI_SELECTED); nItem >= 0;
              nItem = m_list.GetNextItem(nItem, LVNI_SELECTED))
         {
             if (nItem < nStall)
