@@ -53,6 +53,7 @@ public:
 
     int GetRowCount() const { return m_entries.GetCount(); }
     size_t GetHistorySize() const { return m_entries.GetHistorySize(); }
+    size_t GetStoreSize() const { return m_entries.GetStoreSize(); }
 
     int m_bModified;
     CListCtrl m_list;
