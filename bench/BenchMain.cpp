@@ -63,24 +63,6 @@ const char kAddedHost[] = "bench-added.example";
 const char kRestoreCaption[] = "Restore From Saved / Backed Up Hosts File";
 const char kNowhere[] = "bench-no-row-holds-this.example";
 
-std::string WindowText(HWND hWnd)
-{
-    char szText[512] = "";
-    ::GetWindowTextA(hWnd, szText, sizeof(szText));
-    return szText;
-}
-
-// A visible dialog of the UI thread with this caption; the main window is
-// the one with a menu, which tells it apart from the message boxes that
-// carry the same caption.
-HWND FindDialog(UiDriver& driver, const char* pszCaption, bool bWithMenu)
-{
-    for (HWND hWnd : driver.Windows())
-        if (WindowText(hWnd) == pszCaption && (::GetMenu(hWnd) != nullptr) == bWithMenu)
-            return hWnd;
-    return nullptr;
-}
-
 // Paints whatever a command left to paint, so that a clock stopped after it
 // includes drawing the visible rows.
 void Paint(HWND hWnd)

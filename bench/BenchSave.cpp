@@ -1,5 +1,7 @@
 #include "BenchSave.h"
 
+#include <cstring>
+
 #include "res/resource.h"
 
 namespace
@@ -27,6 +29,18 @@ bool WaitUntil(const std::function<bool()>& pred, double dTimeout)
         if (Seconds() > dEnd)
             return false;
     return true;
+}
+
+HWND FindDialog(UiDriver& driver, const char* pszCaption, bool bWithMenu)
+{
+    for (HWND hWnd : driver.Windows())
+    {
+        char szText[512] = "";
+        ::GetWindowTextA(hWnd, szText, sizeof(szText));
+        if (std::strcmp(szText, pszCaption) == 0 && (::GetMenu(hWnd) != nullptr) == bWithMenu)
+            return hWnd;
+    }
+    return nullptr;
 }
 
 MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot)

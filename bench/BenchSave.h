@@ -16,6 +16,11 @@ double Seconds();
 // the run instead of hanging it.
 bool WaitUntil(const std::function<bool()>& pred, double dTimeout = 600.0);
 
+// A visible dialog of the UI thread with this caption; the main window is
+// the one with a menu, which tells it apart from the message boxes that
+// carry the same caption. Null when there is none.
+HWND FindDialog(UiDriver& driver, const char* pszCaption, bool bWithMenu = false);
+
 // The newest message box other than hNot, once it is on the screen; an
 // empty one when none came within the longest wait for a step.
 MessageBoxSeen WaitForBox(UiDriver& driver, HWND hNot = nullptr);

@@ -12,8 +12,6 @@
 // Adds a timing (seconds) or a size (MB, its label says so) under a key.
 using BenchAdd = std::function<void(const std::string& key, const std::string& label, double dValue)>;
 
-// The Check Entries dialog, once it is open; null before.
-HWND FindCheckDialog(UiDriver& driver);
 // Writes the file, again while the window holds it open for a moment (a
 // write shares nothing); false when it never could.
 bool Put(const std::string& path, const std::string& bytes);

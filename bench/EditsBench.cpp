@@ -29,18 +29,6 @@ LRESULT CALLBACK CallsWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam
     return 0;
 }
 
-HWND FindEditLineDialog(UiDriver& driver)
-{
-    for (HWND hWnd : driver.Windows())
-    {
-        char szText[32] = "";
-        ::GetWindowTextA(hWnd, szText, sizeof(szText));
-        if (std::string(szText) == "Edit Line")
-            return hWnd;
-    }
-    return nullptr;
-}
-
 // A row as the list shows it: its text and its status.
 std::string Shown(HWND hList, int nRow)
 {
@@ -242,7 +230,7 @@ private:
         double dStart = Seconds();
         m_driver.Command(m_hMain, ID_EDIT_EDIT_LINE);
         HWND hDlg = nullptr;
-        if (!m_check(WaitUntil([&] { return (hDlg = FindEditLineDialog(m_driver)) != nullptr; }),
+        if (!m_check(WaitUntil([&] { return (hDlg = FindDialog(m_driver, "Edit Line")) != nullptr; }),
                      "the Edit Line dialog did not open"))
             return false;
         HWND hText = ::GetDlgItem(hDlg, IDC_LINE_TEXT);

@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "BenchFollow.h"
+#include "BenchResults.h"
 #include "BenchSave.h"
 #include "CheckEntriesBench.h"
 #include "TestFiles.h"
@@ -14,21 +15,12 @@
 #include "ui/MainDlg.h"
 
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <numeric>
 
 namespace
 {
 const char kNoProblems[] = "No problems found: Windows reads every active entry as written.";
-
-double PrivateMB()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters.PagefileUsage / 1048576.0;
-}
 
 void SetAllSelected(HWND hList, bool bSelected, int nItem = -1)
 {
@@ -110,7 +102,7 @@ std::string BenchFixAndCompact(UiDriver& driver, CMainDlg& dlg, int nLines, cons
 
     driver.Command(hMain, ID_EDIT_CHECK_ENTRIES);
     HWND hDlg = nullptr;
-    if (!WaitUntil([&] { return (hDlg = FindCheckDialog(driver)) != nullptr; }))
+    if (!WaitUntil([&] { return (hDlg = FindDialog(driver, "Check Entries")) != nullptr; }))
         return "the Check Entries dialog did not open";
     const HWND hProblems = ::GetDlgItem(hDlg, IDC_PROBLEM_LIST);
     if (!WaitUntil([&] { return UiDriver::RowCount(hProblems) == static_cast<int>(nProblems) + nStall; }))
@@ -120,7 +112,7 @@ std::string BenchFixAndCompact(UiDriver& driver, CMainDlg& dlg, int nLines, cons
     if (nStall)
         SetAllSelected(hProblems, false, 0);
     const size_t nHistory = dlg.GetHistorySize();
-    const double dMemory = PrivateMB() - static_cast<double>(dlg.GetStoreSize()) / 1048576.0;
+    const double dMemory = ProcessMemory().dPrivateMB - static_cast<double>(dlg.GetStoreSize()) / 1048576.0;
     double dStart = Seconds();
     driver.Command(hDlg, IDC_FIX_PROBLEMS);
     if (nLeft == 0)
@@ -149,7 +141,7 @@ std::string BenchFixAndCompact(UiDriver& driver, CMainDlg& dlg, int nLines, cons
     // Beyond the rows: what the process holds more, less the texts the rows
     // gained (the heap keeps what a step freed, so its peak counts too).
     add("fix_memory", "- memory it takes beyond the rows, share of the file (not seconds)",
-        (PrivateMB() - static_cast<double>(dlg.GetStoreSize()) / 1048576.0 - dMemory) / dFileMB);
+        (ProcessMemory().dPrivateMB - static_cast<double>(dlg.GetStoreSize()) / 1048576.0 - dMemory) / dFileMB);
     if (!WaitUntil([&] { return !::IsWindow(hDlg); }) || UiDriver::RowCount(hList) != nRowsFixed)
         return "after Fix the list has " + std::to_string(UiDriver::RowCount(hList)) + " rows, not " +
                std::to_string(nRowsFixed);
@@ -190,7 +182,7 @@ std::string BenchFixAndCompact(UiDriver& driver, CMainDlg& dlg, int nLines, cons
     bytes.clear();
     bytes.shrink_to_fit();
     const size_t nHistoryBefore = dlg.GetHistorySize();
-    const double dMemoryBefore = PrivateMB() - static_cast<double>(dlg.GetStoreSize()) / 1048576.0;
+    const double dMemoryBefore = ProcessMemory().dPrivateMB - static_cast<double>(dlg.GetStoreSize()) / 1048576.0;
     dStart = Seconds();
     driver.Command(hMain, ID_EDIT_COMPACT_ENTRIES);
     MessageBoxSeen question = WaitForBox(driver);
@@ -210,7 +202,7 @@ std::string BenchFixAndCompact(UiDriver& driver, CMainDlg& dlg, int nLines, cons
     add("compact_history", "- the history it keeps, share of the file (not seconds)",
         static_cast<double>(dlg.GetHistorySize() - nHistoryBefore) / 1048576.0 / dOneMB);
     add("compact_memory", "- memory it takes beyond the rows, share of the file (not seconds)",
-        (PrivateMB() - static_cast<double>(dlg.GetStoreSize()) / 1048576.0 - dMemoryBefore) / dOneMB);
+        (ProcessMemory().dPrivateMB - static_cast<double>(dlg.GetStoreSize()) / 1048576.0 - dMemoryBefore) / dOneMB);
 
     std::string saveFailed;
     CSaveTimes save;

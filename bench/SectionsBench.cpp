@@ -16,18 +16,6 @@ const int kGoTo = IDC_GO_TO;
 const int kMainList = IDC_HOSTS_LIST;
 
 
-HWND FindSectionsDialog(UiDriver& driver)
-{
-    for (HWND hWnd : driver.Windows())
-    {
-        char szText[32] = "";
-        ::GetWindowTextA(hWnd, szText, sizeof(szText));
-        if (std::string(szText) == "Sections")
-            return hWnd;
-    }
-    return nullptr;
-}
-
 // A command run to its end on the window's thread, then painted.
 void Run(HWND hDlg, int nID, HWND hMain)
 {
@@ -43,7 +31,7 @@ bool BenchSections(UiDriver& driver, HWND hMain, const std::function<void(const 
     double dStart = Seconds();
     driver.Command(hMain, kSections);
     HWND hDlg = nullptr;
-    if (!check(WaitUntil([&] { return (hDlg = FindSectionsDialog(driver)) != nullptr; }),
+    if (!check(WaitUntil([&] { return (hDlg = FindDialog(driver, "Sections")) != nullptr; }),
                "the Sections dialog did not open"))
         return false;
     HWND hSections = ::GetDlgItem(hDlg, kSectionList);

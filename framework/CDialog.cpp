@@ -87,7 +87,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM
     }
     catch (const std::bad_alloc&)
     {
-        ::MessageBoxA(hWnd, "Not enough memory to complete the operation.", AfxGetAppName(), MB_OK | MB_ICONERROR);
+        ::MessageBoxA(hWnd, kOutOfMemoryText, AfxGetAppName(), MB_OK | MB_ICONERROR);
     }
     catch (...)
     {

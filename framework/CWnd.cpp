@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+const char kOutOfMemoryText[] = "Not enough memory to complete the operation.";
+
 void CWnd::CenterWindow()
 {
     RECT rcWindow;

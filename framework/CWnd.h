@@ -8,6 +8,9 @@
 
 #include <windows.h>
 
+// What a command says when it cannot get the memory it needs.
+extern const char kOutOfMemoryText[];
+
 class CWnd : public CCmdTarget
 {
 public:

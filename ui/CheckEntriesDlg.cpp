@@ -12,7 +12,6 @@
 namespace
 {
 const char kNoProblems[] = "No problems found: Windows reads every active entry as written.";
-const char kNoMemory[] = "Not enough memory to complete the operation.";
 const char kNoMend[] = "None of the selected problems can be fixed here: go to the row and edit it.";
 const char kStalling[] =
     "%d active entry lines: Windows' DNS Client is reported to stall name resolution for minutes on hosts files "
@@ -64,7 +63,7 @@ void CCheckEntriesDlg::Run(CWnd& mainWnd, CListCtrl& mainList, CEntryList& entri
     }
     if (!bChecked)
     {
-        mainWnd.MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        mainWnd.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return;
     }
     CCheckEntriesDlg dlg(entries, check, mainList, bModified, &mainWnd);
@@ -95,7 +94,7 @@ BOOL CCheckEntriesDlg::OnInitDialog()
     // in the control.
     if (!m_list.RecreateAsOwnerData())
     {
-        MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         EndDialog(IDCANCEL);
         return TRUE;
     }
@@ -215,7 +214,7 @@ void CCheckEntriesDlg::OnFix()
     }
     catch (const std::bad_alloc&)
     {
-        MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return;
     }
     if (!bMendable && !bCompact)
@@ -234,7 +233,7 @@ void CCheckEntriesDlg::OnFix()
     }
     if (!bChecked)
     {
-        MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         EndDialog(IDCANCEL);
     }
     else if (m_check.GetCount() == 0 && StallRows() == 0)
@@ -263,7 +262,7 @@ bool CCheckEntriesDlg::FixRows(const std::vector<uint32_t>& chosen, bool bCompac
     {
         m_entries.CancelStep();
         if (mended == CEntryFix::noMemory)
-            MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+            MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return false;
     }
     m_entries.EndStep();

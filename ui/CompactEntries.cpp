@@ -11,7 +11,6 @@ const char kAskCompact[] =
     "Compacting puts up to 9 names of one address on a line: %d lines of entries become %d.\n"
     "Windows reads the same entries, and its DNS Client reads a much shorter file.\nCompact now?";
 const char kAlreadyCompact[] = "The entries are already compact: no two lines of one address follow each other.";
-const char kNoMemory[] = "Not enough memory to complete the operation.";
 }
 
 CCompactResult AskAndCompact(CWnd& owner, CEntryList& entries)
@@ -24,7 +23,7 @@ CCompactResult AskAndCompact(CWnd& owner, CEntryList& entries)
     }
     if (!bFound)
     {
-        owner.MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        owner.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return CCompactResult::noMemory;
     }
     if (compaction.IsEmpty())
@@ -43,7 +42,7 @@ CCompactResult AskAndCompact(CWnd& owner, CEntryList& entries)
     }
     if (!bDone)
     {
-        owner.MessageBox(kNoMemory, nullptr, MB_ICONERROR);
+        owner.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return CCompactResult::noMemory;
     }
     return CCompactResult::compacted;

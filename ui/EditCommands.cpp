@@ -9,7 +9,6 @@
 
 namespace
 {
-const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 // A selection of this many rows or fewer is taken out row by row.
 const int kFewRows = 1000;
 }
@@ -68,7 +67,7 @@ void CEditCommands::EditLine(UINT nCodePage)
     m_rows.EndStep();
     if (!bStored)
     {
-        m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        m_window.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return;
     }
     m_bModified = 1;
@@ -112,7 +111,7 @@ void CEditCommands::DeleteLines()
     }
     if (!bStored)
     {
-        m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        m_window.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return;
     }
     if (rows.empty())
@@ -157,7 +156,7 @@ void CEditCommands::TakeBack(bool bUndo)
         }
     }
     if (!bDone)
-        m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        m_window.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
 }
 
 void CEditCommands::UpdateMenu(HMENU hMenu) const

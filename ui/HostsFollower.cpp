@@ -18,7 +18,6 @@ const char kLoadBackupFailed[] = "Failed to Load the Selected Backup File.\nErro
 const char kChangesLost[] =
     "The hosts file has been changed by another program; the list now shows its lines.\n"
     "%d of your changes could not be kept: the lines they were made on have been changed or removed there.";
-const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kWipeKept[] =
     "The hosts file has been changed by another program, which removed %d of the %d host names its entries mapped.\n"
     "The file as it was has been kept as [%s].";
@@ -275,7 +274,7 @@ CHostsFollower::Followed CHostsFollower::Follow()
     }
     if (nLost < 0)
     {
-        m_window.MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        m_window.MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
         return CHostsFollower::notFollowed;
     }
     CString keptAs;

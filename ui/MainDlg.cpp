@@ -22,7 +22,6 @@ namespace
 {
 const char kAskSave[] = "Would you like to save the changes?";
 const char kAddOutOfMemory[] = "Not enough memory to add the entry.";
-const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 const char kNoList[] = "Failed to create the list of the hosts file's lines.\nError : %s";
 const char kRestoreLoading[] =
     "The Selected Old Hosts File will now be loaded into the main screen.\n"
@@ -237,7 +236,7 @@ void CMainDlg::SetSelectedRowsCommented(bool bCommented)
         m_bModified = 1;
     ShowRows();
     if (!bStored)
-        MessageBox(kOutOfMemory, nullptr, MB_ERROR);
+        MessageBox(kOutOfMemoryText, nullptr, MB_ERROR);
 }
 
 void CMainDlg::OnAddNewEntry()

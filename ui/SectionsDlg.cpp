@@ -9,7 +9,6 @@ namespace
 const char kNoSections[] =
     "This hosts file has no sections.\n"
     "A section is a comment line naming the entries that follow it, up to the next such line or a blank line.";
-const char kOutOfMemory[] = "Not enough memory to complete the operation.";
 }
 
 BEGIN_MESSAGE_MAP(CSectionsDlg, CDialog)
@@ -40,7 +39,7 @@ void CSectionsDlg::Open()
         bFound = m_sections.Find(m_entries);
     }
     if (!bFound)
-        m_pParentWnd->MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        m_pParentWnd->MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
     else if (m_sections.GetCount() == 0)
         m_pParentWnd->MessageBox(kNoSections, nullptr, MB_ICONINFORMATION);
     else if (DoModal() == IDOK && m_nChosen >= 0)
@@ -121,7 +120,7 @@ void CSectionsDlg::SwitchSelected(bool bOn)
     }
     m_list.Invalidate(FALSE);
     if (!bStored)
-        MessageBox(kOutOfMemory, nullptr, MB_ICONERROR);
+        MessageBox(kOutOfMemoryText, nullptr, MB_ICONERROR);
 }
 
 void CSectionsDlg::OnGoTo()

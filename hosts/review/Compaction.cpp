@@ -120,17 +120,6 @@ bool IsRunLine(const CEntryList& list, int nRow, size_t* pnNames, CLineWord* pAd
     *pnNames = nNames;
     return nNames > 0;
 }
-
-// Name nWord (1: the first) of a row.
-CLineWord NameOf(const CEntryList& list, int nRow, uint32_t nWord)
-{
-    const CEntryList::Text text = list.GetText(nRow);
-    CLineWords words(text.pch, text.nLength);
-    CLineWord word{text.pch, 0};
-    for (uint32_t n = 0; n <= nWord && words.Next(&word);)
-        ++n;
-    return word;
-}
 }
 
 bool CCompaction::Find(const CEntryList& list)
@@ -208,7 +197,7 @@ void CCompaction::Consider(const CEntryList& list, int nFirst, int nEnd, size_t 
                 return;
             }
             if (slot.nHash == name.nHash &&
-                SameText(NameOf(list, nFirst + static_cast<int>(slot.nWhere >> 4) - 1, slot.nWhere & 15), name.name))
+                SameText(WordOf(list, nFirst + static_cast<int>(slot.nWhere >> 4) - 1, slot.nWhere & 15), name.name))
             {
                 m_dropped.push_back(name.nRowWord);
                 return;
@@ -265,7 +254,7 @@ bool CCompaction::Apply(CEntryList& list) const
             // old text stay where they are while it is read on. The last one
             // goes over the last row of the file's lines when rows after it
             // would otherwise move to after the file's last line.
-            const CLineWord first = NameOf(list, run.nFirst, 0);
+            const CLineWord first = WordOf(list, run.nFirst, 0);
             const std::string address(first.pch, first.nLength);
             int nLastTo = run.nFirst + run.nLines - 1;
             if (nLastLine >= run.nFirst && nLastLine < run.nEnd && nLastLine > nLastTo)

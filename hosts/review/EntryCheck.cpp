@@ -93,19 +93,6 @@ bool IsAddressWithPort(const CLineWord& word)
     return true;
 }
 
-// Word nWord (0: the first) of an active row; an empty word when it has
-// fewer.
-CLineWord WordOf(const CEntryList& list, int nRow, uint32_t nWord)
-{
-    CEntryList::Text text = list.GetText(nRow);
-    CLineWords words(text.pch, text.nLength);
-    CLineWord word{text.pch, 0};
-    for (uint32_t n = 0; n <= nWord; ++n)
-        if (!words.Next(&word))
-            return CLineWord{text.pch, 0};
-    return word;
-}
-
 // The names already mapped, for one address family, in an open table kept
 // at most three quarters full. A slot keeps what a look-up compares, so
 // that an earlier row is never read again to find a name: the name's hash

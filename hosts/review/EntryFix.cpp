@@ -333,12 +333,7 @@ bool CEntryFix::HasMend(const CEntryList& list, const CEntryCheck& check, size_t
     case CEntryCheck::nameWithPort:
     {
         // A word with nothing before its '/' or ':' has no host part to keep.
-        const CEntryList::Text text = list.GetText(check.GetRow(nProblem));
-        CLineWords words(text.pch, text.nLength);
-        CLineWord word{text.pch, 0};
-        for (uint32_t n = 0; n <= check.GetWord(nProblem); ++n)
-            words.Next(&word);
-        return HostPart(word).nLength > 0;
+        return HostPart(WordOf(list, check.GetRow(nProblem), check.GetWord(nProblem))).nLength > 0;
     }
     default:
         return false;

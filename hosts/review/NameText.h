@@ -1,10 +1,12 @@
-// What the entry check and its mends need of a host name and an address:
-// names compared and hashed the way Windows matches them (ASCII letters in
-// either case), an IPv4 address's value, and the host part of a web address.
+// What the entry check, its mends and the compaction need of a line, a host
+// name and an address: a row's word, names compared and hashed the way
+// Windows matches them (ASCII letters in either case), an IPv4 address's
+// value, and the host part of a web address.
 //
 // No windows.h: this builds natively too.
 #pragma once
 
+#include "hosts/document/EntryList.h"
 #include "hosts/lines/LineParts.h"
 
 #include <cstddef>
@@ -13,6 +15,19 @@
 
 namespace HostNames
 {
+// Word nWord (0: the first) of an active row; an empty word when it has
+// fewer.
+inline CLineWord WordOf(const CEntryList& list, int nRow, uint32_t nWord)
+{
+    CEntryList::Text text = list.GetText(nRow);
+    CLineWords words(text.pch, text.nLength);
+    CLineWord word{text.pch, 0};
+    for (uint32_t n = 0; n <= nWord; ++n)
+        if (!words.Next(&word))
+            return CLineWord{text.pch, 0};
+    return word;
+}
+
 // Where "://" starts in the word; nLength when nowhere.
 inline size_t FindScheme(const CLineWord& word)
 {
